@@ -1,0 +1,17 @@
+// The formhost subcommands: each adds itself to the command line and runs
+// when chosen.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <string>
+#include <vector>
+
+namespace app {
+
+// The library list: the modules given with --module, else the standard
+// modules installed beside the executable.
+std::vector<std::string> library_list(const std::vector<std::string>& given);
+
+void add_list_command(CLI::App& cli);
+
+}  // namespace app

@@ -1,0 +1,21 @@
+// formhost: the form runtime's command line.
+#include <cstdio>
+#include <exception>
+
+#include "commands.h"
+#include "formhost/errors.h"
+
+int main(int argc, char** argv) {
+  CLI::App cli{"formhost - runs the production-tracking window library"};
+  cli.require_subcommand(1);
+  app::add_list_command(cli);
+  try {
+    cli.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return cli.exit(e);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "formhost: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,101 @@
+#include "zrrt/script.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace zr {
+namespace {
+
+[[noreturn]] void null_object(std::string_view what) {
+  throw fh::RuntimeError(fh::RuntimeCode::kNullObject,
+                         "null object reference: " + std::string(what));
+}
+
+std::string_view base_name(std::string_view path) {
+  const auto slash = path.find_last_of('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::string site_id(const Site& site) {
+  // FNV-1a over what identifies the site in the source, not where it was built.
+  std::uint32_t h = 2166136261u;
+  auto mix = [&h](std::string_view bytes) {
+    for (unsigned char c : bytes) {
+      h ^= c;
+      h *= 16777619u;
+    }
+  };
+  mix(base_name(site.file_name()));
+  mix(":");
+  mix(std::to_string(site.line()));
+  mix(":");
+  mix(std::to_string(site.column()));
+  char text[12];
+  std::snprintf(text, sizeof text, "%x", h & 0xFFFFFFFu);
+  return text;
+}
+
+const fh::Value& Script::arg(std::size_t i, Site site) const {
+  if (i >= call_.args.size()) fail(FH_STATUS_FAILED, site);
+  return call_.args[i];
+}
+
+void Script::on_runtime_error(const fh::RuntimeError& e) {
+  if (ctx_.error_policy() == fh::ErrorPolicy::kContinue) return;  // the statement is skipped
+  throw Abandon{static_cast<std::int32_t>(e.code()), {}};
+}
+
+fh::Object& Script::parent_window() {
+  fh::Object& me = self();
+  fh::Object* w = me.parent() == nullptr ? nullptr : me.parent()->window();
+  if (me.cls().kind() == fh::Kind::kWindow) w = &me;
+  if (!fh::is_valid(w)) {
+    throw fh::RuntimeError(fh::RuntimeCode::kNoParent,
+                           "control '" + me.name() + "' has no parent window");
+  }
+  return *w;
+}
+
+fh::Object& Script::control(std::string_view name) { return control(parent_window(), name); }
+
+fh::Object& Script::control(fh::Object& owner, std::string_view name) {
+  fh::Object* c = owner.control(name);
+  if (!fh::is_valid(c)) null_object("'" + owner.name() + "' has no control '" + std::string(name) + "'");
+  return *c;
+}
+
+fh::Object& Script::object(const fh::Value& ref) {
+  if (!fh::is_valid(ref)) null_object("the value holds no valid object");
+  return *ref.as_object();
+}
+
+fh::Value Script::get(fh::Object& obj, std::string_view name, Site site) {
+  if (!obj.has(name)) fail(FH_STATUS_FAILED, site);
+  return obj.get(name);
+}
+
+void Script::set(fh::Object& obj, std::string_view name, fh::Value v) { obj.set(name, std::move(v)); }
+
+fh::Value Script::raise(fh::Object& obj, std::string_view event,
+                        std::initializer_list<fh::Value> args, Site site) {
+  const std::vector<fh::Value> list(args);
+  fh::EventResult r = ctx_.trigger(obj, event, list);
+  if (r.status == FH_STATUS_NO_SCRIPT) return r.result;
+  check(r.status, site);
+  return r.result;
+}
+
+void Script::post_if_exists(fh::Object& obj, std::string_view event,
+                            std::initializer_list<fh::Value> args) {
+  if (obj.cls().find_event(event) == nullptr) return;
+  const std::vector<fh::Value> list(args);
+  ctx_.trigger(obj, event, list);
+}
+
+void Script::destroy(const fh::Value& ref) { object(ref).destroy(); }
+
+void Script::fail(std::int32_t status, Site site) const { throw Abandon{status, site_id(site)}; }
+
+}  // namespace zr
