@@ -2,7 +2,7 @@
 add_library(zr_warnings INTERFACE)
 target_compile_options(zr_warnings INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
-  -Woverloaded-virtual -Wconversion -Wsign-conversion -Wnull-dereference -Wformat=2
+  -Woverloaded-virtual -Wconversion -Wsign-conversion -Wformat=2
   -Wimplicit-fallthrough)
 if(ZR_WERROR)
   target_compile_options(zr_warnings INTERFACE -Werror)

@@ -77,7 +77,7 @@ const ClassDef* ClassGroup::by_number(std::uint16_t number) const {
 
 ClassRegistry::ClassRegistry() {
   for (const detail::BuiltinClass& b : detail::builtin_classes()) {
-    const ClassDef* ancestor = b.ancestor.empty() ? nullptr : by_name_.at(b.ancestor);
+    const ClassDef* ancestor = b.ancestor.empty() ? nullptr : find_loaded(b.ancestor);
     ClassDef& c = make_class(std::string(b.name), b.kind, ancestor, nullptr, 0);
     for (const detail::BuiltinEvent& e : b.events) {
       c.events_.push_back({std::string(e.name), e.slot, e.result});

@@ -30,11 +30,11 @@ std::vector<std::string> elf_exported_functions(const std::string& path) {
   if (!in) throw Error("module '" + path + "': cannot open the file");
   const std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 
+  const bool elf64le = image.size() >= sizeof(Elf64_Ehdr) &&
+                       std::memcmp(image.data(), ELFMAG, SELFMAG) == 0 &&
+                       image[EI_CLASS] == ELFCLASS64 && image[EI_DATA] == ELFDATA2LSB;
+  if (!elf64le) throw Error("module '" + path + "': not a 64-bit little-endian ELF file");
   const auto header = read_at<Elf64_Ehdr>(image, 0, path, "the ELF header");
-  if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 || header.e_ident[EI_CLASS] != ELFCLASS64 ||
-      header.e_ident[EI_DATA] != ELFDATA2LSB) {
-    throw Error("module '" + path + "': not a 64-bit little-endian ELF file");
-  }
   if (header.e_type != ET_DYN) throw Error("module '" + path + "': not a shared library");
 
   std::vector<std::string> names;

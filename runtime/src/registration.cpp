@@ -15,7 +15,7 @@ fh::Value typed_result(const Answer& answer, fh_result_type type, fh::Context& c
     const fh::ObjectRef& msg = ctx.message();
     v = fh::is_valid(msg) ? msg->get("returnvalue") : fh::Value::of_long(0);
   }
-  return type == FH_RESULT_INTEGER ? fh::to_integer(v) : fh::to_long(v);
+  return type == FH_RESULT_INTEGER ? fh::Integer(v) : fh::Long(v);
 }
 
 void trace_failure(fh::Context& ctx, const Abandon& a) {

@@ -22,8 +22,8 @@ std::string site_id(const Site& site) {
   // FNV-1a over what identifies the site in the source, not where it was built.
   std::uint32_t h = 2166136261u;
   auto mix = [&h](std::string_view bytes) {
-    for (unsigned char c : bytes) {
-      h ^= c;
+    for (const char c : bytes) {
+      h ^= static_cast<unsigned char>(c);
       h *= 16777619u;
     }
   };

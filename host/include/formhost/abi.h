@@ -35,7 +35,7 @@ extern "C" {
  * scripts count as success (an event that exists but has no handler). */
 #define FH_STATUS_OK 1
 #define FH_STATUS_FAILED (-1)
-#define FH_STATUS_NO_SCRIPT ((int32_t)0x80040C41)
+#define FH_STATUS_NO_SCRIPT (-2147218367) /* 0x80040C41 as a signed 32-bit status */
 
 typedef struct fh_host fh_host;       /* the class registry a module registers with */
 typedef struct fh_context fh_context; /* one session's script context */

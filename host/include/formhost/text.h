@@ -5,6 +5,8 @@
 // double-byte character.
 #pragma once
 
+#include "formhost/export.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,18 +22,18 @@ constexpr bool is_gbk_trail(unsigned char b) { return b >= 0x40 && b <= 0xFE && 
 
 // Bytes of the character starting at s[i]: 2 for a lead byte followed by a
 // trail byte, else 1. Every scanner of GBK text steps with this.
-std::size_t gbk_char_size(std::string_view s, std::size_t i);
+FH_API std::size_t gbk_char_size(std::string_view s, std::size_t i);
 
 // GBK to UTF-8. Throws fh::Error naming `source` and the 0-based byte offset
 // of the first bad sequence: "invalid GBK text in trace file at byte 7".
-std::string gbk_to_utf8(std::string_view gbk, std::string_view source);
+FH_API std::string gbk_to_utf8(std::string_view gbk, std::string_view source);
 
 // UTF-8 to GBK. Throws fh::Error naming `source` and the 0-based byte offset,
 // both for invalid UTF-8 and for a character that GBK cannot hold.
-std::string utf8_to_gbk(std::string_view utf8, std::string_view source);
+FH_API std::string utf8_to_gbk(std::string_view utf8, std::string_view source);
 
 // For diagnostics only: like gbk_to_utf8, but each bad byte becomes U+FFFD.
-std::string gbk_to_utf8_lossy(std::string_view gbk);
+FH_API std::string gbk_to_utf8_lossy(std::string_view gbk);
 
 // The platform's string functions on raw GBK bytes. Positions are 1-based and
 // count bytes. A count that ends inside a double-byte character keeps the lone
@@ -42,43 +44,43 @@ namespace text {
 inline std::int64_t len(std::string_view s) { return static_cast<std::int64_t>(s.size()); }
 
 // The first n bytes (all of s when n exceeds it, "" when n <= 0).
-std::string left(std::string_view s, std::int64_t n);
+FH_API std::string left(std::string_view s, std::int64_t n);
 
 // The last n bytes (all of s when n exceeds it, "" when n <= 0).
-std::string right(std::string_view s, std::int64_t n);
+FH_API std::string right(std::string_view s, std::int64_t n);
 
 // From byte `start` to the end, or `n` bytes from it. A start beyond the end,
 // a start below 1 or a negative n gives "".
-std::string mid(std::string_view s, std::int64_t start);
-std::string mid(std::string_view s, std::int64_t start, std::int64_t n);
+FH_API std::string mid(std::string_view s, std::int64_t start);
+FH_API std::string mid(std::string_view s, std::int64_t start, std::int64_t n);
 
 // Byte position of the first `find` at or after `start`, 0 when there is none.
 // Matches only at character starts, so "a" is not found inside "乤" (0x81 0x61).
 // An empty `find`, a start below 1 or beyond the end gives 0.
-std::int64_t pos(std::string_view s, std::string_view find, std::int64_t start = 1);
+FH_API std::int64_t pos(std::string_view s, std::string_view find, std::int64_t start = 1);
 
 // Removes blanks (0x20 only; tabs and other spaces stay).
-std::string trim(std::string_view s);
-std::string left_trim(std::string_view s);
-std::string right_trim(std::string_view s);
+FH_API std::string trim(std::string_view s);
+FH_API std::string left_trim(std::string_view s);
+FH_API std::string right_trim(std::string_view s);
 
 // ASCII letters only. Double-byte characters pass unchanged, including a trail
 // byte that looks like a letter.
-std::string upper(std::string_view s);
-std::string lower(std::string_view s);
+FH_API std::string upper(std::string_view s);
+FH_API std::string lower(std::string_view s);
 
 // n bytes made by repeating `chars`; "" when n <= 0 or chars is empty.
-std::string fill(std::string_view chars, std::int64_t n);
+FH_API std::string fill(std::string_view chars, std::int64_t n);
 
 // Replaces n bytes from byte `start` with `with`. A start beyond the end
 // appends; fewer than n bytes left replaces to the end. A start below 1 or a
 // negative n gives "" (the platform's failure answer).
-std::string replace(std::string_view s, std::int64_t start, std::int64_t n,
+FH_API std::string replace(std::string_view s, std::int64_t start, std::int64_t n,
                     std::string_view with);
 
 // The platform's string order: bytes compared as unsigned, then the shorter
 // first. Negative, zero or positive. So "0A" > "0" and "" < "0".
-int compare(std::string_view a, std::string_view b);
+FH_API int compare(std::string_view a, std::string_view b);
 
 }  // namespace text
 }  // namespace fh
