@@ -20,3 +20,16 @@ endif()
 if(ZR_BUILD_BENCH)
   find_package(benchmark REQUIRED)
 endif()
+
+# SOCI 4.0 ships no CMake config or pkg-config file.
+find_path(SOCI_INCLUDE_DIR soci/soci.h REQUIRED)
+find_library(SOCI_CORE_LIBRARY soci_core REQUIRED)
+find_library(SOCI_SQLITE3_LIBRARY soci_sqlite3 REQUIRED)
+find_library(SOCI_POSTGRESQL_LIBRARY soci_postgresql REQUIRED)
+find_package(SQLite3 REQUIRED)
+find_package(PostgreSQL REQUIRED)
+add_library(soci INTERFACE IMPORTED GLOBAL)
+set_target_properties(soci PROPERTIES
+  INTERFACE_INCLUDE_DIRECTORIES "${SOCI_INCLUDE_DIR};${PostgreSQL_INCLUDE_DIRS}"
+  INTERFACE_LINK_LIBRARIES
+    "${SOCI_SQLITE3_LIBRARY};${SOCI_POSTGRESQL_LIBRARY};${SOCI_CORE_LIBRARY};SQLite::SQLite3;PostgreSQL::PostgreSQL")

@@ -7,6 +7,7 @@ packages=(
   libintelrdfpmath-dev       # exact decimals
   libcli11-dev nlohmann-json3-dev
   libsoci-dev libsqlite3-dev libpq-dev sqlite3
+  postgresql postgresql-client   # the shared-server database, and for the tests
   libgtest-dev libgmock-dev libbenchmark-dev
 )
 

@@ -172,6 +172,20 @@ std::string gbk_to_utf8_lossy(std::string_view gbk) {
   return out;
 }
 
+std::string utf8_to_gbk_lossy(std::string_view utf8) {
+  if (ascii_only(utf8)) return std::string(utf8);
+  std::string out;
+  while (!utf8.empty()) {
+    const std::size_t bad = to_gbk().run(utf8, out);
+    if (bad >= utf8.size()) break;
+    out += '?';
+    char32_t cp = 0;
+    const std::size_t n = utf8_sequence(utf8, bad, cp);
+    utf8.remove_prefix(bad + (n == 0 ? 1 : n));
+  }
+  return out;
+}
+
 namespace text {
 
 std::string left(std::string_view s, std::int64_t n) {

@@ -35,6 +35,9 @@ FH_API std::string utf8_to_gbk(std::string_view utf8, std::string_view source);
 // For diagnostics only: like gbk_to_utf8, but each bad byte becomes U+FFFD.
 FH_API std::string gbk_to_utf8_lossy(std::string_view gbk);
 
+// For diagnostics only: UTF-8 to GBK, each bad or unmappable character a '?'.
+FH_API std::string utf8_to_gbk_lossy(std::string_view utf8);
+
 // The platform's string functions on raw GBK bytes. Positions are 1-based and
 // count bytes. A count that ends inside a double-byte character keeps the lone
 // byte, as the platform does. The Value versions live in functions.h.

@@ -1,0 +1,283 @@
+#include "formhost/transaction.h"
+
+
+#include <vector>
+
+#include "connection.h"
+#include "formhost/errors.h"
+#include "formhost/text.h"
+
+namespace fh {
+namespace {
+
+std::vector<Type> types_of(std::span<const Value> values) {
+  std::vector<Type> types;
+  types.reserve(values.size());
+  for (const Value& v : values) types.push_back(v.type());
+  return types;
+}
+
+std::vector<const Value*> pointers(std::span<const Value> values) {
+  std::vector<const Value*> out;
+  out.reserve(values.size());
+  for (const Value& v : values) out.push_back(&v);
+  return out;
+}
+
+bool changes_data(std::string_view sql) {
+  std::size_t i = 0;
+  while (i < sql.size() && (sql[i] == ' ' || sql[i] == '\t' || sql[i] == '\n' || sql[i] == '\r')) ++i;
+  std::string word;
+  while (i < sql.size() && word.size() < 8 && std::isalpha(static_cast<unsigned char>(sql[i]))) {
+    word.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(sql[i++]))));
+  }
+  return word != "select" && word != "with" && word != "pragma";
+}
+
+}  // namespace
+
+Transaction::Transaction() = default;
+Transaction::~Transaction() = default;
+
+bool Transaction::connected() const { return conn_ != nullptr; }
+
+bool Transaction::is_postgres() const {
+  return conn_ && conn_->backend() == detail::Backend::kPostgres;
+}
+
+std::int32_t Transaction::ok(std::int32_t rows) {
+  sqlcode_ = 0;
+  sqlnrows_ = rows;
+  sqldbcode_ = 0;
+  sqlerrtext_.clear();
+  return sqlcode_;
+}
+
+std::int32_t Transaction::not_found() {
+  ok(0);
+  sqlcode_ = 100;
+  return sqlcode_;
+}
+
+std::int32_t Transaction::error(std::string text, std::int32_t dbcode) {
+  sqlcode_ = -1;
+  sqlnrows_ = 0;
+  sqldbcode_ = dbcode;
+  sqlerrtext_ = std::move(text);
+  return sqlcode_;
+}
+
+// Turns whatever the database layer threw into SQLCode -1 and a GBK text.
+std::int32_t Transaction::fail_current_exception(std::string_view what) {
+  const std::string prefix = what.empty() ? "" : std::string(what) + ": ";
+  try {
+    throw;
+  } catch (const soci::sqlite3_soci_error& e) {
+    return error(utf8_to_gbk_lossy(prefix + e.get_error_message()), e.result());
+  } catch (const soci::postgresql_soci_error& e) {
+    // Server texts already come in the client encoding (GBK).
+    return error(prefix + e.sqlstate() + " " + e.get_error_message(), -1);
+  } catch (const soci::soci_error& e) {
+    return error(utf8_to_gbk_lossy(prefix + e.get_error_message()));
+  } catch (const std::exception& e) {
+    return error(utf8_to_gbk_lossy(prefix + e.what()));
+  }
+}
+
+std::int32_t Transaction::connect(std::string_view connection) {
+  if (conn_) disconnect();
+  try {
+    conn_ = detail::Connection::open(connection);
+    connection_ = connection;
+    in_transaction_ = false;
+    return ok(0);
+  } catch (...) {
+    conn_.reset();
+    connection_.clear();
+    return fail_current_exception("cannot connect to '" + std::string(connection) + "'");
+  }
+}
+
+std::int32_t Transaction::disconnect() {
+  if (!conn_) return error("not connected");
+  try {
+    if (in_transaction_) conn_->session().rollback();
+  } catch (...) {
+    // Closing anyway: the connection is going.
+  }
+  conn_.reset();
+  connection_.clear();
+  in_transaction_ = false;
+  return ok(0);
+}
+
+void Transaction::begin_if_needed() {
+  if (in_transaction_) return;
+  conn_->session().begin();
+  in_transaction_ = true;
+}
+
+std::int32_t Transaction::commit() {
+  if (!conn_) return error("not connected");
+  try {
+    if (in_transaction_) conn_->session().commit();
+    in_transaction_ = false;
+    return ok(0);
+  } catch (...) {
+    return fail_current_exception("commit");
+  }
+}
+
+std::int32_t Transaction::rollback() {
+  if (!conn_) return error("not connected");
+  try {
+    if (in_transaction_) conn_->session().rollback();
+    in_transaction_ = false;
+    return ok(0);
+  } catch (...) {
+    in_transaction_ = false;
+    return fail_current_exception("rollback");
+  }
+}
+
+std::int32_t Transaction::select_into(std::string_view sql, std::span<const Value> params,
+                                      std::span<Value> targets) {
+  if (!conn_) return error("not connected");
+  try {
+    const std::vector<Type> result_types = types_of(targets);
+    detail::PreparedStatement& ps = conn_->prepare(sql, types_of(params), result_types);
+    conn_->bind(ps, pointers(params));
+    ps.st->execute(false);
+    if (!ps.st->fetch()) return not_found();
+    std::vector<Value> row(targets.size());
+    conn_->read_row(ps, row);
+    if (ps.st->fetch()) {
+      while (ps.st->fetch()) {
+      }
+      return error("select into found more than one row");
+    }
+    for (std::size_t i = 0; i < targets.size(); ++i) targets[i] = std::move(row[i]);
+    return ok(1);
+  } catch (...) {
+    return fail_current_exception("");
+  }
+}
+
+std::int32_t Transaction::execute(std::string_view sql, std::span<const Value> params) {
+  if (!conn_) return error("not connected");
+  try {
+    if (changes_data(sql)) begin_if_needed();
+    detail::PreparedStatement& ps = conn_->prepare(sql, types_of(params), {});
+    conn_->bind(ps, pointers(params));
+    ps.st->execute(true);
+    return ok(static_cast<std::int32_t>(ps.st->get_affected_rows()));
+  } catch (...) {
+    return fail_current_exception("");
+  }
+}
+
+std::int32_t Transaction::query(std::string_view sql, std::span<const std::string> names,
+                                std::span<const Value> params, std::span<const Type> types,
+                                const RowSink& row) {
+  if (!conn_) return error("not connected");
+  try {
+    // Parameters go in the order the text names them; one argument may appear twice.
+    std::vector<Type> param_types;
+    std::vector<const Value*> ordered;
+    for (const std::string& name : conn_->host_variables(sql)) {
+      std::size_t i = 0;
+      while (i < names.size() && names[i] != name) ++i;
+      if (i == names.size()) {
+        return error("the statement names :" + name + ", which is not a retrieval argument");
+      }
+      ordered.push_back(&params[i]);
+      param_types.push_back(params[i].type());
+    }
+    detail::PreparedStatement& ps = conn_->prepare(sql, param_types, types);
+    conn_->bind(ps, ordered);
+    ps.st->execute(false);
+    std::vector<Value> values(types.size());
+    std::int32_t count = 0;
+    while (ps.st->fetch()) {
+      conn_->read_row(ps, values);
+      row(values);
+      ++count;
+    }
+    return ok(count);
+  } catch (...) {
+    return fail_current_exception("");
+  }
+}
+
+std::int32_t Transaction::savepoint(std::string_view name) {
+  if (!conn_) return error("not connected");
+  try {
+    begin_if_needed();
+    conn_->session() << "SAVEPOINT " + std::string(name);
+    return ok(0);
+  } catch (...) {
+    return fail_current_exception("savepoint");
+  }
+}
+
+std::int32_t Transaction::release(std::string_view name) {
+  if (!conn_) return error("not connected");
+  try {
+    conn_->session() << "RELEASE SAVEPOINT " + std::string(name);
+    return ok(0);
+  } catch (...) {
+    return fail_current_exception("release savepoint");
+  }
+}
+
+std::int32_t Transaction::rollback_to(std::string_view name) {
+  if (!conn_) return error("not connected");
+  try {
+    conn_->session() << "ROLLBACK TO SAVEPOINT " + std::string(name);
+    conn_->session() << "RELEASE SAVEPOINT " + std::string(name);
+    return ok(0);
+  } catch (...) {
+    return fail_current_exception("rollback to savepoint");
+  }
+}
+
+std::int32_t Transaction::run_script(std::string_view utf8_script, std::string_view source) {
+  if (!conn_) return error("not connected");
+  // Statements end with ";" at the end of a line; "--" lines are comments.
+  std::string statement;
+  int line_no = 0;
+  int first_line = 1;
+  try {
+    begin_if_needed();
+    std::size_t pos = 0;
+    while (pos < utf8_script.size()) {
+      const std::size_t eol = utf8_script.find('\n', pos);
+      std::string_view line = utf8_script.substr(pos, eol == std::string_view::npos ? std::string_view::npos : eol - pos);
+      pos = eol == std::string_view::npos ? utf8_script.size() : eol + 1;
+      ++line_no;
+      while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+      std::string_view trimmed = line;
+      while (!trimmed.empty() && (trimmed.front() == ' ' || trimmed.front() == '\t')) trimmed.remove_prefix(1);
+      if (trimmed.starts_with("--") || (trimmed.empty() && statement.empty())) continue;
+      if (statement.empty()) first_line = line_no;
+      statement.append(line);
+      statement.push_back('\n');
+      if (line.ends_with(";")) {
+        statement.erase(statement.rfind(';'));
+        // SQLite takes UTF-8 as it is; PostgreSQL expects GBK from this client.
+        const std::string text = is_postgres() ? utf8_to_gbk(statement, std::string(source)) : statement;
+        conn_->session() << text;
+        statement.clear();
+      }
+    }
+    if (!statement.empty()) {
+      return error(std::string(source) + ":" + std::to_string(first_line) +
+                   ": the last statement does not end with ';'");
+    }
+    return ok(0);
+  } catch (...) {
+    return fail_current_exception(std::string(source) + ":" + std::to_string(first_line));
+  }
+}
+
+}  // namespace fh

@@ -1,0 +1,139 @@
+// Embedded SQL through the transaction object, on every configured database.
+#include <gtest/gtest.h>
+
+#include "backends.h"
+#include "formhost/text.h"
+
+namespace {
+
+using fh::Value;
+using zrtest::DbTest;
+
+const std::string kCaption = fh::utf8_to_gbk("款号 'A'; DROP TABLE t; --~\"", "test");
+
+void make_table(fh::Transaction& db) {
+  ASSERT_EQ(db.execute("create table t (id integer primary key, mc varchar(60), "
+                       "je numeric(18,4), rq date, n integer)"),
+            0)
+      << db.sqlerrtext();
+  ASSERT_EQ(db.commit(), 0);
+}
+
+TEST_P(DbTest, SelectIntoFindsOneRowNoneOrTooMany) {
+  make_table(db);
+  const Value row1[] = {Value::of_long(1), Value::of_string(kCaption),
+                        Value::of_decimal(*fh::Decimal::parse("12.50")),
+                        Value::of_date(*fh::Date::make(2026, 12, 7)), Value::null_of(fh::Type::kLong)};
+  ASSERT_EQ(db.execute("insert into t (id, mc, je, rq, n) values (:id, :mc, :je, :rq, :n)", row1), 0)
+      << db.sqlerrtext();
+  EXPECT_EQ(db.sqlnrows(), 1);
+
+  Value targets[] = {Value::of_string("old"), Value::of_decimal(fh::Decimal()),
+                     Value::of_date(*fh::Date::make(1900, 1, 1)), Value::of_long(99)};
+  const Value key[] = {Value::of_long(1)};
+  ASSERT_EQ(db.select_into("select mc, je, rq, n from t where id = :k", key, targets), 0)
+      << db.sqlerrtext();
+  EXPECT_EQ(targets[0].as_string(), kCaption);  // byte-exact GBK, quotes and all
+  EXPECT_EQ(targets[1].as_decimal(), *fh::Decimal::parse("12.5"));
+  EXPECT_EQ(targets[2].as_date(), *fh::Date::make(2026, 12, 7));
+  EXPECT_TRUE(targets[3].is_null());
+  EXPECT_EQ(targets[3].type(), fh::Type::kLong);
+
+  // No row: targets stay, SQLCode 100.
+  Value keep[] = {Value::of_string("keep")};
+  const Value missing[] = {Value::of_long(42)};
+  EXPECT_EQ(db.select_into("select mc from t where id = :k", missing, keep), 100);
+  EXPECT_EQ(keep[0].as_string(), "keep");
+
+  // Two rows: an error, targets stay.
+  const Value row2[] = {Value::of_long(2), Value::of_string("x"), Value::null_of(fh::Type::kDecimal),
+                        Value::null_of(fh::Type::kDate), Value::of_long(3)};
+  ASSERT_EQ(db.execute("insert into t (id, mc, je, rq, n) values (:id, :mc, :je, :rq, :n)", row2), 0);
+  EXPECT_EQ(db.select_into("select mc from t", {}, keep), -1);
+  EXPECT_NE(db.sqlerrtext().find("more than one row"), std::string::npos);
+  EXPECT_EQ(keep[0].as_string(), "keep");
+
+  // A count always finds its one row.
+  Value count[] = {Value::of_long(-1)};
+  EXPECT_EQ(db.select_into("select count(*) from t where id > :k", missing, count), 0);
+  EXPECT_EQ(count[0].as_long(), 0);
+}
+
+TEST_P(DbTest, ValuesWithQuotesAndKeywordsAreFoundAsTheSameText) {
+  make_table(db);
+  const std::string tricky[] = {"O'Brien", "a;b", "select * from t", ":k", "50%_", kCaption};
+  std::int32_t id = 0;
+  for (const std::string& text : tricky) {
+    const Value row[] = {Value::of_long(++id), Value::of_string(text)};
+    ASSERT_EQ(db.execute("insert into t (id, mc) values (:id, :mc)", row), 0) << db.sqlerrtext();
+  }
+  for (const std::string& text : tricky) {
+    Value found[] = {Value::of_long(0)};
+    const Value key[] = {Value::of_string(text)};
+    ASSERT_EQ(db.select_into("select id from t where mc = :mc", key, found), 0) << text;
+  }
+}
+
+TEST_P(DbTest, CommitAndRollbackDecideWhatOthersSee) {
+  make_table(db);
+  fh::Transaction other;
+  connect_other(other);
+  const Value row[] = {Value::of_long(1)};
+  ASSERT_EQ(db.execute("insert into t (id) values (:id)", row), 0);
+  Value count[] = {Value::of_long(0)};
+  ASSERT_EQ(other.select_into("select count(*) from t", {}, count), 0) << other.sqlerrtext();
+  EXPECT_EQ(count[0].as_long(), 0);
+  ASSERT_EQ(db.rollback(), 0);
+  ASSERT_EQ(db.execute("insert into t (id) values (:id)", row), 0);
+  ASSERT_EQ(db.commit(), 0);
+  ASSERT_EQ(other.select_into("select count(*) from t", {}, count), 0);
+  EXPECT_EQ(count[0].as_long(), 1);
+
+  // A constraint violation is SQLCode -1 with the database's reason.
+  EXPECT_EQ(db.execute("insert into t (id) values (:id)", row), -1);
+  EXPECT_FALSE(db.sqlerrtext().empty());
+  db.rollback();
+}
+
+TEST_P(DbTest, QueryBindsArgumentsByNameAndSavepointsUndoAlone) {
+  make_table(db);
+  for (std::int32_t i = 1; i <= 5; ++i) {
+    const Value row[] = {Value::of_long(i), Value::of_long(i * 10)};
+    ASSERT_EQ(db.execute("insert into t (id, n) values (:id, :n)", row), 0);
+  }
+  const std::string names[] = {"lo", "hi"};
+  const Value args[] = {Value::of_long(2), Value::of_long(4)};
+  const fh::Type types[] = {fh::Type::kLong, fh::Type::kLong};
+  std::vector<std::int32_t> seen;
+  ASSERT_EQ(db.query("select id, n from t where id >= :lo and id <= :hi and n >= :lo order by id",
+                     names, args, types,
+                     [&](std::span<const Value> r) { seen.push_back(r[0].as_long()); }),
+            0)
+      << db.sqlerrtext();
+  EXPECT_EQ(seen, (std::vector<std::int32_t>{2, 3, 4}));
+  EXPECT_EQ(db.sqlnrows(), 3);
+  EXPECT_EQ(db.query("select id from t where id = :nope", names, args, types, [](auto) {}), -1);
+
+  ASSERT_EQ(db.savepoint("dw_update"), 0);
+  ASSERT_EQ(db.execute("delete from t"), 0);
+  ASSERT_EQ(db.rollback_to("dw_update"), 0);
+  Value count[] = {Value::of_long(0)};
+  ASSERT_EQ(db.select_into("select count(*) from t", {}, count), 0);
+  EXPECT_EQ(count[0].as_long(), 5);
+}
+
+TEST(Transaction, UnreachableDatabaseIsAnErrorNotACrash) {
+  fh::Transaction db;
+  EXPECT_EQ(db.connect("sqlite:/nonexistent-dir/x/zr.db"), -1);
+  EXPECT_NE(db.sqlerrtext().find("cannot connect"), std::string::npos) << db.sqlerrtext();
+  EXPECT_EQ(db.connect("postgresql://nobody@127.0.0.1:1/none?connect_timeout=2"), -1);
+  EXPECT_FALSE(db.sqlerrtext().empty());
+  EXPECT_EQ(db.connect("mysql://x"), -1);
+  Value t[] = {Value::of_long(0)};
+  EXPECT_EQ(db.select_into("select 1", {}, t), -1);
+  EXPECT_EQ(db.sqlerrtext(), "not connected");
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, DbTest, ::testing::ValuesIn(zrtest::backends()), zrtest::backend_name);
+
+}  // namespace
