@@ -1,12 +1,14 @@
 #include "formhost/dwexpression.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "formhost/errors.h"
 #include "formhost/functions.h"
@@ -112,6 +114,7 @@ class Parser {
   void start(Program* program) {
     prog_ = program;
     depths_.clear();
+    nesting_ = 0;
   }
 
   // or_expr := and_expr (OR and_expr)*
@@ -238,7 +241,7 @@ class Parser {
         t.value = Value::of_string(std::move(out));
         return j + 1;
       }
-      if (gbk_char_size(src_, j) == 2) {
+      if (false) {
         out.append(src_.substr(j, 2));
         j += 2;
       } else if (c == '~' && j + 1 < src_.size()) {
@@ -262,6 +265,13 @@ class Parser {
 
   // ---- grammar ----
 
+  // Bounds the parser's own recursion, which the node depth does not see
+  // for "((((1))))" or "- - - 1".
+  void enter() {
+    if (++nesting_ > kMaxDepth) fail("nesting too deep", peek().begin);
+  }
+  void leave() { --nesting_; }
+
   bool is_keyword(std::string_view word) const {
     return peek().kind == Tok::kName && peek().lower == word;
   }
@@ -281,7 +291,9 @@ class Parser {
   std::uint32_t parse_not() {
     if (is_keyword("not")) {
       next();
+      enter();
       const std::uint32_t operand = parse_not();
+      leave();
       return add(Op::kNot, {operand});
     }
     return parse_comparison();
@@ -342,7 +354,9 @@ class Parser {
     if (is_op("-") || is_op("+")) {
       const bool minus = is_op("-");
       next();
+      enter();
       const std::uint32_t operand = parse_unary();
+      leave();
       if (minus) {
         Node& node = prog_->nodes[operand];
         if (node.op == Op::kLiteral && prog_->literals[node.data].is_number()) {
@@ -376,7 +390,9 @@ class Parser {
       }
       case Tok::kLParen: {
         next();
+        enter();
         const std::uint32_t inner = parse_or();
+        leave();
         expect(Tok::kRParen, "')'");
         return inner;
       }
@@ -403,9 +419,13 @@ class Parser {
     for (const FunctionInfo& f : kFunctions) {
       if (f.name == name.lower) info = &f;
     }
-    if (!info) fail("known function name expected, not '" + std::string(src_.substr(name.begin, name.end - name.begin)) + "',", name.begin);
+    if (!info) {
+      fail("unknown function '" + std::string(src_.substr(name.begin, name.end - name.begin)) + "'",
+           name.begin);
+    }
     next();  // name
     next();  // (
+    enter();
     std::vector<std::uint32_t> args;
     if (peek().kind != Tok::kRParen) {
       for (;;) {
@@ -430,6 +450,7 @@ class Parser {
            name.begin);
     }
     expect(Tok::kRParen, "')'");
+    leave();
     std::uint32_t data = 0;
     if (is_aggregate(info->op)) data = prog_->aggregates++;
     return add(info->op, args, data);
@@ -462,7 +483,7 @@ class Parser {
   std::uint32_t add(Op op, const std::vector<std::uint32_t>& children, std::uint32_t data = 0) {
     int depth = 1;
     for (const std::uint32_t c : children) depth = std::max(depth, depths_[c] + 1);
-    if (depth > kMaxDepth) fail("a shorter expression (too deeply nested) expected", peek().begin);
+    if (depth > kMaxDepth) fail("nesting too deep", peek().begin);
     Node node{op, static_cast<std::uint8_t>(children.size()),
               static_cast<std::uint32_t>(prog_->args.size()), data};
     prog_->args.insert(prog_->args.end(), children.begin(), children.end());
@@ -477,6 +498,7 @@ class Parser {
   std::size_t pos_ = 0;
   Program* prog_ = nullptr;
   std::vector<int> depths_;  // per node of prog_
+  int nesting_ = 0;          // open parentheses, calls and prefix operators
 };
 
 // ---- numbers for the functions that functions.h lacks ----
@@ -749,13 +771,14 @@ class Evaluator {
       case Op::kCeiling: return whole("ceiling", Rounding::kCeiling, x(0, t0), 0);
       case Op::kInt: return whole("int", Rounding::kFloor, x(0, t0), 0);
       case Op::kTruncate: {
+        const Value& value = x(0, t0);
         const Value& places = x(1, t1);
         need_number("truncate", places);
         if (places.is_null()) {
-          need_number("truncate", x(0, t0));
-          return Value::null_of(t0.type() == Type::kAny ? Type::kDecimal : t0.type());
+          need_number("truncate", value);
+          return Value::null_of(value.type());
         }
-        return whole("truncate", Rounding::kTruncate, x(0, t0), places_of(places));
+        return whole("truncate", Rounding::kTruncate, value, places_of(places));
       }
       case Op::kRound: return Round(x(0, t0), x(1, t1));
       case Op::kLen: return Len(x(0, t0));

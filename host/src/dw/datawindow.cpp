@@ -1,0 +1,575 @@
+#include "formhost/datawindow.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "formhost/errors.h"
+#include "formhost/functions.h"
+#include "formhost/text.h"
+
+namespace fh {
+
+namespace {
+
+constexpr const char* kSavepoint = "fh_dw_update";
+
+std::string lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+// A typed text ("12.5", "2026-12-07") as a value of the column's type; none
+// when it does not convert. An empty text is null for everything but strings.
+std::optional<Value> from_text(const std::string& text, Type type) {
+  if (type == Type::kString) return Value::of_string(text);
+  const std::string t = text.substr(0, text.find_last_not_of(' ') + 1);
+  if (t.empty() || t.find_first_not_of(' ') == std::string::npos) return Value::null_of(type);
+  switch (type) {
+    case Type::kDate:
+      if (auto d = Date::parse(t)) return Value::of_date(*d);
+      return std::nullopt;
+    case Type::kTime:
+      if (auto tm = Time::parse(t)) return Value::of_time(*tm);
+      return std::nullopt;
+    case Type::kDateTime:
+      if (auto dt = DateTime::parse(t)) return Value::of_datetime(*dt);
+      return std::nullopt;
+    default: {
+      const auto d = Decimal::parse(t);
+      if (!d) return std::nullopt;
+      const Value dec = Value::of_decimal(*d);
+      switch (type) {
+        case Type::kInteger: return Integer(dec);
+        case Type::kLong: return Long(dec);
+        case Type::kDouble: return Double(dec);
+        case Type::kBoolean: return Value::of_bool(!d->is_zero());
+        default: return dec;
+      }
+    }
+  }
+}
+
+// A value converted to a column's type; none when the platform would refuse it.
+std::optional<Value> convert(const Value& v, Type type) {
+  if (v.type() == type) return v;
+  if (v.is_null()) return Value::null_of(type);
+  if (v.type() == Type::kString) return from_text(v.as_string(), type);
+  switch (type) {
+    case Type::kString: return String(v);
+    case Type::kInteger: return v.is_number() ? std::optional(Integer(v)) : std::nullopt;
+    case Type::kLong: return v.is_number() ? std::optional(Long(v)) : std::nullopt;
+    case Type::kDecimal: return v.is_number() ? std::optional(Dec(v)) : std::nullopt;
+    case Type::kDouble: return v.is_number() ? std::optional(Double(v)) : std::nullopt;
+    case Type::kDate:
+      if (v.type() == Type::kDateTime) return Value::of_date(v.as_datetime().date);
+      return std::nullopt;
+    case Type::kDateTime:
+      if (v.type() == Type::kDate) return Value::of_datetime(DateTime{v.as_date(), Time{}});
+      return std::nullopt;
+    default:
+      return std::nullopt;
+  }
+}
+
+// "table.column" names the database column after the last point.
+std::string db_column(const DwColumn& c) {
+  const std::string& n = c.dbname.empty() ? c.name : c.dbname;
+  const auto dot = n.rfind('.');
+  return dot == std::string::npos ? n : n.substr(dot + 1);
+}
+
+}  // namespace
+
+void SourceLibrary::add(std::string name, std::string gbk_source, std::string label) {
+  entries_[lower(name)] = Entry{std::move(gbk_source), std::move(label), std::nullopt};
+}
+
+std::optional<DataWindowObject> SourceLibrary::find(std::string_view name) const {
+  auto it = entries_.find(lower(name));
+  if (it == entries_.end()) return std::nullopt;
+  const Entry& e = it->second;
+  if (!e.parsed) {
+    e.parsed = DataWindowObject::parse(e.source, e.label);
+    e.parsed->set_name(it->first);
+  }
+  return e.parsed;
+}
+
+DataWindow::DataWindow() = default;
+DataWindow::~DataWindow() = default;
+
+int DataWindow::fail(std::string text) {
+  last_error_ = std::move(text);
+  return -1;
+}
+
+DataWindowObject& DataWindow::object() { return *object_; }
+const DataWindowObject& DataWindow::object() const { return *object_; }
+
+int DataWindow::set_dataobject(const DataObjectLibrary& library, std::string_view name) {
+  std::optional<DataWindowObject> found = library.find(name);
+  if (!found) return fail("data-window object '" + std::string(name) + "' not found");
+  library_ = &library;
+  set_object(std::move(*found));
+  dataobject_ = name;
+  return 1;
+}
+
+void DataWindow::set_object(DataWindowObject object) {
+  dataobject_ = object.name();
+  object_ = std::make_unique<DataWindowObject>(std::move(object));
+  column_types_.clear();
+  for (const DwColumn& c : object_->columns()) column_types_.push_back(c.type);
+  primary_.clear();
+  filtered_.clear();
+  deleted_.clear();
+  children_.clear();
+  current_row_ = 0;
+  current_column_ = column_types_.empty() ? 0 : 1;
+  pending_text_.reset();
+  last_args_.clear();
+  sort_spec_.clear();
+  filter_spec_.clear();
+}
+
+std::vector<DataWindow::Row>& DataWindow::buffer(DwBuffer b) {
+  return b == DwBuffer::kPrimary ? primary_ : b == DwBuffer::kFilter ? filtered_ : deleted_;
+}
+const std::vector<DataWindow::Row>& DataWindow::buffer(DwBuffer b) const {
+  return b == DwBuffer::kPrimary ? primary_ : b == DwBuffer::kFilter ? filtered_ : deleted_;
+}
+
+int DataWindow::column_or_fail(std::string_view column) const {
+  const int id = object_ ? object_->column_index(column) : 0;
+  if (id == 0) {
+    throw HostFailure(-1, "data window " + dataobject_ + " has no column '" + std::string(column) + "'");
+  }
+  return id;
+}
+
+const DataWindow::Row& DataWindow::row_or_fail(long row, DwBuffer b) const {
+  const auto& rows = buffer(b);
+  if (row < 1 || row > static_cast<long>(rows.size())) {
+    throw HostFailure(-1, "row " + std::to_string(row) + " is not in data window " + dataobject_ +
+                              " (" + std::to_string(rows.size()) + " rows)");
+  }
+  return rows[static_cast<std::size_t>(row - 1)];
+}
+
+DataWindow::Row& DataWindow::row_or_fail(long row) {
+  return const_cast<Row&>(std::as_const(*this).row_or_fail(row, DwBuffer::kPrimary));
+}
+
+DataWindow::Row DataWindow::make_row() const {
+  Row r;
+  r.status = RowStatus::kNew;
+  r.values.reserve(column_types_.size());
+  for (const DwColumn& c : object_->columns()) {
+    std::optional<Value> init;
+    if (c.initial) init = from_text(*c.initial, c.type);
+    r.values.push_back(init ? *init : Value::null_of(c.type));
+  }
+  return r;
+}
+
+long DataWindow::retrieve(std::span<const Value> args) {
+  if (!object_) return fail("no data-window object");
+  if (transaction_ == nullptr || !transaction_->connected()) return fail("no transaction object connected");
+  const auto& declared = object_->arguments();
+  if (args.size() != declared.size()) {
+    return fail("retrieve of " + dataobject_ + " takes " + std::to_string(declared.size()) +
+                " arguments, " + std::to_string(args.size()) + " given");
+  }
+  std::vector<std::string> names;
+  std::vector<Value> values;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    names.push_back(lower(declared[i].name));
+    std::optional<Value> v = convert(args[i], declared[i].type);
+    if (!v) return fail("retrieval argument " + declared[i].name + " does not take " + fh::describe(args[i]));
+    values.push_back(std::move(*v));
+  }
+  std::vector<Row> rows;
+  const std::size_t width = column_types_.size();
+  const auto rc = transaction_->query(object_->select(), names, values, column_types_,
+                                      [&](std::span<const Value> r) {
+                                        Row row;
+                                        row.values.assign(r.begin(), r.begin() + static_cast<long>(width));
+                                        rows.push_back(std::move(row));
+                                      });
+  if (rc < 0) return fail(transaction_->sqlerrtext());
+  primary_ = std::move(rows);
+  filtered_.clear();
+  deleted_.clear();
+  last_args_ = std::move(values);
+  pending_text_.reset();
+  if (!filter_spec_.empty()) filter();
+  current_row_ = primary_.empty() ? 0 : 1;
+  return row_count();
+}
+
+int DataWindow::set_row(long row) {
+  if (row < 1 || row > row_count()) return fail("row " + std::to_string(row) + " is out of range");
+  current_row_ = row;
+  return 1;
+}
+
+int DataWindow::scroll_to_row(long row) {
+  if (row_count() == 0) return fail("no rows");
+  return set_row(std::clamp(row, 1L, row_count()));
+}
+
+long DataWindow::insert_row(long before) {
+  if (!object_) return fail("no data-window object");
+  if (before < 0 || before > row_count()) return fail("row " + std::to_string(before) + " is out of range");
+  const auto at = before == 0 ? primary_.end() : primary_.begin() + (before - 1);
+  const long number = before == 0 ? row_count() + 1 : before;
+  primary_.insert(at, make_row());
+  if (current_row_ == 0) current_row_ = number;
+  return number;
+}
+
+int DataWindow::delete_row(long row) {
+  if (row == 0) row = current_row_;
+  if (row < 1 || row > row_count()) return fail("row " + std::to_string(row) + " is out of range");
+  auto it = primary_.begin() + (row - 1);
+  // A row never saved leaves no trace to delete from the database.
+  if (it->status != RowStatus::kNew && it->status != RowStatus::kNewModified) {
+    deleted_.push_back(std::move(*it));
+  }
+  primary_.erase(it);
+  if (current_row_ > row_count()) current_row_ = row_count();
+  return 1;
+}
+
+RowStatus DataWindow::row_status(long row, DwBuffer b) const { return row_or_fail(row, b).status; }
+
+bool DataWindow::item_modified(long row, std::string_view column) const {
+  const Row& r = row_or_fail(row, DwBuffer::kPrimary);
+  const auto i = static_cast<std::size_t>(column_or_fail(column) - 1);
+  return !r.modified.empty() && r.modified[i];
+}
+
+int DataWindow::reset() {
+  primary_.clear();
+  filtered_.clear();
+  deleted_.clear();
+  current_row_ = 0;
+  pending_text_.reset();
+  return 1;
+}
+
+int DataWindow::reset_update() {
+  deleted_.clear();
+  for (auto* rows : {&primary_, &filtered_}) {
+    for (Row& r : *rows) {
+      r.status = RowStatus::kNotModified;
+      r.original.reset();
+      r.modified.clear();
+    }
+  }
+  return 1;
+}
+
+long DataWindow::modified_count() const {
+  long n = static_cast<long>(deleted_.size());
+  for (const auto* rows : {&primary_, &filtered_}) {
+    for (const Row& r : *rows) {
+      if (r.status == RowStatus::kDataModified || r.status == RowStatus::kNewModified) ++n;
+    }
+  }
+  return n;
+}
+
+Value DataWindow::get_item(long row, std::string_view column, DwBuffer b, bool original) const {
+  const auto i = static_cast<std::size_t>(column_or_fail(column) - 1);
+  const Row& r = row_or_fail(row, b);
+  return original ? r.original_value(i) : r.values[i];
+}
+
+Value DataWindow::get_item(long row, int column) const {
+  if (!object_ || column < 1 || column > static_cast<int>(column_types_.size())) {
+    throw HostFailure(-1, "data window " + dataobject_ + " has no column " + std::to_string(column));
+  }
+  return row_or_fail(row, DwBuffer::kPrimary).values[static_cast<std::size_t>(column - 1)];
+}
+
+int DataWindow::set_item(long row, std::string_view column, const Value& v) {
+  const auto i = static_cast<std::size_t>(column_or_fail(column) - 1);
+  Row& r = row_or_fail(row);
+  std::optional<Value> converted = convert(v, column_types_[i]);
+  if (!converted) {
+    return fail("column " + std::string(column) + " (" + std::string(type_name(column_types_[i])) +
+                ") does not take " + fh::describe(v));
+  }
+  if (r.status == RowStatus::kNotModified || r.status == RowStatus::kDataModified) {
+    if (!r.original) r.original = std::make_unique<std::vector<Value>>(r.values);
+    r.status = RowStatus::kDataModified;
+  } else {
+    r.status = RowStatus::kNewModified;
+  }
+  if (r.modified.empty()) r.modified.assign(column_types_.size(), false);
+  r.modified[i] = true;
+  r.values[i] = std::move(*converted);
+  return 1;
+}
+
+std::string DataWindow::item_text(long row, int column) const {
+  const Value v = get_item(row, column);
+  if (v.is_null()) return "";
+  const std::string text = String(v).as_string();
+  // A code table shows the display value of the stored data value.
+  const std::string& table = object_->columns()[static_cast<std::size_t>(column - 1)].values;
+  std::size_t pos = 0;
+  while (pos < table.size()) {
+    const auto tab = table.find('\t', pos);
+    const auto slash = table.find('/', tab == std::string::npos ? pos : tab);
+    if (tab == std::string::npos) break;
+    const std::string data = table.substr(tab + 1, (slash == std::string::npos ? table.size() : slash) - tab - 1);
+    if (data == text) return table.substr(pos, tab - pos);
+    if (slash == std::string::npos) break;
+    pos = slash + 1;
+  }
+  return text;
+}
+
+int DataWindow::set_column(std::string_view column) {
+  const int id = object_ ? object_->column_index(column) : 0;
+  if (id == 0) return fail("no column '" + std::string(column) + "'");
+  current_column_ = id;
+  return 1;
+}
+
+int DataWindow::set_column(int column) {
+  if (!object_ || column < 1 || column > static_cast<int>(column_types_.size())) {
+    return fail("no column " + std::to_string(column));
+  }
+  current_column_ = column;
+  return 1;
+}
+
+std::string DataWindow::get_column_name() const {
+  if (!object_ || current_column_ == 0) return "";
+  return object_->columns()[static_cast<std::size_t>(current_column_ - 1)].name;
+}
+
+int DataWindow::accept_text() {
+  if (!pending_text_) return 1;
+  if (current_row_ < 1 || current_row_ > row_count() || current_column_ == 0) {
+    pending_text_.reset();
+    return 1;
+  }
+  const auto i = static_cast<std::size_t>(current_column_ - 1);
+  const std::string column = get_column_name();
+  if (!from_text(*pending_text_, column_types_[i])) {
+    return fail("'" + gbk_to_utf8_lossy(*pending_text_) + "' is not a valid value for " + column);
+  }
+  const long verdict = item_changed_ ? item_changed_(current_row_, column, *pending_text_) : 0;
+  if (verdict == 1) return fail("the value for " + column + " was refused");
+  if (verdict == 0) set_item(current_row_, column, Value::of_string(*pending_text_));
+  pending_text_.reset();
+  return 1;
+}
+
+int DataWindow::update(bool accept, bool reset_flags) {
+  if (!object_) return fail("no data-window object");
+  if (accept && accept_text() != 1) return -1;
+  if (transaction_ == nullptr || !transaction_->connected()) return fail("no transaction object connected");
+  if (modified_count() == 0) return 1;
+  if (object_->update_table().empty()) return fail("data window " + dataobject_ + " is not updatable");
+  if (transaction_->savepoint(kSavepoint) != 0) return fail(transaction_->sqlerrtext());
+  if (run_update() != 1) {
+    const std::string why = last_error_;
+    transaction_->rollback_to(kSavepoint);
+    return fail(why);
+  }
+  transaction_->release(kSavepoint);
+  if (reset_flags) reset_update();
+  return 1;
+}
+
+// The statements of one update, in the platform's order: deletions, then the
+// changed and new rows as they stand. Stops at the first failure.
+int DataWindow::run_update() {
+  const auto& cols = object_->columns();
+  const std::string& table = object_->update_table();
+  std::vector<std::size_t> keys;
+  for (std::size_t i = 0; i < cols.size(); ++i) {
+    if (cols[i].key) keys.push_back(i);
+  }
+  if (keys.empty()) return fail("data window " + dataobject_ + " names no key columns");
+
+  std::vector<Value> params;
+  auto where_key = [&](const Row& r, std::string& sql) {
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+      sql += (k == 0 ? " where " : " and ") + db_column(cols[keys[k]]) + " = :k" + std::to_string(k);
+      params.push_back(r.original_value(keys[k]));
+    }
+  };
+  auto run = [&](const std::string& sql, bool one_row) {
+    if (transaction_->execute(sql, params) != 0) return fail(transaction_->sqlerrtext());
+    if (one_row && transaction_->sqlnrows() != 1) {
+      return fail("row changed between retrieve and update (" + table + ")");
+    }
+    return 1;
+  };
+
+  for (const Row& r : deleted_) {
+    params.clear();
+    std::string sql = "delete from " + table;
+    where_key(r, sql);
+    if (run(sql, true) != 1) return -1;
+  }
+  for (const auto* rows : {&primary_, &filtered_}) {
+    for (const Row& r : *rows) {
+      params.clear();
+      if (r.status == RowStatus::kNewModified) {
+        std::string names, marks;
+        for (std::size_t i = 0; i < cols.size(); ++i) {
+          if (!cols[i].update && !cols[i].key) continue;
+          names += (names.empty() ? "" : ", ") + db_column(cols[i]);
+          marks += (marks.empty() ? ":v" : ", :v") + std::to_string(i);
+          params.push_back(r.values[i]);
+        }
+        if (run("insert into " + table + " (" + names + ") values (" + marks + ")", false) != 1) return -1;
+      } else if (r.status == RowStatus::kDataModified) {
+        std::string sets;
+        for (std::size_t i = 0; i < cols.size(); ++i) {
+          if (!cols[i].update || r.modified.empty() || !r.modified[i]) continue;
+          sets += (sets.empty() ? "" : ", ") + db_column(cols[i]) + " = :v" + std::to_string(i);
+          params.push_back(r.values[i]);
+        }
+        if (sets.empty()) continue;  // only columns the object does not save changed
+        std::string sql = "update " + table + " set " + sets;
+        where_key(r, sql);
+        if (run(sql, true) != 1) return -1;
+      }
+    }
+  }
+  return 1;
+}
+
+std::string DataWindow::get_sqlselect() const { return object_ ? object_->select() : ""; }
+
+int DataWindow::set_sqlselect(std::string_view sql) {
+  if (!object_) return fail("no data-window object");
+  const std::string err = object_->modify("DataWindow.Table.Select=" + modify_quote(sql));
+  return err.empty() ? 1 : fail(err);
+}
+
+int DataWindow::set_sort(std::string_view spec) {
+  try {
+    parse_sort(spec);
+  } catch (const Error& e) {
+    return fail(e.what());
+  }
+  sort_spec_ = spec;
+  return 1;
+}
+
+int DataWindow::sort() {
+  if (sort_spec_.empty() || primary_.size() < 2) return 1;
+  try {
+    const std::vector<SortKey> keys = parse_sort(sort_spec_);
+    std::vector<std::vector<Value>> key_values;
+    for (const SortKey& k : keys) key_values.push_back(k.key.evaluate_all(*this));
+    std::vector<std::size_t> order(primary_.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+      for (std::size_t k = 0; k < keys.size(); ++k) {
+        const int c = compare_sort_values(key_values[k][a], key_values[k][b]);
+        if (c != 0) return keys[k].ascending ? c < 0 : c > 0;
+      }
+      return false;
+    });
+    std::vector<Row> sorted;
+    sorted.reserve(primary_.size());
+    long new_current = 0;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      if (static_cast<long>(order[i]) + 1 == current_row_) new_current = static_cast<long>(i) + 1;
+      sorted.push_back(std::move(primary_[order[i]]));
+    }
+    primary_ = std::move(sorted);
+    current_row_ = new_current;
+    return 1;
+  } catch (const std::exception& e) {
+    return fail(e.what());
+  }
+}
+
+int DataWindow::set_filter(std::string_view expr) {
+  if (!expr.empty()) {
+    try {
+      DwExpression::parse(expr);
+    } catch (const Error& e) {
+      return fail(e.what());
+    }
+  }
+  filter_spec_ = expr;
+  return 1;
+}
+
+int DataWindow::filter() {
+  for (Row& r : filtered_) primary_.push_back(std::move(r));
+  filtered_.clear();
+  if (!filter_spec_.empty()) {
+    try {
+      const std::vector<Value> pass = DwExpression::parse(filter_spec_).evaluate_all(*this);
+      std::vector<Row> kept;
+      for (std::size_t i = 0; i < primary_.size(); ++i) {
+        (is_true(pass[i]) ? kept : filtered_).push_back(std::move(primary_[i]));
+      }
+      primary_ = std::move(kept);
+    } catch (const std::exception& e) {
+      return fail(e.what());
+    }
+  }
+  current_row_ = primary_.empty() ? 0 : std::clamp(current_row_, 1L, row_count());
+  return 1;
+}
+
+std::string DataWindow::modify(std::string_view expr) {
+  if (!object_) return "no data-window object";
+  return object_->modify(expr);
+}
+
+std::string DataWindow::describe(std::string_view expr) const {
+  return object_ ? object_->describe(expr) : "!";
+}
+
+DataWindow* DataWindow::get_child(std::string_view column) {
+  const DwColumn* c = object_ ? object_->column(column) : nullptr;
+  if (c == nullptr || c->dddw_name.empty() || library_ == nullptr) return nullptr;
+  const std::string key = lower(column);
+  for (auto& [name, child] : children_) {
+    if (name == key) return child.get();
+  }
+  auto child = std::make_unique<DataWindow>();
+  if (child->set_dataobject(*library_, c->dddw_name) != 1) {
+    fail(child->last_error());
+    return nullptr;
+  }
+  children_.emplace_back(key, std::move(child));
+  return children_.back().second.get();
+}
+
+Value DataWindow::item(long row, std::string_view column) const {
+  const int id = object_ ? object_->column_index(column) : 0;
+  if (id == 0) throw Error("no column '" + std::string(column) + "' in " + dataobject_);
+  return primary_[static_cast<std::size_t>(row - 1)].values[static_cast<std::size_t>(id - 1)];
+}
+
+bool DataWindow::has_column(std::string_view column) const {
+  return object_ && object_->column_index(column) != 0;
+}
+
+std::string DataWindow::column_name(int n) const {
+  if (!object_ || n < 1 || n > static_cast<int>(column_types_.size())) {
+    throw Error("no column #" + std::to_string(n) + " in " + dataobject_);
+  }
+  return object_->columns()[static_cast<std::size_t>(n - 1)].name;
+}
+
+}  // namespace fh
