@@ -52,6 +52,18 @@ Parts split(const BID_UINT128& x) {
 
 // The coefficient has at most 34 digits here, so the library stores it exactly.
 BID_UINT128 join(const Parts& p) {
+  // Up to 19 digits fit the low word: encode directly (sign, biased exponent
+  // above bit 113, coefficient below), which is what reading rows needs fast.
+  constexpr int kBias = 6176;
+  if (p.digits.size() <= 19 && p.exponent >= -kBias && p.exponent <= 6111) {
+    std::uint64_t coefficient = 0;
+    for (const char c : p.digits) coefficient = coefficient * 10 + static_cast<std::uint64_t>(c - '0');
+    BID_UINT128 r;
+    r.w[0] = coefficient;
+    r.w[1] = (p.negative ? (std::uint64_t{1} << 63) : 0) |
+             (static_cast<std::uint64_t>(p.exponent + kBias) << 49);
+    return r;
+  }
   std::string text;
   text.reserve(p.digits.size() + 16);
   text += p.negative ? '-' : '+';

@@ -107,7 +107,7 @@ TEST_P(DbTest, QueryBindsArgumentsByNameAndSavepointsUndoAlone) {
   std::vector<std::int32_t> seen;
   ASSERT_EQ(db.query("select id, n from t where id >= :lo and id <= :hi and n >= :lo order by id",
                      names, args, types,
-                     [&](std::span<const Value> r) { seen.push_back(r[0].as_long()); }),
+                     [&](std::vector<Value>& r) { seen.push_back(r[0].as_long()); }),
             0)
       << db.sqlerrtext();
   EXPECT_EQ(seen, (std::vector<std::int32_t>{2, 3, 4}));

@@ -76,8 +76,8 @@ std::string parse_error(std::string_view text) {
 }
 
 // Rows 1..n ordered by the sort.
-std::vector<long> sorted_rows(std::string_view spec, const RowSource& rows) {
-  const auto keys = parse_sort(spec);
+std::vector<long> sorted_rows(std::string_view sort_text, const RowSource& rows) {
+  const auto keys = parse_sort(sort_text);
   std::vector<long> order(static_cast<std::size_t>(rows.row_count()));
   std::iota(order.begin(), order.end(), 1L);
   std::stable_sort(order.begin(), order.end(),
@@ -283,7 +283,7 @@ TEST_F(DwExpressionRows, NumberTextAndDateFunctions) {
 
 // ---- GBK text ----
 
-TEST(DwExpressionGbk, TrailBytesInsideQuotesAreNeverSpecial) {
+TEST(DwExpressionGbk, TrailBytesInsideQuotesNeverEscapeOrClose) {
   // 亊 is 0x81 0x7E (trail looks like ~), 乗 is 0x81 0x5C (trail looks like \).
   const std::string ji = "\x81\x7E";
   const std::string cheng = "\x81\x5C";
@@ -367,9 +367,9 @@ TEST_F(DwSort, ParsesKeysAndDirections) {
   EXPECT_TRUE(keys[4].ascending);
   EXPECT_TRUE(parse_sort("  ").empty());
 
-  const auto error = [](std::string_view spec) {
+  const auto error = [](std::string_view sort_text) {
     try {
-      parse_sort(spec);
+      parse_sort(sort_text);
     } catch (const Error& e) {
       return std::string(e.what());
     }

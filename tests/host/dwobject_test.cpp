@@ -219,11 +219,13 @@ TEST(SrdParse, NamesMatchIgnoringAsciiCaseOnly) {
 
 TEST(SrdParse, ErrorsNameSourceLineAndWhatWasExpected) {
   EXPECT_EQ(parse_error("release 9;\ndatawindow(units=0)\ntext(band=header text=\"abc name=a_t )\n"
-                        "text(band=header text=\"d\" name=b_t )\n"),
+                        "line(band=header x1=0 name=l_1 )\n"),
             "d_bad.srd:3: expected '\"' to close the string begun here, found end of text");
   // The trail byte '~' of 亊 before the closing quote must not escape it.
-  EXPECT_EQ(parse_error("text(band=header text=\"" + kShi + "\" name=a_t )\n"
-                        "text(band=header text=\"" + kShi + " name=b_t )\n"),
+  EXPECT_EQ(parse_error("text(band=header text=\"" + kShi +
+                        "\" name=a_t )\n"
+                        "text(band=header text=\"" +
+                        kShi + " name=b_t )\n"),
             "d_bad.srd:2: expected '\"' to close the string begun here, found end of text");
   EXPECT_EQ(parse_error("datawindow(units=0)\nheader(height=80 color=\"536870912\"\n"
                         "detail(height=84 )\n"),
@@ -269,8 +271,7 @@ TEST(SrdParse, SourceWrittenBackParsesToTheSameModel) {
   const DataWindowObject back = DataWindowObject::parse(written, "d_016910.srd");
   EXPECT_EQ(back.to_source(), written);
   EXPECT_EQ(text_of(back, "zrtmid_t"), "a\"b'c~d\te" + kShi + kCheng + "\r\n");
-  EXPECT_EQ(*find_property(back.control("cp_je")->properties, "color"),
-            "0\tif(je > 0, 255, 0)");
+  EXPECT_EQ(*find_property(back.control("cp_je")->properties, "color"), "0\tif(je > 0, 255, 0)");
   EXPECT_EQ(back.select(), o.select());
   ASSERT_EQ(back.columns().size(), 5u);
   EXPECT_EQ(back.columns()[4].values, o.columns()[4].values);
@@ -289,7 +290,8 @@ TEST(SrdParse, SourceWrittenBackParsesToTheSameModel) {
 
 TEST(DwObjectModify, SeveralSettingsInOneCall) {
   DataWindowObject o = example();
-  EXPECT_EQ(o.modify("zrtmid_t.text='" + gbk("编号") + "'  zrtmid.width = 300\n"
+  EXPECT_EQ(o.modify("zrtmid_t.text='" + gbk("编号") +
+                     "'  zrtmid.width = 300\n"
                      "DataWindow.Color=\"255\" DataWindow.Header.Color=12632256 "
                      "datawindow.summary.height=40 DataWindow.HorizontalScrollSplit=500 "
                      "DataWindow.ReadOnly=yes DataWindow.Table.Select='select 1 from t' "
@@ -318,8 +320,10 @@ TEST(DwObjectModify, AnyBadSettingChangesNothing) {
     std::string error;
   } cases[] = {
       {"zrtmid_t.text='A' nosuch.text='B'", "Line 1 Column 19: Unknown object 'nosuch'."},
-      {"zrtmid_t.text='A' zrtmid.width=abc", "Line 1 Column 19: Bad value 'abc' for 'zrtmid.width'."},
-      {"zrtmid_t.text='A' zrtmid.visible=2", "Line 1 Column 19: Bad value '2' for 'zrtmid.visible'."},
+      {"zrtmid_t.text='A' zrtmid.width=abc",
+       "Line 1 Column 19: Bad value 'abc' for 'zrtmid.width'."},
+      {"zrtmid_t.text='A' zrtmid.visible=2",
+       "Line 1 Column 19: Bad value '2' for 'zrtmid.visible'."},
       {"zrtmid_t.text='A' zrtmid.color='red~tif(je>0,1,2)'",
        "Line 1 Column 19: Bad value 'red\tif(je>0,1,2)' for 'zrtmid.color'."},
       {"zrtmid_t.text='A' DataWindow.Processing=0",
@@ -353,9 +357,10 @@ TEST(DwObjectModify, AnyBadSettingChangesNothing) {
 
 TEST(DwObjectModify, ExpressionValuesAreStoredAsGiven) {
   DataWindowObject o = example();
-  EXPECT_EQ(o.modify("zrtmid.color=\"0~tif(je > 100, 255, 0)\" "
-                     "mc.visible='1~tif(mc=~'1~', 1, 0)' zrtmid.protect=\"~tif(isrownew(), 0, 1)\""),
-            "");
+  EXPECT_EQ(
+      o.modify("zrtmid.color=\"0~tif(je > 100, 255, 0)\" "
+               "mc.visible='1~tif(mc=~'1~', 1, 0)' zrtmid.protect=\"~tif(isrownew(), 0, 1)\""),
+      "");
   EXPECT_EQ(o.describe("zrtmid.color mc.visible zrtmid.protect"),
             "0\tif(je > 100, 255, 0)\n1\tif(mc='1', 1, 0)\n\tif(isrownew(), 0, 1)");
 }
@@ -393,9 +398,9 @@ TEST(ModifyQuote, AnyCaptionRoundTrips) {
       gbk("生产跟踪：条码（必填）"),
       "",
       " leading and trailing ",
-      "\x81",          // a lone lead byte at the end
-      "\x81\"x",       // a lone lead byte before a quote
-      "\x81\tx\x81\n", // a lone lead byte before what is normally escaped
+      "\x81",           // a lone lead byte at the end
+      "\x81\"x",        // a lone lead byte before a quote
+      "\x81\tx\x81\n",  // a lone lead byte before what is normally escaped
   };
   for (const std::string& t : captions) {
     DataWindowObject o = example();

@@ -64,7 +64,7 @@ class FH_API DwExpression {
 
  private:
   explicit DwExpression(std::shared_ptr<const dwexpr::Program> program);
-  friend FH_API std::vector<SortKey> parse_sort(std::string_view spec);
+  friend FH_API std::vector<SortKey> parse_sort(std::string_view sort_text);
 
   std::shared_ptr<const dwexpr::Program> program_;  // immutable, shared by copies
 };
@@ -77,8 +77,8 @@ struct FH_API SortKey {
 // Parses a sort: keys separated by commas, each an expression followed by an
 // optional direction A or D (also ASC / DESC; none means ascending):
 // "je A, mc D", "#1 A", "upper(mc) D". Blank text gives no keys. Throws
-// fh::Error("sort 'SPEC': what was expected at byte N").
-FH_API std::vector<SortKey> parse_sort(std::string_view spec);
+// fh::Error("sort 'TEXT': what was expected at byte N").
+FH_API std::vector<SortKey> parse_sort(std::string_view sort_text);
 
 // The sort order of two key values: negative, zero or positive. Null first,
 // false before true, otherwise the platform's comparison (numbers by value,

@@ -3,14 +3,13 @@
 // copy to change. All text is GBK bytes, exactly as in the source.
 #pragma once
 
-#include "formhost/export.h"
-
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "formhost/export.h"
 #include "formhost/value.h"
 
 namespace fh {
@@ -30,32 +29,32 @@ FH_API const std::string* find_property(const DwProperties& props, std::string_v
 
 // A column of the result set, as declared in table(column=(...)).
 struct DwColumn {
-  int id = 0;                   // 1-based, in table order
+  int id = 0;  // 1-based, in table order
   std::string name;
-  Type type = Type::kString;    // char/varchar string; int/integer integer; long/ulong long;
-                                // decimal/number decimal; real/double double; date; time;
-                                // datetime/timestamp datetime
-  std::string coltype;         // lowercase as declared: "char(20)", "decimal(2)", "long"
-  int length = 0;               // n of char(n)/varchar(n), else 0
-  int scale = -1;               // n of decimal(n), else -1
+  Type type = Type::kString;  // char/varchar string; int/integer integer; long/ulong long;
+                              // decimal/number decimal; real/double double; date; time;
+                              // datetime/timestamp datetime
+  std::string coltype;        // lowercase as declared: "char(20)", "decimal(2)", "long"
+  int length = 0;             // n of char(n)/varchar(n), else 0
+  int scale = -1;             // n of decimal(n), else -1
   std::string dbname;
   bool update = false;
   bool updatewhereclause = false;
   bool key = false;
   std::optional<std::string> initial;
-  std::string values;           // code table as written: "display\tdata/..."
-  std::string dddw_name;        // drop-down child object ("" for none), from the column object
+  std::string values;     // code table as written: "display\tdata/..."
+  std::string dddw_name;  // drop-down child object ("" for none), from the column object
   std::string dddw_display_column;
   std::string dddw_data_column;
-  DwProperties properties;      // everything column=(...) said, in order
+  DwProperties properties;  // everything column=(...) said, in order
 };
 
 // A retrieval argument: `arguments=(("name", type) ...)`. number is decimal.
 struct DwArgument {
   std::string name;
   Type type = Type::kString;
-  std::string type_name;        // lowercase as declared: "string", "number", "stringlist"
-  bool list = false;            // the ...list types
+  std::string type_name;  // lowercase as declared: "string", "number", "stringlist"
+  bool list = false;      // the ...list types
 };
 
 // A band statement: header, detail, summary, footer.
@@ -67,11 +66,11 @@ struct DwBand {
 // A named object of the layout: text, column, compute, line, bitmap, ...
 // `name` and `band` mirror the properties of the same names.
 struct DwControl {
-  std::string kind;             // the statement keyword, lowercase
+  std::string kind;  // the statement keyword, lowercase
   std::string band;
-  std::string name;             // may be "" (an unnamed line)
+  std::string name;  // may be "" (an unnamed line)
   DwProperties properties;
-  int column_id = 0;            // a column object: the table column it shows, else 0
+  int column_id = 0;  // a column object: the table column it shows, else 0
 };
 
 class FH_API DataWindowObject {

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "formhost/export.h"
 #include "formhost/value.h"
@@ -54,10 +55,10 @@ class FH_API Transaction {
   std::int32_t execute(std::string_view sql, std::span<const Value> params = {});
 
   // A SELECT whose rows go to `row` one by one, each column read as the type
-  // given for it. Parameters bind by name: `names[i]` is the name of
+  // given for it; `row` may move the values out. Parameters bind by name: `names[i]` is the name of
   // `params[i]` (retrieval arguments); a name in the text without a value is
   // an error. Answers SQLCode; SQLNRows is the number of rows read.
-  using RowSink = std::function<void(std::span<const Value> row)>;
+  using RowSink = std::function<void(std::vector<Value>& row)>;
   std::int32_t query(std::string_view sql, std::span<const std::string> names,
                      std::span<const Value> params, std::span<const Type> types,
                      const RowSink& row);

@@ -111,6 +111,8 @@ std::unique_ptr<Connection> Connection::open(std::string_view connection) {
               "': expected sqlite:PATH or postgresql://USER@HOST:PORT/DB");
 }
 
+Connection::~Connection() { cache_.clear(); }  // statements before the session
+
 std::string Connection::to_db(std::string_view gbk, std::string_view source) const {
   return backend_ == Backend::kSqlite ? gbk_to_utf8(gbk, source) : std::string(gbk);
 }
@@ -119,8 +121,242 @@ std::string Connection::from_db(std::string_view text, std::string_view source) 
   return backend_ == Backend::kSqlite ? utf8_to_gbk(text, source) : std::string(text);
 }
 
-PreparedStatement& Connection::prepare(std::string_view gbk_sql, std::span<const Type> param_types,
-                                       std::span<const Type> result_types) {
+Value decimal_from_text(std::string_view text) {
+  // PostgreSQL's numeric arrives exact; SQLite renders a REAL with 15
+  // significant digits, sometimes with an exponent.
+  std::optional<Decimal> d = Decimal::parse(text);
+  if (!d) {
+    const std::string copy(text);
+    char* end = nullptr;
+    const double x = std::strtod(copy.c_str(), &end);
+    if (end != copy.c_str() && *end == '\0') d = Decimal::from_double(x);
+  }
+  if (!d) throw Error("'" + gbk_to_utf8_lossy(text) + "' is not a number");
+  return Value::of_decimal(*d);
+}
+
+Value temporal_from_text(std::string_view text, Type type) {
+  switch (type) {
+    case Type::kDate:
+      if (auto d = Date::parse(text.substr(0, 10))) return Value::of_date(*d);
+      break;
+    case Type::kTime:
+      if (auto t = Time::parse(text)) return Value::of_time(*t);
+      break;
+    default:
+      if (auto dt = DateTime::parse(text)) return Value::of_datetime(*dt);
+      break;
+  }
+  throw Error("'" + gbk_to_utf8_lossy(text) + "' is not a " + std::string(type_name(type)));
+}
+
+namespace {
+
+// ---- SQLite: the session's native handle ----
+
+// SOCI declares SQLite's interface inside this namespace.
+using namespace sqlite_api;
+
+class SqliteStatement final : public Statement {
+ public:
+  SqliteStatement(sqlite3* db, const std::string& utf8_sql, std::vector<Type> results)
+      : db_(db), results_(std::move(results)) {
+    if (sqlite3_prepare_v3(db_, utf8_sql.c_str(), static_cast<int>(utf8_sql.size()),
+                           SQLITE_PREPARE_PERSISTENT, &st_, nullptr) != SQLITE_OK) {
+      throw SqlError(sqlite3_errmsg(db_), sqlite3_extended_errcode(db_));
+    }
+  }
+  ~SqliteStatement() override { sqlite3_finalize(st_); }
+
+  void bind(std::span<const Value* const> values) override {
+    sqlite3_reset(st_);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      const Value& v = *values[i];
+      const int at = static_cast<int>(i) + 1;
+      int rc = SQLITE_OK;
+      if (v.is_null()) {
+        rc = sqlite3_bind_null(st_, at);
+      } else {
+        switch (v.type()) {
+          case Type::kBoolean: rc = sqlite3_bind_int(st_, at, v.as_bool() ? 1 : 0); break;
+          case Type::kInteger: rc = sqlite3_bind_int(st_, at, v.as_integer()); break;
+          case Type::kLong: rc = sqlite3_bind_int(st_, at, v.as_long()); break;
+          case Type::kDouble: rc = sqlite3_bind_double(st_, at, v.as_double()); break;
+          case Type::kString: rc = bind_text(at, gbk_to_utf8(v.as_string(), "a bound value")); break;
+          case Type::kDecimal: rc = bind_text(at, v.as_decimal().to_string()); break;
+          case Type::kDate: rc = bind_text(at, v.as_date().iso()); break;
+          case Type::kTime: rc = bind_text(at, v.as_time().iso()); break;
+          case Type::kDateTime: rc = bind_text(at, v.as_datetime().iso()); break;
+          default: throw Error("an object cannot be bound to a statement");
+        }
+      }
+      if (rc != SQLITE_OK) throw SqlError(sqlite3_errmsg(db_), rc);
+    }
+  }
+
+  void execute() override {
+    if (!results_.empty()) return;  // a query steps in fetch()
+    const int rc = sqlite3_step(st_);
+    sqlite3_reset(st_);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) fail(rc);
+  }
+
+  bool fetch() override {
+    const int rc = sqlite3_step(st_);
+    if (rc == SQLITE_ROW) return true;
+    sqlite3_reset(st_);
+    if (rc != SQLITE_DONE) fail(rc);
+    return false;
+  }
+
+  void read_row(std::span<Value> out) override {
+    for (std::size_t i = 0; i < out.size(); ++i) {
+      const int c = static_cast<int>(i);
+      const int stored = sqlite3_column_type(st_, c);
+      const Type t = results_[i];
+      if (stored == SQLITE_NULL) {
+        out[i] = Value::null_of(t);
+        continue;
+      }
+      switch (t) {
+        case Type::kBoolean: out[i] = Value::of_bool(sqlite3_column_int64(st_, c) != 0); break;
+        case Type::kInteger:
+          out[i] = Value::of_integer(static_cast<std::int16_t>(sqlite3_column_int64(st_, c)));
+          break;
+        case Type::kLong:
+          out[i] = Value::of_long(static_cast<std::int32_t>(sqlite3_column_int64(st_, c)));
+          break;
+        case Type::kDouble: out[i] = Value::of_double(sqlite3_column_double(st_, c)); break;
+        case Type::kDecimal:
+          if (stored == SQLITE_INTEGER) {
+            out[i] = Value::of_decimal(Decimal::from_int(sqlite3_column_int64(st_, c)));
+          } else if (stored == SQLITE_FLOAT) {
+            const auto d = Decimal::from_double(sqlite3_column_double(st_, c));
+            out[i] = d ? Value::of_decimal(*d) : Value::null_of(t);
+          } else {
+            out[i] = decimal_from_text(text(c));
+          }
+          break;
+        case Type::kString: out[i] = Value::of_string(utf8_to_gbk(text(c), "a fetched text")); break;
+        default: out[i] = temporal_from_text(text(c), t); break;
+      }
+    }
+  }
+
+  long long affected_rows() override { return sqlite3_changes64(db_); }
+
+ private:
+  int bind_text(int at, const std::string& s) {
+    return sqlite3_bind_text(st_, at, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+  }
+  std::string_view text(int c) {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st_, c));
+    return {p, static_cast<std::size_t>(sqlite3_column_bytes(st_, c))};
+  }
+  [[noreturn]] void fail(int rc) {
+    const int code = sqlite3_extended_errcode(db_);
+    throw SqlError(sqlite3_errmsg(db_), code != 0 ? code : rc);
+  }
+
+  sqlite3* db_;
+  sqlite3_stmt* st_ = nullptr;
+  std::vector<Type> results_;
+};
+
+// ---- PostgreSQL: SOCI's dynamic exchange ----
+
+class SociStatement final : public Statement {
+ public:
+  SociStatement(soci::session& session, const std::string& sql, std::span<const Type> params,
+                std::vector<Type> results)
+      : st_(session), results_(std::move(results)) {
+    params_.resize(params.size());
+    cells_.resize(results_.size());
+    for (std::size_t i = 0; i < params.size(); ++i) exchange_use(params_[i], params[i]);
+    for (std::size_t i = 0; i < results_.size(); ++i) exchange_into(cells_[i], results_[i]);
+    st_.alloc();
+    st_.prepare(sql);
+    st_.define_and_bind();
+  }
+
+  void bind(std::span<const Value* const> values) override {
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      const Value& v = *values[i];
+      Cell& c = params_[i];
+      c.ind = v.is_null() ? soci::i_null : soci::i_ok;
+      if (v.is_null()) continue;
+      switch (v.type()) {
+        case Type::kBoolean: c.integer = v.as_bool() ? 1 : 0; break;
+        case Type::kInteger: c.integer = v.as_integer(); break;
+        case Type::kLong: c.integer = v.as_long(); break;
+        case Type::kDouble: c.real = v.as_double(); break;
+        case Type::kDecimal: c.text = v.as_decimal().to_string(); break;
+        case Type::kString: c.text = v.as_string(); break;  // the server takes GBK
+        case Type::kDate: c.text = v.as_date().iso(); break;
+        case Type::kTime: c.text = v.as_time().iso(); break;
+        case Type::kDateTime: c.text = v.as_datetime().iso(); break;
+        default: throw Error("an object cannot be bound to a statement");
+      }
+    }
+  }
+
+  void execute() override { st_.execute(results_.empty()); }
+  bool fetch() override { return st_.fetch(); }
+
+  void read_row(std::span<Value> out) override {
+    for (std::size_t i = 0; i < out.size(); ++i) {
+      const Cell& c = cells_[i];
+      const Type t = results_[i];
+      if (c.ind == soci::i_null) {
+        out[i] = Value::null_of(t);
+        continue;
+      }
+      switch (t) {
+        case Type::kBoolean: out[i] = Value::of_bool(c.integer != 0); break;
+        case Type::kInteger: out[i] = Value::of_integer(static_cast<std::int16_t>(c.integer)); break;
+        case Type::kLong: out[i] = Value::of_long(static_cast<std::int32_t>(c.integer)); break;
+        case Type::kDouble: out[i] = Value::of_double(c.real); break;
+        case Type::kDecimal: out[i] = decimal_from_text(c.text); break;
+        case Type::kString: out[i] = Value::of_string(c.text); break;
+        default: out[i] = temporal_from_text(c.text, t); break;
+      }
+    }
+  }
+
+  long long affected_rows() override { return st_.get_affected_rows(); }
+
+ private:
+  struct Cell {
+    std::string text;
+    long long integer = 0;
+    double real = 0;
+    soci::indicator ind = soci::i_ok;
+  };
+  void exchange_use(Cell& c, Type t) {
+    switch (holder_for(t)) {
+      case Holder::kInteger: st_.exchange(soci::use(c.integer, c.ind)); break;
+      case Holder::kReal: st_.exchange(soci::use(c.real, c.ind)); break;
+      case Holder::kText: st_.exchange(soci::use(c.text, c.ind)); break;
+    }
+  }
+  void exchange_into(Cell& c, Type t) {
+    switch (holder_for(t)) {
+      case Holder::kInteger: st_.exchange(soci::into(c.integer, c.ind)); break;
+      case Holder::kReal: st_.exchange(soci::into(c.real, c.ind)); break;
+      case Holder::kText: st_.exchange(soci::into(c.text, c.ind)); break;
+    }
+  }
+
+  soci::statement st_;
+  std::vector<Type> results_;
+  std::vector<Cell> params_;  // never resized after binding: SOCI holds their addresses
+  std::vector<Cell> cells_;
+};
+
+}  // namespace
+
+Statement& Connection::prepare(std::string_view gbk_sql, std::span<const Type> param_types,
+                               std::span<const Type> result_types) {
   std::string key;
   key.reserve(gbk_sql.size() + param_types.size() + result_types.size() + 2);
   for (Type t : param_types) key.push_back(type_code(holder_for(t) == Holder::kText ? Type::kString : t));
@@ -136,117 +372,22 @@ PreparedStatement& Connection::prepare(std::string_view gbk_sql, std::span<const
     throw Error("the statement has " + std::to_string(ph.names.size()) + " host variables but " +
                 std::to_string(param_types.size()) + " values were given");
   }
-  auto ps = std::make_unique<PreparedStatement>();
-  ps->names = ph.names;
-  ps->param_types.assign(param_types.begin(), param_types.end());
-  ps->result_types.assign(result_types.begin(), result_types.end());
-  ps->params.resize(param_types.size());
-  ps->results.resize(result_types.size());
-  ps->st = std::make_unique<soci::statement>(session_);
-  for (std::size_t i = 0; i < param_types.size(); ++i) {
-    Cell& c = ps->params[i];
-    switch (holder_for(param_types[i])) {
-      case Holder::kInteger: ps->st->exchange(soci::use(c.integer, c.ind)); break;
-      case Holder::kReal: ps->st->exchange(soci::use(c.real, c.ind)); break;
-      case Holder::kText: ps->st->exchange(soci::use(c.text, c.ind)); break;
-    }
+  std::vector<Type> results(result_types.begin(), result_types.end());
+  std::unique_ptr<Statement> st;
+  if (backend_ == Backend::kSqlite) {
+    auto* native = static_cast<soci::sqlite3_session_backend*>(session_.get_backend());
+    st = std::make_unique<SqliteStatement>(native->conn_, to_db(ph.sql, "statement text"),
+                                           std::move(results));
+  } else {
+    st = std::make_unique<SociStatement>(session_, ph.sql, param_types, std::move(results));
   }
-  for (std::size_t i = 0; i < result_types.size(); ++i) {
-    Cell& c = ps->results[i];
-    switch (holder_for(result_types[i])) {
-      case Holder::kInteger: ps->st->exchange(soci::into(c.integer, c.ind)); break;
-      case Holder::kReal: ps->st->exchange(soci::into(c.real, c.ind)); break;
-      case Holder::kText: ps->st->exchange(soci::into(c.text, c.ind)); break;
-    }
-  }
-  ps->st->alloc();
-  ps->st->prepare(to_db(ph.sql, "statement text"));
-  ps->st->define_and_bind();
-  return *cache_.emplace(std::move(key), std::move(ps)).first->second;
+  return *cache_.emplace(std::move(key), std::move(st)).first->second;
 }
 
 const std::vector<std::string>& Connection::host_variables(std::string_view gbk_sql) {
   if (auto it = names_.find(gbk_sql); it != names_.end()) return it->second;
   if (names_.size() >= kMaxCachedStatements) names_.clear();
   return names_.emplace(std::string(gbk_sql), rewrite_placeholders(gbk_sql).names).first->second;
-}
-
-void Connection::bind(PreparedStatement& ps, std::span<const Value* const> values) {
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    const Value& v = *values[i];
-    Cell& c = ps.params[i];
-    c.ind = v.is_null() ? soci::i_null : soci::i_ok;
-    if (v.is_null()) continue;
-    switch (v.type()) {
-      case Type::kBoolean: c.integer = v.as_bool() ? 1 : 0; break;
-      case Type::kInteger: c.integer = v.as_integer(); break;
-      case Type::kLong: c.integer = v.as_long(); break;
-      case Type::kDouble: c.real = v.as_double(); break;
-      case Type::kDecimal: c.text = v.as_decimal().to_string(); break;
-      case Type::kString: c.text = to_db(v.as_string(), "the value of :" + ps.names[i]); break;
-      case Type::kDate: c.text = v.as_date().iso(); break;
-      case Type::kTime: c.text = v.as_time().iso(); break;
-      case Type::kDateTime: c.text = v.as_datetime().iso(); break;
-      case Type::kAny:
-      case Type::kObject:
-        throw Error("host variable :" + ps.names[i] + " holds an object, not a value");
-    }
-  }
-}
-
-void Connection::read_row(const PreparedStatement& ps, std::span<Value> out) const {
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    const Cell& c = ps.results[i];
-    const Type t = ps.result_types[i];
-    if (c.ind == soci::i_null) {
-      out[i] = Value::null_of(t);
-      continue;
-    }
-    auto bad = [&](const char* what) {
-      return Error("column " + std::to_string(i + 1) + ": '" + gbk_to_utf8_lossy(c.text) +
-                   "' is not " + what);
-    };
-    switch (t) {
-      case Type::kBoolean: out[i] = Value::of_bool(c.integer != 0); break;
-      case Type::kInteger: out[i] = Value::of_integer(static_cast<std::int16_t>(c.integer)); break;
-      case Type::kLong: out[i] = Value::of_long(static_cast<std::int32_t>(c.integer)); break;
-      case Type::kDouble: out[i] = Value::of_double(c.real); break;
-      case Type::kDecimal: {
-        // PostgreSQL's numeric arrives exact; SQLite's REAL as 15 significant digits,
-        // sometimes with an exponent.
-        std::optional<Decimal> d = Decimal::parse(c.text);
-        if (!d) {
-          char* end = nullptr;
-          const double x = std::strtod(c.text.c_str(), &end);
-          if (end != c.text.c_str() && *end == '\0') d = Decimal::from_double(x);
-        }
-        if (!d) throw bad("a number");
-        out[i] = Value::of_decimal(*d);
-        break;
-      }
-      case Type::kDate: {
-        const auto d = Date::parse(std::string_view(c.text).substr(0, 10));
-        if (!d) throw bad("a date");
-        out[i] = Value::of_date(*d);
-        break;
-      }
-      case Type::kTime: {
-        const auto tm = Time::parse(c.text);
-        if (!tm) throw bad("a time");
-        out[i] = Value::of_time(*tm);
-        break;
-      }
-      case Type::kDateTime: {
-        const auto dt = DateTime::parse(c.text);
-        if (!dt) throw bad("a date and time");
-        out[i] = Value::of_datetime(*dt);
-        break;
-      }
-      default:
-        out[i] = Value::of_string(from_db(c.text, "column " + std::to_string(i + 1)));
-        break;
-    }
-  }
 }
 
 }  // namespace fh::detail

@@ -72,6 +72,8 @@ std::int32_t Transaction::fail_current_exception(std::string_view what) {
   const std::string prefix = what.empty() ? "" : std::string(what) + ": ";
   try {
     throw;
+  } catch (const detail::SqlError& e) {
+    return error(utf8_to_gbk_lossy(prefix + e.what()), e.code());
   } catch (const soci::sqlite3_soci_error& e) {
     return error(utf8_to_gbk_lossy(prefix + e.get_error_message()), e.result());
   } catch (const soci::postgresql_soci_error& e) {
@@ -145,14 +147,14 @@ std::int32_t Transaction::select_into(std::string_view sql, std::span<const Valu
   if (!conn_) return error("not connected");
   try {
     const std::vector<Type> result_types = types_of(targets);
-    detail::PreparedStatement& ps = conn_->prepare(sql, types_of(params), result_types);
-    conn_->bind(ps, pointers(params));
-    ps.st->execute(false);
-    if (!ps.st->fetch()) return not_found();
+    detail::Statement& st = conn_->prepare(sql, types_of(params), result_types);
+    st.bind(pointers(params));
+    st.execute();
+    if (!st.fetch()) return not_found();
     std::vector<Value> row(targets.size());
-    conn_->read_row(ps, row);
-    if (ps.st->fetch()) {
-      while (ps.st->fetch()) {
+    st.read_row(row);
+    if (st.fetch()) {
+      while (st.fetch()) {
       }
       return error("select into found more than one row");
     }
@@ -167,10 +169,10 @@ std::int32_t Transaction::execute(std::string_view sql, std::span<const Value> p
   if (!conn_) return error("not connected");
   try {
     if (changes_data(sql)) begin_if_needed();
-    detail::PreparedStatement& ps = conn_->prepare(sql, types_of(params), {});
-    conn_->bind(ps, pointers(params));
-    ps.st->execute(true);
-    return ok(static_cast<std::int32_t>(ps.st->get_affected_rows()));
+    detail::Statement& st = conn_->prepare(sql, types_of(params), {});
+    st.bind(pointers(params));
+    st.execute();
+    return ok(static_cast<std::int32_t>(st.affected_rows()));
   } catch (...) {
     return fail_current_exception("");
   }
@@ -193,13 +195,14 @@ std::int32_t Transaction::query(std::string_view sql, std::span<const std::strin
       ordered.push_back(&params[i]);
       param_types.push_back(params[i].type());
     }
-    detail::PreparedStatement& ps = conn_->prepare(sql, param_types, types);
-    conn_->bind(ps, ordered);
-    ps.st->execute(false);
-    std::vector<Value> values(types.size());
+    detail::Statement& st = conn_->prepare(sql, param_types, types);
+    st.bind(ordered);
+    st.execute();
+    std::vector<Value> values;
     std::int32_t count = 0;
-    while (ps.st->fetch()) {
-      conn_->read_row(ps, values);
+    while (st.fetch()) {
+      values.resize(types.size());  // the sink may have taken the last row's values
+      st.read_row(values);
       row(values);
       ++count;
     }

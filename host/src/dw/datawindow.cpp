@@ -192,11 +192,10 @@ long DataWindow::retrieve(std::span<const Value> args) {
     values.push_back(std::move(*v));
   }
   std::vector<Row> rows;
-  const std::size_t width = column_types_.size();
   const auto rc = transaction_->query(object_->select(), names, values, column_types_,
-                                      [&](std::span<const Value> r) {
+                                      [&](std::vector<Value>& r) {
                                         Row row;
-                                        row.values.assign(r.begin(), r.begin() + static_cast<long>(width));
+                                        row.values = std::move(r);
                                         rows.push_back(std::move(row));
                                       });
   if (rc < 0) return fail(transaction_->sqlerrtext());

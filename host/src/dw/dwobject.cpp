@@ -61,13 +61,26 @@ std::size_t read_quoted(std::string_view s, std::size_t open, std::string& out) 
       const char e = s[i + 1];
       const char* undone = nullptr;
       switch (e) {
-        case '"': undone = "\""; break;
-        case '\'': undone = "'"; break;
-        case '~': undone = "~"; break;
-        case 't': undone = "\t"; break;
-        case 'r': undone = "\r"; break;
-        case 'n': undone = "\n"; break;
-        default: break;
+        case '"':
+          undone = "\"";
+          break;
+        case '\'':
+          undone = "'";
+          break;
+        case '~':
+          undone = "~";
+          break;
+        case 't':
+          undone = "\t";
+          break;
+        case 'r':
+          undone = "\r";
+          break;
+        case 'n':
+          undone = "\n";
+          break;
+        default:
+          break;
       }
       if (undone != nullptr) {
         out += undone;

@@ -229,7 +229,7 @@ class Parser {
   }
 
   // '...' or "..." with ~ escapes. A lead byte and its trail byte are one
-  // character, so a trail byte like '~' or '\' is never special.
+  // character, so a trail byte like '~' or '\' never starts an escape.
   std::size_t lex_string(std::size_t i, Token& t) {
     const char quote = src_[i];
     std::string out;
@@ -241,7 +241,7 @@ class Parser {
         t.value = Value::of_string(std::move(out));
         return j + 1;
       }
-      if (false) {
+      if (gbk_char_size(src_, j) == 2) {
         out.append(src_.substr(j, 2));
         j += 2;
       } else if (c == '~' && j + 1 < src_.size()) {
@@ -940,8 +940,8 @@ std::vector<int> DwExpression::column_numbers() const { return program_->numbers
 
 // ---- sorting ----
 
-std::vector<SortKey> parse_sort(std::string_view spec) {
-  dwexpr::Parser parser(spec, "sort");
+std::vector<SortKey> parse_sort(std::string_view sort_text) {
+  dwexpr::Parser parser(sort_text, "sort");
   std::vector<SortKey> keys;
   if (parser.peek().kind == dwexpr::Tok::kEnd) return keys;
   for (;;) {
@@ -949,7 +949,7 @@ std::vector<SortKey> parse_sort(std::string_view spec) {
     parser.start(program.get());
     const std::size_t begin = parser.peek().begin;
     program->root = parser.parse_or();
-    program->text = std::string(spec.substr(begin, parser.previous_end() - begin));
+    program->text = std::string(sort_text.substr(begin, parser.previous_end() - begin));
     bool ascending = true;
     const dwexpr::Token& t = parser.peek();
     if (t.kind == dwexpr::Tok::kName) {

@@ -27,46 +27,106 @@ struct Settable {
 };
 
 constexpr Settable kObjectSettable[] = {
-    {"text", Check::kText},         {"width", Check::kInt},
-    {"x", Check::kInt},             {"y", Check::kInt},
-    {"height", Check::kInt},        {"visible", Check::kFlag},
-    {"color", Check::kColor},       {"protect", Check::kFlag},
-    {"background.color", Check::kColor}, {"format", Check::kText},
-    {"tabsequence", Check::kCount}, {"expression", Check::kText},
-    {"alignment", Check::kCount},   {"border", Check::kCount},
-    {"font.face", Check::kText},    {"font.height", Check::kInt},
-    {"font.weight", Check::kCount}, {"font.italic", Check::kFlag},
-    {"font.underline", Check::kFlag}, {"tag", Check::kText},
-    {"x1", Check::kInt},            {"y1", Check::kInt},
-    {"x2", Check::kInt},            {"y2", Check::kInt},
+    {"text", Check::kText},
+    {"width", Check::kInt},
+    {"x", Check::kInt},
+    {"y", Check::kInt},
+    {"height", Check::kInt},
+    {"visible", Check::kFlag},
+    {"color", Check::kColor},
+    {"protect", Check::kFlag},
+    {"background.color", Check::kColor},
+    {"format", Check::kText},
+    {"tabsequence", Check::kCount},
+    {"expression", Check::kText},
+    {"alignment", Check::kCount},
+    {"border", Check::kCount},
+    {"font.face", Check::kText},
+    {"font.height", Check::kInt},
+    {"font.weight", Check::kCount},
+    {"font.italic", Check::kFlag},
+    {"font.underline", Check::kFlag},
+    {"tag", Check::kText},
+    {"x1", Check::kInt},
+    {"y1", Check::kInt},
+    {"x2", Check::kInt},
+    {"y2", Check::kInt},
 };
 
 // Readable on any object besides the settable ones; absent ones answer "?".
-constexpr std::string_view kObjectReadable[] = {
-    "band", "name", "type", "id", "background.mode", "font.family", "font.pitch",
-    "font.charset", "font.strikethrough", "edit.limit", "edit.case", "edit.autoselect",
-    "edit.autohscroll", "edit.required", "edit.nilisnull", "edit.focusrectangle",
-    "edit.displayonly", "edit.codetable", "edit.format", "edit.password", "dddw.name",
-    "dddw.displaycolumn", "dddw.datacolumn", "dddw.percentwidth", "dddw.lines", "dddw.limit",
-    "dddw.allowedit", "dddw.useasborder", "dddw.case", "dddw.vscrollbar", "dddw.hscrollbar",
-    "dddw.required", "moveable", "resizeable", "slideleft", "slideup", "pointer", "pen.style",
-    "pen.width", "pen.color", "brush.color", "brush.hatch", "filename", "html.valueishtml",
-    "criteria.override_edit", "height.autosize"};
+constexpr std::string_view kObjectReadable[] = {"band",
+                                                "name",
+                                                "type",
+                                                "id",
+                                                "background.mode",
+                                                "font.family",
+                                                "font.pitch",
+                                                "font.charset",
+                                                "font.strikethrough",
+                                                "edit.limit",
+                                                "edit.case",
+                                                "edit.autoselect",
+                                                "edit.autohscroll",
+                                                "edit.required",
+                                                "edit.nilisnull",
+                                                "edit.focusrectangle",
+                                                "edit.displayonly",
+                                                "edit.codetable",
+                                                "edit.format",
+                                                "edit.password",
+                                                "dddw.name",
+                                                "dddw.displaycolumn",
+                                                "dddw.datacolumn",
+                                                "dddw.percentwidth",
+                                                "dddw.lines",
+                                                "dddw.limit",
+                                                "dddw.allowedit",
+                                                "dddw.useasborder",
+                                                "dddw.case",
+                                                "dddw.vscrollbar",
+                                                "dddw.hscrollbar",
+                                                "dddw.required",
+                                                "moveable",
+                                                "resizeable",
+                                                "slideleft",
+                                                "slideup",
+                                                "pointer",
+                                                "pen.style",
+                                                "pen.width",
+                                                "pen.color",
+                                                "brush.color",
+                                                "brush.hatch",
+                                                "filename",
+                                                "html.valueishtml",
+                                                "criteria.override_edit",
+                                                "height.autosize"};
 
 // Readable on column objects (and table columns without one).
 constexpr std::string_view kColumnReadable[] = {
-    "coltype", "dbname", "update", "key", "updatewhereclause", "initial", "values",
-    "validation", "validationmsg"};
+    "coltype", "dbname", "update",     "key",          "updatewhereclause",
+    "initial", "values", "validation", "validationmsg"};
 
-constexpr std::string_view kDataWindowReadable[] = {
-    "color", "units", "processing", "readonly", "horizontalscrollsplit",
-    "horizontalscrollposition", "horizontalscrollposition2", "timer_interval",
-    "print.margin.left", "print.margin.right", "print.margin.top", "print.margin.bottom",
-    "print.orientation", "print.paper.size", "print.documentname", "selected.mouse",
-    "column.count", "objects"};
+constexpr std::string_view kDataWindowReadable[] = {"color",
+                                                    "units",
+                                                    "processing",
+                                                    "readonly",
+                                                    "horizontalscrollsplit",
+                                                    "horizontalscrollposition",
+                                                    "horizontalscrollposition2",
+                                                    "timer_interval",
+                                                    "print.margin.left",
+                                                    "print.margin.right",
+                                                    "print.margin.top",
+                                                    "print.margin.bottom",
+                                                    "print.orientation",
+                                                    "print.paper.size",
+                                                    "print.documentname",
+                                                    "selected.mouse",
+                                                    "column.count",
+                                                    "objects"};
 
-constexpr std::string_view kTableReadable[] = {"select",      "updatetable", "updatewhere",
-                                               "updatekeyinplace", "sort", "filter"};
+constexpr std::string_view kTableReadable[] = {"select",           "updatetable", "updatewhere",
+                                               "updatekeyinplace", "sort",        "filter"};
 
 constexpr std::string_view kBandNames[] = {"header", "detail", "summary", "footer"};
 constexpr std::string_view kBandReadable[] = {"height", "color", "pointer", "height.autosize"};
@@ -110,12 +170,18 @@ bool valid(Check check, std::string_view v, bool expression_allowed) {
   constexpr long long kLongMax = 2147483647LL;
   const std::optional<long long> n = integer(v);
   switch (check) {
-    case Check::kText: return true;
-    case Check::kInt: return n && *n >= kLongMin && *n <= kLongMax;
-    case Check::kCount: return n && *n >= 0 && *n <= kLongMax;
-    case Check::kColor: return n && *n >= kLongMin && *n <= 4294967295LL;  // also unsigned RGB
-    case Check::kFlag: return v == "0" || v == "1";
-    case Check::kYesNo: return dw::iequal(v, "yes") || dw::iequal(v, "no");
+    case Check::kText:
+      return true;
+    case Check::kInt:
+      return n && *n >= kLongMin && *n <= kLongMax;
+    case Check::kCount:
+      return n && *n >= 0 && *n <= kLongMax;
+    case Check::kColor:
+      return n && *n >= kLongMin && *n <= 4294967295LL;  // also unsigned RGB
+    case Check::kFlag:
+      return v == "0" || v == "1";
+    case Check::kYesNo:
+      return dw::iequal(v, "yes") || dw::iequal(v, "no");
   }
   return false;
 }
@@ -140,7 +206,7 @@ struct Setting {
   std::size_t pos;     // where the target starts, for messages
   std::string object;  // "DataWindow", an object name or #n
   std::string property;
-  std::string value;   // unquoted
+  std::string value;  // unquoted
 };
 
 // Splits the expression into settings; on bad syntax answers the position.
@@ -379,11 +445,10 @@ std::string DataWindowObject::describe(std::string_view expr) const {
     }
     // A table column that the layout does not show.
     const std::optional<int> id = column_number(object);
-    const DwColumn* col =
-        id ? (static_cast<std::size_t>(*id) <= columns_.size()
-                  ? &columns_[static_cast<std::size_t>(*id - 1)]
-                  : nullptr)
-           : column(object);
+    const DwColumn* col = id ? (static_cast<std::size_t>(*id) <= columns_.size()
+                                    ? &columns_[static_cast<std::size_t>(*id - 1)]
+                                    : nullptr)
+                             : column(object);
     if (col == nullptr) return std::nullopt;
     if (prop == "type") return std::string("column");
     if (prop == "name") return col->name;

@@ -67,9 +67,7 @@ struct Statement {
 
 class Parser {
  public:
-  Parser(std::string_view text, std::string_view source) : s_(text), source_(source) {
-    tokenize();
-  }
+  Parser(std::string_view text, std::string_view source) : s_(text), source_(source) { tokenize(); }
 
   std::vector<Statement> statements() {
     std::vector<Statement> out;
@@ -201,11 +199,21 @@ class Parser {
       }
       Token t{Tok::kOther, "", i, i + 1, line};
       switch (c) {
-        case '(': t.kind = Tok::kOpen; break;
-        case ')': t.kind = Tok::kClose; break;
-        case '=': t.kind = Tok::kEquals; break;
-        case ',': t.kind = Tok::kComma; break;
-        case ';': t.kind = Tok::kSemicolon; break;
+        case '(':
+          t.kind = Tok::kOpen;
+          break;
+        case ')':
+          t.kind = Tok::kClose;
+          break;
+        case '=':
+          t.kind = Tok::kEquals;
+          break;
+        case ',':
+          t.kind = Tok::kComma;
+          break;
+        case ';':
+          t.kind = Tok::kSemicolon;
+          break;
         case '"': {
           const std::size_t end = dw::read_quoted(s_, i, t.text);
           if (end == std::string_view::npos) {
@@ -270,9 +278,12 @@ class Parser {
 
   std::string describe(const Token& t) const {
     switch (t.kind) {
-      case Tok::kEnd: return "end of text";
-      case Tok::kString: return shorten(s_.substr(t.begin, t.end - t.begin));
-      default: return "'" + shorten(t.text) + "'";
+      case Tok::kEnd:
+        return "end of text";
+      case Tok::kString:
+        return shorten(s_.substr(t.begin, t.end - t.begin));
+      default:
+        return "'" + shorten(t.text) + "'";
     }
   }
 
@@ -333,11 +344,11 @@ void column_type(const Parser& p, const Val& v, DwColumn& col) {
   // The number in the parentheses, when the type has them.
   const auto size = [&](const std::string& expected) -> std::optional<int> {
     if (!v.has_list) return std::nullopt;
-    const std::optional<int> n =
-        v.items.size() == 1 && v.items[0].key.empty() && v.items[0].value.kind == Tok::kWord &&
-                !v.items[0].value.has_list
-            ? small_number(v.items[0].value.text)
-            : std::nullopt;
+    const std::optional<int> n = v.items.size() == 1 && v.items[0].key.empty() &&
+                                         v.items[0].value.kind == Tok::kWord &&
+                                         !v.items[0].value.has_list
+                                     ? small_number(v.items[0].value.text)
+                                     : std::nullopt;
     if (!n) p.fail(expected, v);
     return n;
   };
