@@ -4,6 +4,7 @@
 #include <bid_functions.h>
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -180,6 +181,24 @@ std::optional<Decimal> Decimal::from_double(double value) {
     return std::nullopt;
   }
   if (value == 0.0) return Decimal();
+  // Most stored amounts have a few decimals: find the shortest m * 10^-k
+  // (m under 15 digits) that reads back as this double; it is also what
+  // rounding to 15 significant digits gives. This is the hot path of reading rows.
+  static constexpr double kPow10[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+  for (int k = 0; k < static_cast<int>(std::size(kPow10)); ++k) {
+    const double scaled = value * kPow10[k];
+    if (!(std::fabs(scaled) < 1e15)) break;
+    const double m = std::nearbyint(scaled);
+    if (m / kPow10[k] == value) {
+      Parts p;
+      p.negative = m < 0;
+      p.digits = std::to_string(static_cast<std::int64_t>(std::fabs(m)));
+      p.exponent = -k;
+      Decimal d;
+      store(join(p), d.w_);
+      return d;
+    }
+  }
   // "d.ddddddddddddddde-xx": 15 significant digits.
   char buf[64];
   const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);

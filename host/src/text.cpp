@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
+#include <vector>
 
 #include "formhost/errors.h"
 
@@ -129,9 +130,101 @@ std::size_t gbk_char_size(std::string_view s, std::size_t i) {
   return 1;
 }
 
+// The double-byte part of the code page as two tables, built once from iconv:
+// converting a cell of Chinese text is then a lookup per character rather
+// than an iconv call. Anything the tables do not cover goes through iconv.
+struct GbkTables {
+  std::vector<char16_t> to_unicode = std::vector<char16_t>(126 * 191, 0);  // 0: not a character
+  std::vector<std::uint16_t> from_unicode = std::vector<std::uint16_t>(0x10000, 0);
+};
+
+std::size_t pair_index(unsigned char lead, unsigned char trail) {
+  return static_cast<std::size_t>(lead - 0x81) * 191 + static_cast<std::size_t>(trail - 0x40);
+}
+
+const GbkTables& gbk_tables() {
+  static const GbkTables tables = [] {
+    GbkTables t;
+    Converter c("UTF-8", kCodePage);
+    std::string out;
+    for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+      for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+        if (trail == 0x7F) continue;
+        const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        out.clear();
+        if (c.run(std::string_view(pair, 2), out) != 2) continue;
+        char32_t cp = 0;
+        if (utf8_sequence(out, 0, cp) != out.size() || cp > 0xFFFF) continue;
+        t.to_unicode[pair_index(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail))] =
+            static_cast<char16_t>(cp);
+        if (t.from_unicode[cp] == 0) t.from_unicode[cp] = static_cast<std::uint16_t>(lead << 8 | trail);
+      }
+    }
+    return t;
+  }();
+  return tables;
+}
+
+void append_utf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+// Table conversions; false when a character needs iconv (or is invalid).
+bool gbk_to_utf8_by_table(std::string_view gbk, std::string& out) {
+  const GbkTables& t = gbk_tables();
+  out.reserve(gbk.size() + gbk.size() / 2);
+  for (std::size_t i = 0; i < gbk.size(); ++i) {
+    const auto b = static_cast<unsigned char>(gbk[i]);
+    if (b < 0x80) {
+      out.push_back(static_cast<char>(b));
+      continue;
+    }
+    if (!is_gbk_lead(b) || i + 1 >= gbk.size()) return false;
+    const auto trail = static_cast<unsigned char>(gbk[i + 1]);
+    if (!is_gbk_trail(trail)) return false;
+    const char16_t cp = t.to_unicode[pair_index(b, trail)];
+    if (cp == 0) return false;
+    append_utf8(out, cp);
+    ++i;
+  }
+  return true;
+}
+
+bool utf8_to_gbk_by_table(std::string_view utf8, std::string& out) {
+  const GbkTables& t = gbk_tables();
+  out.reserve(utf8.size());
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    const auto b = static_cast<unsigned char>(utf8[i]);
+    if (b < 0x80) {
+      out.push_back(static_cast<char>(b));
+      ++i;
+      continue;
+    }
+    char32_t cp = 0;
+    const std::size_t n = utf8_sequence(utf8, i, cp);
+    if (n == 0 || cp > 0xFFFF || t.from_unicode[cp] == 0) return false;
+    out.push_back(static_cast<char>(t.from_unicode[cp] >> 8));
+    out.push_back(static_cast<char>(t.from_unicode[cp] & 0xFF));
+    i += n;
+  }
+  return true;
+}
+
 std::string gbk_to_utf8(std::string_view gbk, std::string_view source) {
   if (ascii_only(gbk)) return std::string(gbk);
   std::string out;
+  if (gbk_to_utf8_by_table(gbk, out)) return out;
+  out.clear();
   out.reserve(gbk.size() + gbk.size() / 2);
   const std::size_t bad = from_gbk().run(gbk, out);
   if (bad < gbk.size()) {
@@ -144,6 +237,8 @@ std::string gbk_to_utf8(std::string_view gbk, std::string_view source) {
 std::string utf8_to_gbk(std::string_view utf8, std::string_view source) {
   if (ascii_only(utf8)) return std::string(utf8);
   std::string out;
+  if (utf8_to_gbk_by_table(utf8, out)) return out;
+  out.clear();
   out.reserve(utf8.size());
   const std::size_t bad = to_gbk().run(utf8, out);
   if (bad < utf8.size()) {

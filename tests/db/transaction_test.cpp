@@ -104,15 +104,21 @@ TEST_P(DbTest, QueryBindsArgumentsByNameAndSavepointsUndoAlone) {
   const std::string names[] = {"lo", "hi"};
   const Value args[] = {Value::of_long(2), Value::of_long(4)};
   const fh::Type types[] = {fh::Type::kLong, fh::Type::kLong};
-  std::vector<std::int32_t> seen;
+  std::vector<std::vector<Value>> rows;
+  const auto next = [&](std::int32_t) -> std::vector<Value>& { return rows.emplace_back(); };
   ASSERT_EQ(db.query("select id, n from t where id >= :lo and id <= :hi and n >= :lo order by id",
                      names, args, types,
-                     [&](std::vector<Value>& r) { seen.push_back(r[0].as_long()); }),
+                     next),
             0)
       << db.sqlerrtext();
-  EXPECT_EQ(seen, (std::vector<std::int32_t>{2, 3, 4}));
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0][0].as_long(), 2);
+  EXPECT_EQ(rows[2][0].as_long(), 4);
+  EXPECT_EQ(rows[2][1].as_long(), 40);
   EXPECT_EQ(db.sqlnrows(), 3);
-  EXPECT_EQ(db.query("select id from t where id = :nope", names, args, types, [](auto) {}), -1);
+  EXPECT_EQ(db.query("select id from t where id = :nope", names, args, types,
+                     next),
+            -1);
 
   ASSERT_EQ(db.savepoint("dw_update"), 0);
   ASSERT_EQ(db.execute("delete from t"), 0);

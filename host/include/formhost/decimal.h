@@ -51,7 +51,7 @@ class FH_API Decimal {
   friend FH_API std::strong_ordering operator<=>(const Decimal& a, const Decimal& b);
 
  private:
-  alignas(16) std::uint64_t w_[2];
+  std::uint64_t w_[2];  // copied in and out, so no 16-byte alignment: values stay small
 };
 
 }  // namespace fh

@@ -54,11 +54,12 @@ class FH_API Transaction {
   // SQLNRows answers the rows it changed.
   std::int32_t execute(std::string_view sql, std::span<const Value> params = {});
 
-  // A SELECT whose rows go to `row` one by one, each column read as the type
-  // given for it; `row` may move the values out. Parameters bind by name: `names[i]` is the name of
+  // A SELECT whose rows are read one by one, each column as the type given
+  // for it, into the vector `row(n)` hands out for row n (0-based): the caller
+  // decides where rows live and may reuse their storage. Parameters bind by name: `names[i]` is the name of
   // `params[i]` (retrieval arguments); a name in the text without a value is
   // an error. Answers SQLCode; SQLNRows is the number of rows read.
-  using RowSink = std::function<void(std::vector<Value>& row)>;
+  using RowSink = std::function<std::vector<Value>&(std::int32_t n)>;
   std::int32_t query(std::string_view sql, std::span<const std::string> names,
                      std::span<const Value> params, std::span<const Type> types,
                      const RowSink& row);

@@ -211,34 +211,35 @@ class SqliteStatement final : public Statement {
 
   void read_row(std::span<Value> out) override {
     for (std::size_t i = 0; i < out.size(); ++i) {
-      const int c = static_cast<int>(i);
-      const int stored = sqlite3_column_type(st_, c);
+      // One locked call per column; reading the value itself needs no lock.
+      sqlite3_value* v = sqlite3_column_value(st_, static_cast<int>(i));
+      const int stored = sqlite3_value_type(v);
       const Type t = results_[i];
       if (stored == SQLITE_NULL) {
         out[i] = Value::null_of(t);
         continue;
       }
       switch (t) {
-        case Type::kBoolean: out[i] = Value::of_bool(sqlite3_column_int64(st_, c) != 0); break;
+        case Type::kBoolean: out[i] = Value::of_bool(sqlite3_value_int64(v) != 0); break;
         case Type::kInteger:
-          out[i] = Value::of_integer(static_cast<std::int16_t>(sqlite3_column_int64(st_, c)));
+          out[i] = Value::of_integer(static_cast<std::int16_t>(sqlite3_value_int64(v)));
           break;
         case Type::kLong:
-          out[i] = Value::of_long(static_cast<std::int32_t>(sqlite3_column_int64(st_, c)));
+          out[i] = Value::of_long(static_cast<std::int32_t>(sqlite3_value_int64(v)));
           break;
-        case Type::kDouble: out[i] = Value::of_double(sqlite3_column_double(st_, c)); break;
+        case Type::kDouble: out[i] = Value::of_double(sqlite3_value_double(v)); break;
         case Type::kDecimal:
           if (stored == SQLITE_INTEGER) {
-            out[i] = Value::of_decimal(Decimal::from_int(sqlite3_column_int64(st_, c)));
+            out[i] = Value::of_decimal(Decimal::from_int(sqlite3_value_int64(v)));
           } else if (stored == SQLITE_FLOAT) {
-            const auto d = Decimal::from_double(sqlite3_column_double(st_, c));
+            const auto d = Decimal::from_double(sqlite3_value_double(v));
             out[i] = d ? Value::of_decimal(*d) : Value::null_of(t);
           } else {
-            out[i] = decimal_from_text(text(c));
+            out[i] = decimal_from_text(text(v));
           }
           break;
-        case Type::kString: out[i] = Value::of_string(utf8_to_gbk(text(c), "a fetched text")); break;
-        default: out[i] = temporal_from_text(text(c), t); break;
+        case Type::kString: out[i] = Value::of_string(utf8_to_gbk(text(v), "a fetched text")); break;
+        default: out[i] = temporal_from_text(text(v), t); break;
       }
     }
   }
@@ -249,9 +250,9 @@ class SqliteStatement final : public Statement {
   int bind_text(int at, const std::string& s) {
     return sqlite3_bind_text(st_, at, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
   }
-  std::string_view text(int c) {
-    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st_, c));
-    return {p, static_cast<std::size_t>(sqlite3_column_bytes(st_, c))};
+  static std::string_view text(sqlite3_value* v) {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    return {p, static_cast<std::size_t>(sqlite3_value_bytes(v))};
   }
   [[noreturn]] void fail(int rc) {
     const int code = sqlite3_extended_errcode(db_);

@@ -198,13 +198,11 @@ std::int32_t Transaction::query(std::string_view sql, std::span<const std::strin
     detail::Statement& st = conn_->prepare(sql, param_types, types);
     st.bind(ordered);
     st.execute();
-    std::vector<Value> values;
     std::int32_t count = 0;
     while (st.fetch()) {
-      values.resize(types.size());  // the sink may have taken the last row's values
+      std::vector<Value>& values = row(count++);
+      values.resize(types.size());
       st.read_row(values);
-      row(values);
-      ++count;
     }
     return ok(count);
   } catch (...) {

@@ -191,19 +191,29 @@ long DataWindow::retrieve(std::span<const Value> args) {
     if (!v) return fail("retrieval argument " + declared[i].name + " does not take " + fh::describe(args[i]));
     values.push_back(std::move(*v));
   }
-  std::vector<Row> rows;
-  const auto rc = transaction_->query(object_->select(), names, values, column_types_,
-                                      [&](std::vector<Value>& r) {
-                                        Row row;
-                                        row.values = std::move(r);
-                                        rows.push_back(std::move(row));
-                                      });
-  if (rc < 0) return fail(transaction_->sqlerrtext());
-  primary_ = std::move(rows);
+  // Rows of the last retrieval lend their storage to the new ones.
+  for (Row& r : filtered_) primary_.push_back(std::move(r));
   filtered_.clear();
   deleted_.clear();
-  last_args_ = std::move(values);
+  std::size_t used = 0;
+  const auto rc = transaction_->query(object_->select(), names, values, column_types_,
+                                      [&](std::int32_t n) -> std::vector<Value>& {
+                                        const auto at = static_cast<std::size_t>(n);
+                                        if (at == primary_.size()) primary_.emplace_back();
+                                        Row& r = primary_[at];
+                                        r.status = RowStatus::kNotModified;
+                                        r.original.reset();
+                                        r.modified.clear();
+                                        used = at + 1;
+                                        return r.values;
+                                      });
+  primary_.resize(rc < 0 ? 0 : used);
   pending_text_.reset();
+  if (rc < 0) {
+    current_row_ = 0;
+    return fail(transaction_->sqlerrtext());
+  }
+  last_args_ = std::move(values);
   if (!filter_spec_.empty()) filter();
   current_row_ = primary_.empty() ? 0 : 1;
   return row_count();
