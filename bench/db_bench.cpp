@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "formhost/datawindow.h"
@@ -56,6 +57,9 @@ const std::string& database() {
       t.execute("insert into bench values (:a, :b, :c, :d, :e, :f, :g, :h, :i, :j)", row);
     }
     t.commit();
+    std::atexit([] {
+      for (const char* suffix : {"", "-wal", "-shm"}) std::remove((database() + suffix).c_str());
+    });
     return p;
   }();
   return path;

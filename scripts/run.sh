@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds the program and shows what it can run.
+# Sets up the machine, builds the program, creates the demo database
+# (zr016.db, SQLite) and shows what the program can run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-debian.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j2 --target formhost_cli zrtest zrtestframe
-# Until the framework and the library exist, list the classes of the test modules.
+cmake --build build -j2 --target formhost_cli zrframe zrtest zrtestframe
+build/bin/formhost init-db --db sqlite:zr016.db --demo
+# Until the library's windows exist, list the classes of the test modules.
 build/bin/formhost list --module build/lib/libzrtestframe.so --module build/lib/libzrtest.so

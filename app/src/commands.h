@@ -12,6 +12,9 @@ namespace app {
 // modules installed beside the executable.
 std::vector<std::string> library_list(const std::vector<std::string>& given);
 
+inline constexpr const char* kDefaultDatabase = "sqlite:zr016.db";
+
 void add_list_command(CLI::App& cli);
+void add_init_db_command(CLI::App& cli);
 
 }  // namespace app

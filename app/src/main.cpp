@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
   CLI::App cli{"formhost - runs the production-tracking window library"};
   cli.require_subcommand(1);
   app::add_list_command(cli);
+  app::add_init_db_command(cli);
   try {
     cli.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

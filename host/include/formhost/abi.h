@@ -77,6 +77,25 @@ typedef struct fh_vtable_info {
   size_t script_count;
 } fh_vtable_info;
 
+/* The database schema a module's classes need, as ordered migrations. A
+ * module may export `const fh_schema_info* fh_module_schema(void)`. */
+typedef struct fh_migration {
+  int32_t version;     /* 1, 2, ...: applied in order, each once */
+  const char* name;    /* for messages: the file it came from */
+  const char* backend; /* "" for every database, else "sqlite" or "postgresql" */
+  const char* sql;     /* UTF-8; statements end with ";" at a line end */
+} fh_migration;
+
+typedef struct fh_schema_info {
+  const char* component; /* the name its version is kept under */
+  const fh_migration* migrations;
+  size_t migration_count;
+  const fh_migration* demo; /* demo data, loaded on request; version unused */
+  size_t demo_count;
+} fh_schema_info;
+
+typedef const fh_schema_info* (*fh_schema_fn)(void);
+
 /* What a registration entry calls back. */
 FH_HOST_API void fh_announce(fh_host* host, const char* window);
 FH_HOST_API int32_t fh_class_index(fh_host* host, const char* window);

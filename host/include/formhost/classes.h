@@ -114,6 +114,8 @@ class FH_API Module {
   // Window classes the module exports a registration entry for, sorted.
   const std::vector<std::string>& window_names() const { return windows_; }
   void* symbol(const std::string& name) const;  // null when not exported
+  // The database schema the module carries; null when it carries none.
+  const fh_schema_info* schema() const;
 
  private:
   friend class ClassRegistry;

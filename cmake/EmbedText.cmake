@@ -1,0 +1,21 @@
+# cmake -DOUTPUT=file.cpp -DNAMESPACE=ns -DINPUTS="a.sql|b.sql" -P EmbedText.cmake
+# Writes one `extern const char* const NAME` per input, the file's text as a raw
+# string literal; NAME is the file name with every non-alphanumeric made '_'.
+string(REPLACE "|" ";" INPUTS "${INPUTS}")
+set(delimiter "zr_embedded")
+set(out "// Generated from the files it names; do not edit.\nnamespace ${NAMESPACE} {\n")
+foreach(input IN LISTS INPUTS)
+  file(READ "${input}" text)
+  string(FIND "${text}" ")${delimiter}\"" clash)
+  if(NOT clash EQUAL -1)
+    message(FATAL_ERROR "${input} contains the raw-string delimiter )${delimiter}\"")
+  endif()
+  get_filename_component(name "${input}" NAME)
+  string(MAKE_C_IDENTIFIER "${name}" ident)
+  string(REGEX REPLACE "^_+" "" ident "${ident}")
+  string(APPEND out "extern const char* const k_${ident};\nconst char* const k_${ident} = R\"${delimiter}(${text})${delimiter}\";\n")
+endforeach()
+string(APPEND out "}  // namespace ${NAMESPACE}\n")
+file(WRITE "${OUTPUT}.tmp" "${out}")
+file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUTPUT}.tmp")

@@ -1,0 +1,92 @@
+#include "formhost/schema.h"
+
+#include <string_view>
+#include <vector>
+
+#include "formhost/errors.h"
+
+namespace fh {
+namespace {
+
+constexpr const char* kVersionTable =
+    "create table if not exists fh_schema_version (component varchar(60) primary key, "
+    "version integer not null)";
+constexpr std::string_view kDemoSuffix = ".demo";
+
+std::int32_t stored_version(Transaction& db, const std::string& component) {
+  Value version[] = {Value::of_long(0)};
+  const Value key[] = {Value::of_string(component)};
+  const auto rc = db.select_into("select version from fh_schema_version where component = :c", key, version);
+  if (rc == 100) return 0;
+  if (rc != 0) throw Error("cannot read the schema version: " + db.sqlerrtext());
+  return version[0].as_long();
+}
+
+void store_version(Transaction& db, const std::string& component, std::int32_t version, bool existed) {
+  const Value values[] = {Value::of_long(version), Value::of_string(component)};
+  const char* sql = existed ? "update fh_schema_version set version = :v where component = :c"
+                            : "insert into fh_schema_version (version, component) values (:v, :c)";
+  if (db.execute(sql, values) != 0) throw Error("cannot record the schema version: " + db.sqlerrtext());
+}
+
+bool for_this_database(const fh_migration& m, const Transaction& db) {
+  const std::string_view backend = m.backend == nullptr ? "" : m.backend;
+  return backend.empty() || backend == (db.is_postgres() ? "postgresql" : "sqlite");
+}
+
+void run(Transaction& db, const fh_migration& m) {
+  if (db.run_script(m.sql, m.name) != 0) throw Error(db.sqlerrtext());
+}
+
+}  // namespace
+
+SchemaReport apply_schema(Transaction& db, const fh_schema_info& schema, bool demo,
+                          const std::function<void(const std::string&)>& progress) {
+  if (!db.connected()) throw Error("not connected to a database");
+  auto say = [&](const std::string& line) {
+    if (progress) progress(line);
+  };
+  const std::string component = schema.component;
+  SchemaReport report;
+  std::int32_t latest = 0;
+  for (std::size_t i = 0; i < schema.migration_count; ++i) {
+    latest = std::max(latest, schema.migrations[i].version);
+  }
+  try {
+    if (db.execute(kVersionTable) != 0) throw Error("cannot create the version table: " + db.sqlerrtext());
+    report.from_version = stored_version(db, component);
+    if (report.from_version > latest) {
+      throw Error("the database holds " + component + " schema version " +
+                  std::to_string(report.from_version) + ", newer than this program's " +
+                  std::to_string(latest) + "; nothing was changed");
+    }
+    for (std::size_t i = 0; i < schema.migration_count; ++i) {
+      const fh_migration& m = schema.migrations[i];
+      if (m.version <= report.from_version || !for_this_database(m, db)) continue;
+      say("applying " + std::string(m.name));
+      run(db, m);
+      ++report.migrations_applied;
+    }
+    report.to_version = latest;
+    if (latest != report.from_version) store_version(db, component, latest, report.from_version != 0);
+
+    const std::string demo_key = component + std::string(kDemoSuffix);
+    report.demo_present = stored_version(db, demo_key) != 0;
+    if (demo && !report.demo_present) {
+      for (std::size_t i = 0; i < schema.demo_count; ++i) {
+        if (!for_this_database(schema.demo[i], db)) continue;
+        say("loading " + std::string(schema.demo[i].name));
+        run(db, schema.demo[i]);
+      }
+      store_version(db, demo_key, 1, false);
+      report.demo_loaded = report.demo_present = true;
+    }
+    if (db.commit() != 0) throw Error("commit failed: " + db.sqlerrtext());
+  } catch (...) {
+    db.rollback();
+    throw;
+  }
+  return report;
+}
+
+}  // namespace fh

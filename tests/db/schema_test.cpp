@@ -1,0 +1,89 @@
+// Creating and upgrading a schema: one transaction, versions, refusal of newer databases.
+#include <gtest/gtest.h>
+
+#include "backends.h"
+#include "formhost/classes.h"
+#include "formhost/errors.h"
+#include "formhost/schema.h"
+
+namespace {
+
+using fh::Value;
+using zrtest::DbTest;
+
+const fh_migration kTwo[] = {
+    {1, "one.sql", "", "create table s1 (id integer primary key, mc varchar(20));\n"},
+    {2, "two.sql", "", "-- a second step\ninsert into s1 (id, mc) values (1, 'a;b');\n"
+                       "create table s2 (id integer primary key);\n"},
+};
+const fh_migration kDemo[] = {{0, "demo.sql", "", "insert into s2 (id) values (7);\n"}};
+
+long count(fh::Transaction& db, const std::string& table) {
+  Value n[] = {Value::of_long(-1)};
+  if (db.select_into("select count(*) from " + table, {}, n) != 0) return -1;
+  return n[0].as_long();
+}
+
+TEST_P(DbTest, SchemaAppliesOnceUpgradesAndLoadsDemoOnce) {
+  const fh_schema_info first = {"test", kTwo, 1, kDemo, 0};
+  fh::SchemaReport r = fh::apply_schema(db, first, false);
+  EXPECT_EQ(r.from_version, 0);
+  EXPECT_EQ(r.to_version, 1);
+  EXPECT_EQ(count(db, "s1"), 0);
+
+  const fh_schema_info both = {"test", kTwo, 2, kDemo, 1};
+  std::vector<std::string> said;
+  r = fh::apply_schema(db, both, true, [&](const std::string& l) { said.push_back(l); });
+  EXPECT_EQ(r.from_version, 1);
+  EXPECT_EQ(r.migrations_applied, 1);
+  EXPECT_TRUE(r.demo_loaded);
+  EXPECT_EQ(said, (std::vector<std::string>{"applying two.sql", "loading demo.sql"}));
+  EXPECT_EQ(count(db, "s1"), 1);
+  EXPECT_EQ(count(db, "s2"), 1);
+
+  r = fh::apply_schema(db, both, true);
+  EXPECT_EQ(r.migrations_applied, 0);
+  EXPECT_FALSE(r.demo_loaded);
+  EXPECT_TRUE(r.demo_present);
+  EXPECT_EQ(count(db, "s2"), 1);
+}
+
+TEST_P(DbTest, SchemaFailureOrNewerDatabaseChangesNothing) {
+  const fh_migration broken[] = {
+      kTwo[0], {2, "broken.sql", "", "create table s3 (id integer);\nthis is not sql;\n"}};
+  const fh_schema_info bad = {"test", broken, 2, nullptr, 0};
+  try {
+    fh::apply_schema(db, bad, false);
+    FAIL() << "a broken migration applied";
+  } catch (const fh::Error& e) {
+    EXPECT_NE(std::string(e.what()).find("broken.sql:2"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(count(db, "s1"), -1);  // the first migration was rolled back too
+  db.rollback();
+
+  const fh_schema_info both = {"test", kTwo, 2, nullptr, 0};
+  fh::apply_schema(db, both, false);
+  const fh_schema_info older = {"test", kTwo, 1, nullptr, 0};
+  try {
+    fh::apply_schema(db, older, false);
+    FAIL() << "an older program changed a newer database";
+  } catch (const fh::Error& e) {
+    EXPECT_NE(std::string(e.what()).find("newer than this program's 1"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(count(db, "s1"), 1);
+}
+
+// The application's own schema and demo data load on every database.
+TEST_P(DbTest, FrameworkSchemaAndDemoDataLoad) {
+  fh::ClassRegistry registry;
+  const fh::Module& frame = registry.add_module(ZR_FRAME_MODULE);
+  ASSERT_NE(frame.schema(), nullptr);
+  const fh::SchemaReport r = fh::apply_schema(db, *frame.schema(), true);
+  EXPECT_TRUE(r.demo_loaded);
+  EXPECT_GT(count(db, "zrtaska_tkzdgg"), 0);
+  Value caption[] = {Value::of_string("")};
+  ASSERT_EQ(db.select_into("select hctj01 from zr_022740", {}, caption), 0) << db.sqlerrtext();
+  EXPECT_FALSE(caption[0].is_null());
+}
+
+}  // namespace
