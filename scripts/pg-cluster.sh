@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A throwaway PostgreSQL cluster on 127.0.0.1 for the tests.
-#   pg-cluster.sh start DIR PORT   prints the connection string on success
+#   pg-cluster.sh start DIR [PORT] prints the connection string on success;
+#                                  without PORT the first free one from 54329
 #   pg-cluster.sh stop DIR
 set -euo pipefail
 
@@ -17,7 +18,13 @@ as_owner() {
 
 case "$cmd" in
   start)
-    port=${3:?port}
+    port=${3:-}
+    if [ -z "$port" ]; then
+      for p in $(seq 54329 54429); do
+        if ! (exec 3<>"/dev/tcp/127.0.0.1/$p") 2>/dev/null; then port=$p; break; fi
+      done
+      [ -n "$port" ] || { echo "pg-cluster: no free port in 54329-54429" >&2; exit 1; }
+    fi
     rm -rf "$dir"
     mkdir -p "$dir"
     [ "$(id -u)" -eq 0 ] && chown postgres: "$dir"

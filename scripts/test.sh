@@ -9,6 +9,6 @@ cmake --build build -j2
 
 pg_dir=$(mktemp -d /tmp/zr016-pg.XXXXXX)
 trap 'scripts/pg-cluster.sh stop "$pg_dir"' EXIT
-ZR016_TEST_PG=$(scripts/pg-cluster.sh start "$pg_dir" 54329)
+ZR016_TEST_PG=$(scripts/pg-cluster.sh start "$pg_dir")
 export ZR016_TEST_PG
 ctest --test-dir build --output-on-failure -j2
