@@ -128,6 +128,31 @@ TEST_P(DbTest, QueryBindsArgumentsByNameAndSavepointsUndoAlone) {
   EXPECT_EQ(count[0].as_long(), 5);
 }
 
+TEST_P(DbTest, DecimalsAreExactOnPostgresAndFifteenDigitsOnSqlite) {
+  ASSERT_EQ(db.execute("create table d (id integer primary key, v numeric(30,10))"), 0);
+  const auto big = *fh::Decimal::parse("12345678901234.5678");  // 18 significant digits
+  const auto small = *fh::Decimal::parse("0.1");
+  const Value rows[][2] = {{Value::of_long(1), Value::of_decimal(big)},
+                           {Value::of_long(2), Value::of_decimal(small)},
+                           {Value::of_long(3), Value::of_decimal(*fh::Decimal::parse("-7.25"))}};
+  for (const auto& row : rows) ASSERT_EQ(db.execute("insert into d values (:i, :v)", row), 0);
+  Value v[] = {Value::of_decimal(fh::Decimal())};
+  const Value k1[] = {Value::of_long(1)};
+  ASSERT_EQ(db.select_into("select v from d where id = :i", k1, v), 0) << db.sqlerrtext();
+  if (GetParam() == "postgresql") {
+    EXPECT_EQ(v[0].as_decimal(), big);
+  } else {
+    // A REAL holds 15 significant digits: the value comes back rounded there, not garbled.
+    EXPECT_EQ(v[0].as_decimal(), *fh::Decimal::parse("12345678901234.6"));
+  }
+  const Value k2[] = {Value::of_long(2)};
+  ASSERT_EQ(db.select_into("select v from d where id = :i", k2, v), 0);
+  EXPECT_EQ(v[0].as_decimal(), small);
+  Value sum[] = {Value::of_decimal(fh::Decimal())};
+  ASSERT_EQ(db.select_into("select sum(v) from d where id > 1", {}, sum), 0);
+  EXPECT_EQ(sum[0].as_decimal(), *fh::Decimal::parse("-7.15"));
+}
+
 TEST(Transaction, UnreachableDatabaseIsAnErrorNotACrash) {
   fh::Transaction db;
   EXPECT_EQ(db.connect("sqlite:/nonexistent-dir/x/zr.db"), -1);
