@@ -46,6 +46,7 @@ constexpr BuiltinClass kClasses[] = {
     {"nonvisualobject", Kind::kNonVisual, "powerobject", kObjectEvents},
     {"structure", Kind::kStructure, "powerobject", kNoEvents},
     {"message", Kind::kMessage, "nonvisualobject", kObjectEvents},
+    {"dwobject", Kind::kNonVisual, "powerobject", kNoEvents},
     {"menu", Kind::kMenu, "powerobject", kObjectEvents},
     {"window", Kind::kWindow, "powerobject", kWindowEvents},
     {"datawindow", Kind::kDataWindow, "powerobject", kDataWindowEvents},

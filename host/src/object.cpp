@@ -7,7 +7,9 @@
 namespace fh {
 
 Object::Object(const ClassDef& cls, std::string name, Object* parent)
-    : cls_(&cls), name_(detail::lower(name)), parent_(parent) {}
+    : cls_(&cls), name_(detail::lower(name)), parent_(parent) {
+  if (cls.kind() == Kind::kDataWindow) dw_ = std::make_unique<DataWindow>();
+}
 
 Object::~Object() = default;
 

@@ -96,6 +96,50 @@ void Script::post_if_exists(fh::Object& obj, std::string_view event,
 
 void Script::destroy(const fh::Value& ref) { object(ref).destroy(); }
 
+fh::Session& Script::session(Site site) {
+  fh::Session* s = ctx_.session();
+  if (s == nullptr) fail(FH_STATUS_FAILED, site);
+  return *s;
+}
+
+int Script::message_box(const std::string& title, const std::string& text, int icon, int buttons,
+                        int default_button, Site site) {
+  return session(site).message_box({title, text, icon, buttons, default_button});
+}
+
+fh::Object& Script::open(std::string_view class_name, const fh::Value& parm, Site site) {
+  try {
+    return *session(site).open(class_name, parm);
+  } catch (const fh::Error&) {
+    fail(FH_STATUS_FAILED, site);
+  }
+}
+
+fh::Value Script::open_modal(std::string_view class_name, const fh::Value& parm, Site site) {
+  try {
+    return session(site).open_modal(class_name, parm);
+  } catch (const fh::Error&) {
+    fail(FH_STATUS_FAILED, site);
+  }
+}
+
+void Script::close(fh::Object& window, Site site) { check(session(site).close(window), site); }
+
+void Script::close_with_return(fh::Object& window, const fh::Value& value, Site site) {
+  if (fh::is_valid(ctx_.message())) ctx_.message()->set("returnvalue", value);
+  close(window, site);
+}
+
+void Script::post(fh::Object& obj, std::string_view event, std::vector<fh::Value> args) {
+  if (fh::Session* s = ctx_.session()) s->post_event(obj, event, std::move(args));
+}
+
+fh::DataWindow& Script::dw(fh::Object& control, Site site) {
+  fh::DataWindow* d = control.datawindow();
+  if (d == nullptr) fail(FH_STATUS_FAILED, site);
+  return *d;
+}
+
 void Script::fail(std::int32_t status, Site site) const { throw Abandon{status, site_id(site)}; }
 
 }  // namespace zr

@@ -60,7 +60,8 @@ TEST_F(ModuleTest, GroupMapsClassNumbersAndControls) {
 }
 
 TEST_F(ModuleTest, ModulesListTheirWindowsAndExportScriptsByNumber) {
-  EXPECT_EQ(registry.modules()[0]->window_names(), (std::vector<std::string>{"w_tchild", "w_tplain"}));
+  EXPECT_EQ(registry.modules()[0]->window_names(),
+            (std::vector<std::string>{"w_tchild", "w_tdialog", "w_tmain", "w_tplain"}));
   EXPECT_EQ(registry.modules()[1]->window_names(), (std::vector<std::string>{"u_tdw", "w_tlist"}));
   // The entry names the platform expects, with C linkage.
   EXPECT_NE(registry.modules()[0]->symbol("__fn_1795_32770_136"), nullptr);

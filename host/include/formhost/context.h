@@ -26,6 +26,8 @@ struct fh_call {
 
 namespace fh {
 
+class Session;
+
 // What happens when a statement raises a runtime error (null object...).
 enum class ErrorPolicy : std::uint8_t {
   kAbandon,   // the script is abandoned and answers 0
@@ -55,6 +57,9 @@ class FH_API Context {
   Context& operator=(const Context&) = delete;
 
   ClassRegistry& registry() { return registry_; }
+  // The session this context belongs to; null for a bare context (tests).
+  Session* session() const { return session_; }
+  void set_session(Session* s) { session_ = s; }
   fh_context* as_c() { return reinterpret_cast<fh_context*>(this); }
   static Context& from_c(fh_context* c) { return *reinterpret_cast<Context*>(c); }
 
@@ -95,6 +100,7 @@ class FH_API Context {
 
  private:
   ClassRegistry& registry_;
+  Session* session_ = nullptr;
   int depth_ = 0;
   Frame* frame_ = nullptr;
   const ClassDef* current_ = nullptr;

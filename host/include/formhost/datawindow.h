@@ -128,6 +128,7 @@ class FH_API DataWindow final : public RowSource {
   // The edit control's text for the current cell, not yet in the row.
   void set_text(std::string gbk) { pending_text_ = std::move(gbk); }
   const std::optional<std::string>& pending_text() const { return pending_text_; }
+  void discard_text() { pending_text_.reset(); }
   // Validation before a typed text goes into the row: 0 accept, 1 reject
   // (keep the old value), 2 reject and let the user leave the cell.
   using ItemChanged = std::function<long(long row, const std::string& column, const std::string& text)>;

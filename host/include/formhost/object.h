@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "formhost/classes.h"
+#include "formhost/datawindow.h"
 #include "formhost/value.h"
 
 namespace fh {
@@ -43,6 +44,10 @@ class FH_API Object : public std::enable_shared_from_this<Object> {
   Value get(std::string_view name) const;
   void set(std::string_view name, Value v);
 
+  // The rows and object of a data-window control (null for other kinds).
+  DataWindow* datawindow() { return dw_.get(); }
+  const DataWindow* datawindow() const { return dw_.get(); }
+
   bool destroyed() const { return destroyed_; }
   // Marks this object and its controls destroyed and drops the controls.
   void destroy();
@@ -53,6 +58,7 @@ class FH_API Object : public std::enable_shared_from_this<Object> {
   Object* parent_;
   std::vector<ObjectRef> controls_;
   std::map<std::string, Value, std::less<>> props_;
+  std::unique_ptr<DataWindow> dw_;
   bool destroyed_ = false;
 };
 

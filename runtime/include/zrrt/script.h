@@ -13,10 +13,12 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "formhost/context.h"
 #include "formhost/errors.h"
 #include "formhost/object.h"
+#include "formhost/session.h"
 #include "formhost/value.h"
 
 namespace zr {
@@ -92,6 +94,25 @@ class Script {
                       std::initializer_list<fh::Value> args = {});
   // Destroys the object a value refers to; a null or invalid one raises 20502.
   void destroy(const fh::Value& ref);
+
+  // ---- the session: windows, message boxes, posted events ----
+  fh::Session& session(Site site = Site::current());
+  // MessageBox(title, text, icon, buttons, default): the button pressed, -1 on error.
+  int message_box(const std::string& title, const std::string& text, int icon = 0, int buttons = 0,
+                  int default_button = 1, Site site = Site::current());
+  // Opens a window; a response window waits here until it closes and answers
+  // what it closed with (the message object's returnvalue).
+  fh::Object& open(std::string_view class_name, const fh::Value& parm = {}, Site site = Site::current());
+  fh::Value open_modal(std::string_view class_name, const fh::Value& parm = {},
+                       Site site = Site::current());
+  // Close(window) and CloseWithReturn(window, value).
+  void close(fh::Object& window, Site site = Site::current());
+  void close_with_return(fh::Object& window, const fh::Value& value, Site site = Site::current());
+  // PostEvent: runs after the current scripts.
+  void post(fh::Object& obj, std::string_view event, std::vector<fh::Value> args = {});
+
+  // The data window of a data-window control; another control fails.
+  fh::DataWindow& dw(fh::Object& control, Site site = Site::current());
 
   // Abandons the script as a failed host operation at this site.
   [[noreturn]] void fail(std::int32_t status, Site site = Site::current()) const;

@@ -1,0 +1,177 @@
+// A session: one user's application. It owns the script context, the
+// transaction object (sqlca), the open windows and the queue of actions that
+// front ends post. Everything runs on the thread that calls run_pending()
+// (the session's thread); post() may be called from any thread.
+//
+// Modal calls (a message box, a response window) run a nested loop on the
+// session's thread that keeps taking actions until answered or closed, so the
+// script that called them goes on afterwards with the answer.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "formhost/context.h"
+#include "formhost/datawindow.h"
+#include "formhost/export.h"
+#include "formhost/transaction.h"
+
+namespace fh {
+
+// The enumeration values scripts pass to MessageBox. Icons: 0 Information,
+// 1 StopSign, 2 Exclamation, 3 Question, 4 None. Buttons: 0 OK, 1 OK/Cancel,
+// 2 Abort/Retry/Ignore, 3 Yes/No/Cancel, 4 Yes/No, 5 Retry/Cancel. The answer
+// is the 1-based number of the button pressed (Yes 1, No 2), -1 on error.
+struct MessageBoxRequest {
+  std::string title;  // GBK
+  std::string text;   // GBK
+  int icon = 0;
+  int buttons = 0;
+  int default_button = 1;
+};
+FH_API const char* icon_name(int icon);                  // "question", ...; null when unknown
+FH_API std::vector<std::string> button_labels(int buttons);  // {"Yes", "No"}; empty when unknown
+
+// What a front end asks of the session. Windows are named by class; an empty
+// window means the active (topmost) one. Texts are GBK.
+struct Action {
+  enum class Kind {
+    kOpen,      // window, text = parameter
+    kClick,     // control
+    kType,      // control (a data window), row, column, text
+    kRow,       // control, row: makes it current, raises rowfocuschanged
+    kEnter,     // control: the Enter key in a data window
+    kInsert,    // control: a new row through the framework's event
+    kDelete,    // control: the current row through the framework's event
+    kSave,      // the window's save event
+    kClose,     // window
+    kAnswer,    // number: the button pressed in the pending message box
+    kResize,    // window, width, height
+  };
+  Kind kind;
+  std::string window;
+  std::string control;
+  long row = 0;
+  std::string column;
+  std::string text;
+  long number = 0;
+  long width = 0;
+  long height = 0;
+};
+
+struct SessionOptions {
+  const DataObjectLibrary* library = nullptr;  // where data-window objects come from
+  ErrorPolicy error_policy = ErrorPolicy::kAbandon;
+  bool trace = false;
+  std::shared_ptr<TraceSink> trace_sink;       // stderr when null
+  std::shared_ptr<const Clock> clock;          // the system clock when null
+  // Headless: a modal call with no queued action to answer it fails (-1)
+  // instead of waiting for a front end.
+  bool headless = true;
+  // The framework's events behind the insert, delete and save actions
+  // ("insert" -> "pfc_insertrow"...); an action without one is refused.
+  std::map<std::string, std::string> action_events;
+};
+
+class FH_API Session {
+ public:
+  Session(ClassRegistry& registry, SessionOptions options);
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  Context& context() { return *ctx_; }
+  Transaction& sqlca() { return sqlca_; }
+  const DataObjectLibrary* library() const { return options_.library; }
+
+  // ---- windows ----
+  // Opens a window of that class: creates it and its controls (constructor
+  // events), raises open, then runs what the scripts posted. `parm` reaches
+  // the window through the message object (stringparm for a string,
+  // powerobjectparm for an object, doubleparm for a number). Throws fh::Error
+  // for an unknown class or a class that is no window.
+  ObjectRef open(std::string_view class_name, const Value& parm = {});
+  // The same, then a nested loop until the window closes: a response window.
+  // Answers the message object's returnvalue at close.
+  Value open_modal(std::string_view class_name, const Value& parm = {});
+  // Closes a window: close and destroy events, then it is gone. 1, or -1
+  // when it is not open.
+  int close(Object& window);
+  const std::vector<ObjectRef>& windows() const { return windows_; }
+  // An open window by class name (the topmost of that class), or null.
+  Object* window(std::string_view class_name) const;
+  Object* active_window() const;
+
+  // Shows the data-window object `name` in a data-window control. 1 or -1.
+  int set_dataobject(Object& control, std::string_view name);
+
+  // ---- events and modal calls, for scripts ----
+  // Runs an event after the current script and its callers are done (PostEvent).
+  void post_event(Object& obj, std::string_view event, std::vector<Value> args = {});
+  // A message box; a nested loop until it is answered.
+  int message_box(const MessageBoxRequest& request);
+  const std::optional<MessageBoxRequest>& pending_message_box() const { return box_; }
+
+  // ---- actions from front ends ----
+  void post(Action action);  // any thread
+  // Takes the queued actions one by one until none is left. An action that
+  // cannot be carried out is refused with a reason and the session goes on:
+  // answers the reasons, in order.
+  std::vector<std::string> run_pending();
+
+  // A session with a front end on another thread (not headless): serve()
+  // runs on the session's thread, taking actions as they come, until stop().
+  // The front end posts, then wait_idle() until the session waits for the
+  // next action; only then may it read view() and take_refusals().
+  void serve();
+  void stop();
+  void wait_idle();
+  std::vector<std::string> take_refusals();
+
+  // ---- the view ----
+  // The read model of every front end: windows, controls, data windows with
+  // columns and rows, the pending message box. Texts in UTF-8.
+  nlohmann::json view() const;
+
+ private:
+  struct Posted {
+    std::weak_ptr<Object> obj;
+    std::string event;
+    std::vector<Value> args;
+  };
+  void run_posted();
+  void carry_out(const Action& a);
+  bool next_action(Action& out);
+  Object& target_window(const Action& a) const;
+  Object& target_control(const Action& a) const;
+  long item_changed(Object& control, long row, const std::string& column, const std::string& text);
+  void wire_datawindows(Object& obj);
+
+  ClassRegistry& registry_;
+  SessionOptions options_;
+  std::unique_ptr<Context> ctx_;
+  Transaction sqlca_;
+  std::vector<ObjectRef> windows_;
+  std::vector<Object*> modal_;  // response windows, innermost last
+  std::optional<MessageBoxRequest> box_;
+  std::optional<int> box_answer_;
+  std::deque<Posted> posted_;
+  std::mutex mutex_;
+  std::condition_variable arrived_;
+  std::condition_variable idle_changed_;
+  std::deque<Action> actions_;
+  bool idle_ = false;
+  bool stopping_ = false;
+  std::vector<std::string> refusals_;  // written on the session's thread
+};
+
+}  // namespace fh
