@@ -105,8 +105,7 @@ void replace_atomically(const std::string& path, const std::string& bytes) {
   }
 }
 
-void pack(const std::string& module, const std::vector<std::string>& inputs,
-          bool suffix_from_ext) {
+void pack(const std::string& module, const std::vector<std::string>& inputs, bool suffix_from_ext) {
   std::vector<std::pair<std::string, std::string>> named;
   named.reserve(inputs.size());
   for (const std::string& input : inputs) {
@@ -139,19 +138,20 @@ void list(const std::string& module) {
     names.push_back(fh::gbk_to_utf8_lossy(e.name));
     width = std::max(width, names.back().size());
   }
-  std::cout << std::left << std::setw(static_cast<int>(width)) << "name" << "  "
-            << std::right << std::setw(10) << "size" << '\n';
+  std::cout << std::left << std::setw(static_cast<int>(width)) << "name"
+            << "  " << std::right << std::setw(10) << "size" << '\n';
   for (std::size_t i = 0; i < names.size(); ++i) {
-    std::cout << std::left << std::setw(static_cast<int>(width)) << names[i] << "  "
-              << std::right << std::setw(10) << c.entries()[i].data.size() << '\n';
+    std::cout << std::left << std::setw(static_cast<int>(width)) << names[i] << "  " << std::right
+              << std::setw(10) << c.entries()[i].data.size() << '\n';
   }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"Packs definition sources (UTF-8) into a library container (GBK) and appends it\n"
-               "to a built module, replacing the container it already carries."};
+  CLI::App app{
+      "Packs definition sources (UTF-8) into a library container (GBK) and appends it\n"
+      "to a built module, replacing the container it already carries."};
   app.name("zrpack");
   std::string module;
   std::string list_file;

@@ -16,5 +16,7 @@ inline constexpr const char* kDefaultDatabase = "sqlite:zr016.db";
 
 void add_list_command(CLI::App& cli);
 void add_init_db_command(CLI::App& cli);
+// open and run; run sets exit_code for an unmet expectation.
+void add_window_commands(CLI::App& cli, int& exit_code);
 
 }  // namespace app

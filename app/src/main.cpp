@@ -10,6 +10,8 @@ int main(int argc, char** argv) {
   cli.require_subcommand(1);
   app::add_list_command(cli);
   app::add_init_db_command(cli);
+  int exit_code = 0;
+  app::add_window_commands(cli, exit_code);
   try {
     cli.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -18,5 +20,5 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "formhost: %s\n", e.what());
     return 1;
   }
-  return 0;
+  return exit_code;
 }

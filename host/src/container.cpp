@@ -40,8 +40,22 @@ std::string hex(std::uint64_t v) {
   return buf;
 }
 
-// Names are GBK; messages are read by people on UTF-8 terminals.
-std::string quoted(std::string_view gbk) { return "'" + gbk_to_utf8_lossy(gbk) + "'"; }
+// Names are GBK; messages are read by people on UTF-8 terminals, and a zero
+// or control byte would cut or garble the message.
+std::string quoted(std::string_view gbk) {
+  std::string out = "'";
+  for (char ch : gbk_to_utf8_lossy(gbk)) {
+    auto b = static_cast<unsigned char>(ch);
+    if (b < 0x20 || b == 0x7F) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02X", b);
+      out += buf;
+    } else {
+      out += ch;
+    }
+  }
+  return out + "'";
+}
 
 // Four bytes of a magic or version as found, bad bytes spelled out.
 std::string shown(std::string_view bytes) {
@@ -125,8 +139,7 @@ class Reader {
 
   void expect_magic(std::uint64_t at, std::string_view magic, const std::string& what) const {
     if (bytes(at, 4) != magic) {
-      fail(what + " does not start with " + shown(magic) + " (found " + shown(bytes(at, 4)) +
-           ")");
+      fail(what + " does not start with " + shown(magic) + " (found " + shown(bytes(at, 4)) + ")");
     }
   }
 

@@ -65,8 +65,8 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 // times, enumerated values (`center!`), nested classes (`w_x`dw_y`),
 // `w_x.create` and `obj::event`.
 bool is_word_byte(char c) {
-  return is_letter(c) || is_digit(c) || c == '_' || c == '$' || c == '#' || c == '%' ||
-         c == '-' || c == '.' || c == '`' || c == '!' || c == ':';
+  return is_letter(c) || is_digit(c) || c == '_' || c == '$' || c == '#' || c == '%' || c == '-' ||
+         c == '+' || c == '.' || c == '`' || c == '!' || c == ':';
 }
 
 // A name of the platform: a letter or _ first, then letters, digits, _ $ # % -.
@@ -398,8 +398,8 @@ class Parser {
 
   void global_type(const Line& line, const std::vector<Token>& toks) {
     if (seen_global_) {
-      fail(line.number, "one 'global type' block (the first is on line " +
-                            std::to_string(global_line_) + ")",
+      fail(line.number,
+           "one 'global type' block (the first is on line " + std::to_string(global_line_) + ")",
            "another");
     }
     const TypeHeader h = type_header(line, toks, 1);
@@ -415,7 +415,8 @@ class Parser {
 
   // `global w_x w_x`: the class's global instance.
   void global_instance(const Line& line, const std::vector<Token>& toks) {
-    const std::string expected = "'global " + class_file_ + " " + class_file_ + "' or 'global type'";
+    const std::string expected =
+        "'global " + class_file_ + " " + class_file_ + "' or 'global type'";
     if (toks.size() != 3 || !seen_global_) fail(line.number, expected, quote(trim(line.text)));
     const std::string a = name_at(line, toks, 1, expected);
     const std::string b = name_at(line, toks, 2, expected);
@@ -441,6 +442,12 @@ class Parser {
     owner_ = h.name;
   }
 
+  // A line that begins another block means the open one was not closed.
+  static bool starts_block(const std::string& first) {
+    return first == "type" || first == "global" || first == "forward" || first == "on" ||
+           first == "event" || first == "end";
+  }
+
   std::vector<PropertySetting> property_block(const TypeHeader& h) {
     std::vector<PropertySetting> out;
     for (;;) {
@@ -454,7 +461,7 @@ class Parser {
       if (is_end(t, "type")) return out;
       const std::vector<Token> toks = lex(line);
       if (toks.size() < 2 || toks[0].kind != Tok::kWord || !is_identifier(toks[0].text) ||
-          toks[1].kind != Tok::kWord) {
+          toks[1].kind != Tok::kWord || starts_block(word(toks, 0))) {
         fail(line.number,
              "a property line 'TYPE NAME = VALUE' or 'end type' (the type begun on line " +
                  std::to_string(h.line) + ")",
@@ -467,8 +474,8 @@ class Parser {
         fail(line.number, "'=' after " + p.name, describe(toks, 2));
       }
       for (const PropertySetting& q : out) {
-        if (q.name == p.name) fail(line.number, "a property not set before in this block",
-                                   quote(p.name) + " again");
+        if (q.name == p.name)
+          fail(line.number, "a property not set before in this block", quote(p.name) + " again");
       }
       p.value = value(line, toks, 3, type, p.name);
       expect_end_of_line(line, toks, 4, "the value of " + p.name);
@@ -562,7 +569,8 @@ class Parser {
       if (t.empty()) continue;
       if (is_end(t, "variables")) return;
       const std::vector<Token> toks = lex(line);
-      if (toks.size() < 2 || toks[0].kind != Tok::kWord || !is_class_name(toks[0].text)) {
+      if (toks.size() < 2 || toks[0].kind != Tok::kWord || !is_class_name(toks[0].text) ||
+          starts_block(word(toks, 0))) {
         fail(line.number,
              "a declaration 'TYPE NAME [= VALUE]' or 'end variables' (the block begun on line " +
                  std::to_string(begin.number) + ")",
@@ -729,8 +737,9 @@ class Parser {
   // What can be checked only with the whole file read.
   void finish() const {
     if (!seen_global_) {
-      fail(end_line(), "a 'global type " + (class_file_.empty() ? "NAME" : class_file_) +
-                           " from ANCESTOR' block",
+      fail(end_line(),
+           "a 'global type " + (class_file_.empty() ? "NAME" : class_file_) +
+               " from ANCESTOR' block",
            "end of text");
     }
     for (const TypeHeader& h : forward_types_) check_within(h);
@@ -790,8 +799,7 @@ const VariableDefinition* ClassDefinition::variable(std::string_view name) const
 const EventDefinition* ClassDefinition::event(std::string_view name,
                                               std::string_view object) const {
   for (const EventDefinition& e : events_) {
-    if (dw::iequal(e.name, name) &&
-        dw::iequal(e.object, object)) {
+    if (dw::iequal(e.name, name) && dw::iequal(e.object, object)) {
       return &e;
     }
   }

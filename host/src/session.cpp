@@ -489,6 +489,12 @@ nlohmann::json Session::view() const {
       controls.push_back(std::move(j));
     });
     const bool modal = std::find(modal_.begin(), modal_.end(), w.get()) != modal_.end();
+    // Instance variables and properties with plain values, as text.
+    nlohmann::json properties = nlohmann::json::object();
+    for (const auto& [name, value] : w->properties()) {
+      if (value.type() == Type::kObject || value.type() == Type::kAny) continue;
+      properties[utf8(name)] = value.is_null() ? nlohmann::json(nullptr) : nlohmann::json(utf8(String(value).as_string()));
+    }
     windows.push_back({{"class", utf8(w->cls().name())},
                        {"title", utf8(text_of(*w, "title"))},
                        {"x", number(*w, "x")},
@@ -496,6 +502,7 @@ nlohmann::json Session::view() const {
                        {"width", number(*w, "width")},
                        {"height", number(*w, "height")},
                        {"modal", modal},
+                       {"properties", std::move(properties)},
                        {"controls", std::move(controls)}});
   }
   nlohmann::json box = nullptr;

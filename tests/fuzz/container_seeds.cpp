@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
                                  {"\xCE\xB4\xB6\xA8.win", "\xC8\xB7\xB6\xA8"}},
                                 0, 1));
   // After a module's own bytes.
-  std::string module = "\x7F" "ELF";
+  std::string module = "\177ELF";
   module.resize(1024, '\0');
   write(dir, "module", module + LibraryContainer::build({{"d_x.srd", "table()"}}, 1024, 1));
   // Two directory nodes.

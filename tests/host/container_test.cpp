@@ -27,9 +27,9 @@ namespace fs = std::filesystem;
 using Named = std::vector<std::pair<std::string, std::string>>;
 
 // This file is UTF-8; GBK bytes are spelled out.
-const std::string kWeiDing = "\xCE\xB4\xB6\xA8";    // 未定
-const std::string kQueDing = "\xC8\xB7\xB6\xA8";    // 确定
-const std::string kQiA = "\x81\x61";                // 乤, trail byte looks like 'a'
+const std::string kWeiDing = "\xCE\xB4\xB6\xA8";  // 未定
+const std::string kQueDing = "\xC8\xB7\xB6\xA8";  // 确定
+const std::string kQiA = "\x81\x61";              // 乤, trail byte looks like 'a'
 
 std::uint32_t get32(const std::string& b, std::size_t at) {
   std::uint32_t v = 0;
@@ -136,7 +136,7 @@ TEST(ContainerRoundTrip, ManyEntriesOverSeveralNodesKeepEveryByte) {
   // GBK names and GBK text, including a trail byte that looks like a letter.
   named.emplace_back("d_" + kWeiDing + ".srd", "text(name=t_1 text=\"" + kQueDing + "\")");
   named.emplace_back(kQiA + ".win", kQiA + kWeiDing);
-  const std::string prefix = "\x7F" "ELF" + bytes_of(3000, 99);
+  const std::string prefix = "\177ELF" + bytes_of(3000, 99);
   const std::string file = module_with(prefix, named);
 
   const LibraryContainer c = LibraryContainer::read(file, "libzr016.so");
@@ -161,10 +161,10 @@ TEST(ContainerRoundTrip, ManyEntriesOverSeveralNodesKeepEveryByte) {
   EXPECT_GE(l.nodes.size(), 3u) << "250 entries must spill over several directory nodes";
   for (std::size_t n : l.nodes) EXPECT_EQ(n % 512, 0u);
   // Blocks per data size: none for empty data, one per 502 bytes otherwise.
-  EXPECT_EQ(l.blocks_of("w_00250.win").size(), 0u);  // i = 0: 0 bytes
-  EXPECT_EQ(l.blocks_of("w_00249.win").size(), 1u);  // 1 byte
-  EXPECT_EQ(l.blocks_of("w_00248.win").size(), 1u);  // 502 bytes
-  EXPECT_EQ(l.blocks_of("w_00247.win").size(), 2u);  // 503 bytes
+  EXPECT_EQ(l.blocks_of("w_00250.win").size(), 0u);   // i = 0: 0 bytes
+  EXPECT_EQ(l.blocks_of("w_00249.win").size(), 1u);   // 1 byte
+  EXPECT_EQ(l.blocks_of("w_00248.win").size(), 1u);   // 502 bytes
+  EXPECT_EQ(l.blocks_of("w_00247.win").size(), 2u);   // 503 bytes
   EXPECT_EQ(l.blocks_of("w_00246.win").size(), 10u);  // 5000 bytes
 }
 
@@ -234,8 +234,9 @@ TEST(ContainerRoundTrip, BuildRefusesWhatCannotBeStored) {
   EXPECT_NE(build_error({{"w_a.win", "1"}, {"w_a.win", "2"}}, 512).find("'w_a.win' is given twice"),
             std::string::npos);
   EXPECT_NE(build_error({{"", "1"}}, 512).find("without a name"), std::string::npos);
-  EXPECT_NE(build_error({{std::string("w\0a", 3), "1"}}, 512).find("zero byte"),
-            std::string::npos);
+  EXPECT_NE(
+      build_error({{std::string("w\0a", 3), "1"}}, 512).find("name 'w\\x00a' contains a zero byte"),
+      std::string::npos);
   EXPECT_NE(build_error({{"w", "1"}}, 100).find("not a multiple of 512"), std::string::npos);
   EXPECT_NE(build_error({{"w", "1"}}, 0xFFFFF000).find("32-bit offsets"), std::string::npos);
 }
@@ -317,16 +318,16 @@ TEST_F(ContainerDamage, MissingOrTruncatedContainer) {
 TEST_F(ContainerDamage, EachMagicAndVersionIsChecked) {
   const std::size_t ent = l_.entry("w_01691.win");
   const std::size_t dat = l_.blocks_of("w_01691.win")[1];
-  expect_refused(with_byte(l_.header, 'X'), "header at " + hex(l_.header) +
-                                                " does not start with \"HDR*\" (found \"XDR*\")");
+  expect_refused(with_byte(l_.header, 'X'),
+                 "header at " + hex(l_.header) + " does not start with \"HDR*\" (found \"XDR*\")");
   expect_refused(with_byte(l_.header + 4, 'p'), "does not name \"PowerBuilder\"");
   expect_refused(with_byte(l_.header + 17, '!'), "does not name \"PowerBuilder\"");
   expect_refused(with_byte(l_.header + 21, '1'), "has format version \"0601\"");
   expect_refused(with_byte(l_.free_block + 3, '\x01'),
                  "free-space block at " + hex(l_.free_block) +
                      " does not start with \"FRE*\" (found \"FRE\\x01\")");
-  expect_refused(with_byte(l_.nodes[0], 'n'), "directory node at " + hex(l_.nodes[0]) +
-                                                  " does not start with \"NOD*\"");
+  expect_refused(with_byte(l_.nodes[0], 'n'),
+                 "directory node at " + hex(l_.nodes[0]) + " does not start with \"NOD*\"");
   expect_refused(with_byte(ent + 2, 'N'), "does not start with \"ENT*\"");
   expect_refused(with_byte(ent + 7, '9'), "has format version \"0609\"");
   expect_refused(with_byte(dat, 'E'),
@@ -366,8 +367,8 @@ TEST_F(ContainerDamage, ChainsThatLoopOrShareBlocks) {
   const std::vector<std::size_t>& w = l_.blocks_of("w_01691.win");
   const std::vector<std::size_t>& d = l_.blocks_of("d_01691.srd");
   expect_refused(with32(w[2] + 4, static_cast<std::uint32_t>(w[0])),
-                 "data block at " + hex(w[2]) + " of entry 'w_01691.win' loops back to the block at " +
-                     hex(w[0]));
+                 "data block at " + hex(w[2]) +
+                     " of entry 'w_01691.win' loops back to the block at " + hex(w[0]));
   expect_refused(with32(w[1] + 4, static_cast<std::uint32_t>(w[1])), "loops back");
   expect_refused(with32(l_.nodes[0] + 4, static_cast<std::uint32_t>(l_.nodes[0])),
                  "directory node at " + hex(l_.nodes[0]) + " loops back");
@@ -376,8 +377,9 @@ TEST_F(ContainerDamage, ChainsThatLoopOrShareBlocks) {
   expect_refused(with32(w[1] + 4, static_cast<std::uint32_t>(d[1])),
                  "data block at " + hex(w[1]) + " of entry 'w_01691.win' points to " + hex(d[1]) +
                      ", which is already used by the data of entry 'd_01691.srd'");
-  expect_refused(with32(l_.entry("d_01691.srd") + 8, static_cast<std::uint32_t>(l_.nodes[0] + 1024)),
-                 "already used by the directory node at " + hex(l_.nodes[0]));
+  expect_refused(
+      with32(l_.entry("d_01691.srd") + 8, static_cast<std::uint32_t>(l_.nodes[0] + 1024)),
+      "already used by the directory node at " + hex(l_.nodes[0]));
   expect_refused(with32(l_.header + 30, static_cast<std::uint32_t>(l_.header)),
                  "already used by the header");
   expect_refused(with32(l_.free_block + 4, static_cast<std::uint32_t>(w[0])),
@@ -426,6 +428,12 @@ TEST_F(ContainerDamage, NamesInMessagesAreReadable) {
   set16(file, l.blocks[0][0] + 8, 600);
   const std::string msg = read_error(file);
   EXPECT_NE(msg.find("entry 'd_未定.srd'"), std::string::npos) << msg;
+
+  // Control bytes are spelled out rather than cutting the message short.
+  std::string odd = module_with("", {{"w\x01\x1B.win", "abc"}});
+  set16(odd, layout_of(odd).blocks[0][0] + 8, 600);
+  const std::string odd_msg = read_error(odd);
+  EXPECT_NE(odd_msg.find("entry 'w\\x01\\x1B.win' claims 600 bytes"), std::string::npos) << odd_msg;
 }
 
 // Any single damaged byte gives either a good read or fh::Error, never another
@@ -525,8 +533,8 @@ TEST_F(ContainerPack, PackedModuleStillLoadsAndReadsBack) {
   EXPECT_EQ(c.entries()[1].name, "w_01691.win");
   EXPECT_EQ(c.entries()[1].data,
             "global type w_01691 from w_base\n  string title = \"" + kWeiDing + "01\"\nend type\n");
-  EXPECT_EQ(c.entries()[0].data, "datawindow(units=0)\ntext(name=t_1_t text=\"" + kQueDing +
-                                     "\")\n");
+  EXPECT_EQ(c.entries()[0].data,
+            "datawindow(units=0)\ntext(name=t_1_t text=\"" + kQueDing + "\")\n");
   EXPECT_EQ(c.entries()[0].timestamp, LibraryContainer::kDefaultTimestamp);
 
   // The loader reads the ELF headers and segments only; the tail is ignored.
@@ -568,7 +576,7 @@ TEST_F(ContainerPack, BadInputLeavesTheModuleAlone) {
     const std::string before = slurp(module_);
     const auto count_files = [&] {
       std::size_t n = 0;
-      for (const auto& e : fs::directory_iterator(dir_)) n += e.is_regular_file() ? 1 : 0;
+      for (const auto& e : fs::directory_iterator(dir_)) n += e.is_regular_file() ? 1u : 0u;
       return n;
     };
     const std::size_t files = count_files();
@@ -590,8 +598,9 @@ TEST_F(ContainerPack, BadInputLeavesTheModuleAlone) {
   expect_failure("--module " + q(module_) + " " + q(dir_ / "missing.srd"), "cannot open input");
   fs::create_directory(dir_ / "sub");
   spit(dir_ / "sub" / "w_01691.srw", "x");
-  expect_failure("--module " + q(module_) + " " + q(window_) + " " + q(dir_ / "sub" / "w_01691.srw"),
-                 "'w_01691.srw' is given twice");
+  expect_failure(
+      "--module " + q(module_) + " " + q(window_) + " " + q(dir_ / "sub" / "w_01691.srw"),
+      "'w_01691.srw' is given twice");
   fs::remove_all(dir_ / "sub");
   expect_failure("--module " + q(module_), "no input files");
   expect_failure("--module " + q(module_) + " --list " + q(module_) + " " + q(window_), "excludes");

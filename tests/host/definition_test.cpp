@@ -83,7 +83,9 @@ std::string example_source() {
       "end event\n");
 }
 
-ClassDefinition example() { return ClassDefinition::parse(example_source(), "catalogue/w_01691.srw"); }
+ClassDefinition example() {
+  return ClassDefinition::parse(example_source(), "catalogue/w_01691.srw");
+}
 
 // A class file around `lines` (GBK already), for the smaller cases.
 std::string window(const std::string& body_lines, const std::string& rest = "") {
@@ -162,7 +164,7 @@ TEST(ClassDefinitionParse, ListWindowGivesEveryPart) {
   EXPECT_EQ(d.events()[0].name, "create");
   EXPECT_TRUE(d.events()[0].calls_ancestor);
   EXPECT_EQ(d.events()[0].script, "int iCurrent\ncall super::create");
-  EXPECT_EQ(d.events()[0].line, 47);
+  EXPECT_EQ(d.events()[0].line, 48);
   EXPECT_EQ(d.events()[1].name, "destroy");
   const EventDefinition* pre = d.event("pfc_preopen");
   ASSERT_EQ(pre, &d.events()[2]);
@@ -263,8 +265,7 @@ TEST(ClassDefinitionParse, ValuesOfTheWrongKindAreRefused) {
       {"date a = 2004-02-30", "a date yyyy-mm-dd for a, found '2004-02-30'"},
       {"time a = 25:00", "a time hh:mm:ss for a, found '25:00'"},
       {"alignment a = center", "an enumerated value such as center! for a, found 'center'"},
-      {"alignment a = \"center!\"",
-       "an enumerated value such as center! for a, found \"center!\""},
+      {"alignment a = \"center!\"", "an enumerated value such as center! for a, found \"center!\""},
       {"integer a =", "an integer from -32768 to 32767 for a, found end of line"},
   };
   for (const auto& c : cases) {
@@ -275,22 +276,22 @@ TEST(ClassDefinitionParse, ValuesOfTheWrongKindAreRefused) {
 }
 
 TEST(ClassDefinitionParse, VariableDeclarations) {
-  const ClassDefinition d = ClassDefinition::parse(
-      window("", gbk("type variables\n"
-                     "string lls[7]\n"
-                     "string ls_any[]\n"
-                     "integer li_n = -3\n"
-                     "string is_title = \"生产跟踪\"\n"
-                     "\n"
-                     "alignment ia_align = right!\n"
-                     "datetime ldt_when\n"
-                     "end variables\n")),
-      "w_t.srw");
+  const ClassDefinition d = ClassDefinition::parse(window("", gbk("type variables\n"
+                                                                  "string lls[7]\n"
+                                                                  "string ls_any[]\n"
+                                                                  "integer li_n = -3\n"
+                                                                  "string is_title = \"生产跟踪\"\n"
+                                                                  "\n"
+                                                                  "alignment ia_align = right!\n"
+                                                                  "datetime ldt_when\n"
+                                                                  "end variables\n")),
+                                                   "w_t.srw");
   ASSERT_EQ(d.variables().size(), 6u);
   EXPECT_EQ(d.variable("lls")->array_size, 7);
   EXPECT_EQ(d.variable("ls_any")->array_size, -1);
   EXPECT_EQ(d.variable("li_n")->initial, std::optional<Value>(Value::of_integer(-3)));
-  EXPECT_EQ(d.variable("is_title")->initial, std::optional<Value>(Value::of_string(gbk("生产跟踪"))));
+  EXPECT_EQ(d.variable("is_title")->initial,
+            std::optional<Value>(Value::of_string(gbk("生产跟踪"))));
   EXPECT_EQ(d.variable("ia_align")->type, "alignment");
   EXPECT_EQ(d.variable("ia_align")->initial, std::optional<Value>(Value::of_string("right!")));
   EXPECT_EQ(d.variable("ldt_when")->type, "datetime");
@@ -306,12 +307,17 @@ TEST(ClassDefinitionParse, VariableDeclarations) {
       {"string lls[7] = \"a\"", "end of line after an array declaration, found '='"},
       {"long ll_a, ll_b", "end of line after the declaration of ll_a, found ','"},
       {"str_parm istr = 5", "an enumerated value such as center! for istr, found '5'"},
-      {"long", "a declaration 'TYPE NAME [= VALUE]' or 'end variables' (the block begun on line "
-               "3), found 'long'"},
+      {"long",
+       "a declaration 'TYPE NAME [= VALUE]' or 'end variables' (the block begun on line "
+       "3), found 'long'"},
+      {"end type",
+       "a declaration 'TYPE NAME [= VALUE]' or 'end variables' (the block begun on "
+       "line 3), found 'end type'"},
   };
   for (const auto& c : bad) {
-    EXPECT_EQ(parse_error(window("", "type variables\n" + std::string(c.line) + "\nend variables\n")),
-              std::string("w_t.srw:4: expected ") + c.message)
+    EXPECT_EQ(
+        parse_error(window("", "type variables\n" + std::string(c.line) + "\nend variables\n")),
+        std::string("w_t.srw:4: expected ") + c.message)
         << c.line;
   }
   EXPECT_EQ(parse_error(window("", "type variables\nlong ll_a\nlong LL_A\nend variables\n")),
@@ -323,15 +329,22 @@ TEST(ClassDefinitionParse, VariableDeclarations) {
 TEST(ClassDefinitionParse, TrailBytesThatLookLikeEscapesStayInTheirCharacter) {
   // 亊 ends in '~': read byte by byte, `"亊"` would escape the closing quote.
   // 乗 ends in '\': it must not start anything either.
-  const std::string text = window(
-      "string title = \"" + kShi + "\"\n"
-      "string tag = \"" + kCheng + "\"\n"
-      "string mixed = \"a" + kShi + "~\"" + kCheng + "~~" + kShi + "\"\n",
-      "type st_1 from statictext within w_t\n"
-      "string text = \"" + kShi + kShi + "\"\n"
-      "end type\n"
-      "event clicked;ls = \"" + kShi + "\"\n"
-      "end event\n");
+  const std::string text = window("string title = \"" + kShi +
+                                      "\"\n"
+                                      "string tag = \"" +
+                                      kCheng +
+                                      "\"\n"
+                                      "string mixed = \"a" +
+                                      kShi + "~\"" + kCheng + "~~" + kShi + "\"\n",
+                                  "type st_1 from statictext within w_t\n"
+                                  "string text = \"" +
+                                      kShi + kShi +
+                                      "\"\n"
+                                      "end type\n"
+                                      "event clicked;ls = \"" +
+                                      kShi +
+                                      "\"\n"
+                                      "end event\n");
   const ClassDefinition d = ClassDefinition::parse(text, "w_t.srw");
   EXPECT_EQ(*d.property("title"), Value::of_string(kShi));
   EXPECT_EQ(*d.property("tag"), Value::of_string(kCheng));
@@ -417,9 +430,9 @@ TEST(ClassDefinitionParse, EventsBelongToTheObjectLastNamed) {
     const char* name;
     bool calls_ancestor;
   } expected[] = {
-      {"", "open", true},      {"dw_1", "constructor", true}, {"dw_1", "ue_save", false},
-      {"", "pfc_preopen", false}, {"dw_1", "destroy", false},   {"", "destroy", false},
-      {"dw_1", "clicked", true}, {"", "close", false},
+      {"", "open", true},         {"dw_1", "constructor", true}, {"dw_1", "ue_save", false},
+      {"", "pfc_preopen", false}, {"dw_1", "destroy", false},    {"", "destroy", false},
+      {"dw_1", "clicked", true},  {"", "close", false},
   };
   for (std::size_t i = 0; i < d.events().size(); ++i) {
     EXPECT_EQ(d.events()[i].object, expected[i].object) << i;
@@ -487,7 +500,8 @@ TEST(ClassDefinitionErrors, NameTheLineAndWhatWasExpected) {
        head + "type cb_2 from commandbutton within w_t\nend type\n"
               "type CB_2 from commandbutton within w_t\nend type\n",
        "w_t.srw:5: expected a control not defined before, found 'cb_2' again"},
-      {"property set twice", "global type w_t from w_base\ninteger x = 1\ninteger X = 2\nend type\n",
+      {"property set twice",
+       "global type w_t from w_base\ninteger x = 1\ninteger X = 2\nend type\n",
        "w_t.srw:3: expected a property not set before in this block, found 'x' again"},
       {"missing equals", "global type w_t from w_base\ninteger x 1\nend type\n",
        "w_t.srw:2: expected '=' after x, found '1'"},

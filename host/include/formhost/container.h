@@ -25,13 +25,13 @@
 // trailer in this order, so the same inputs always give the same bytes.
 #pragma once
 
-#include "formhost/export.h"
-
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "formhost/export.h"
 
 namespace fh {
 

@@ -44,8 +44,8 @@ struct FH_API VariableDefinition {
 // A scripted event: an `event ... end event` or `on ... end on` block. The
 // body is kept as text and not interpreted.
 struct FH_API EventDefinition {
-  std::string object;  // "" for the class itself, else the control's name
-  std::string name;    // "pfc_preopen", "create"
+  std::string object;           // "" for the class itself, else the control's name
+  std::string name;             // "pfc_preopen", "create"
   bool calls_ancestor = false;  // the body has `call super::`
   std::string script;  // the body: the text after the header's ';' and the lines up to the end
   int line = 0;        // of the header

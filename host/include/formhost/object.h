@@ -43,6 +43,7 @@ class FH_API Object : public std::enable_shared_from_this<Object> {
   bool has(std::string_view name) const;
   Value get(std::string_view name) const;
   void set(std::string_view name, Value v);
+  const std::map<std::string, Value, std::less<>>& properties() const { return props_; }
 
   // The rows and object of a data-window control (null for other kinds).
   DataWindow* datawindow() { return dw_.get(); }

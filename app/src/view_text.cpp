@@ -1,0 +1,90 @@
+#include "view_text.h"
+
+#include <algorithm>
+
+namespace app {
+namespace {
+
+// Display width of UTF-8 text: Chinese characters take two columns.
+std::size_t width_of(const std::string& s) {
+  std::size_t w = 0;
+  for (std::size_t i = 0; i < s.size();) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    const std::size_t n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    w += n >= 3 ? 2 : 1;
+    i += n;
+  }
+  return w;
+}
+
+std::string pad(const std::string& s, std::size_t width) {
+  const std::size_t w = width_of(s);
+  return s + std::string(w < width ? width - w : 0, ' ');
+}
+
+std::string table(const nlohmann::json& dw) {
+  std::vector<std::string> names, headers;
+  for (const auto& c : dw["columns"]) {
+    if (!c["visible"].get<bool>() || c["width"].get<long>() == 0) continue;
+    names.push_back(c["name"]);
+    const std::string h = c["header"];
+    headers.push_back(h.empty() ? std::string(c["name"]) : h);
+  }
+  std::vector<std::size_t> widths;
+  for (const auto& h : headers) widths.push_back(std::min<std::size_t>(width_of(h), 24));
+  for (const auto& row : dw["rows"]) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      widths[i] = std::min<std::size_t>(std::max(widths[i], width_of(row["values"][names[i]])), 24);
+    }
+  }
+  std::string out = "      ";
+  for (std::size_t i = 0; i < names.size(); ++i) out += pad(headers[i], widths[i]) + " | ";
+  out += "\n";
+  long n = 0;
+  const long current = dw["currentrow"];
+  for (const auto& row : dw["rows"]) {
+    ++n;
+    out += (n == current ? "    > " : "      ");
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      out += pad(row["values"][names[i]], widths[i]) + " | ";
+    }
+    out += "\n";
+  }
+  if (n == 0) out += "      (no rows)\n";
+  return out;
+}
+
+}  // namespace
+
+std::string view_as_text(const nlohmann::json& view) {
+  std::string out;
+  for (const auto& w : view["windows"]) {
+    out += "window " + std::string(w["class"]) + (w["modal"].get<bool>() ? " (modal)" : "") + "  \"" +
+           std::string(w["title"]) + "\"  " + std::to_string(w["width"].get<long>()) + "x" +
+           std::to_string(w["height"].get<long>()) + "\n";
+    for (const auto& c : w["controls"]) {
+      if (!c["visible"].get<bool>()) continue;
+      out += "  " + std::string(c["kind"]) + " " + std::string(c["name"]);
+      const std::string text = c["text"];
+      if (!text.empty()) out += "  \"" + text + "\"";
+      if (c["kind"] == "checkbox" && c["checked"].get<bool>()) out += " [x]";
+      if (!c["enabled"].get<bool>()) out += " (disabled)";
+      if (c.contains("dataobject")) {
+        out += "  " + std::string(c["dataobject"]) + "\n" + table(c);
+      } else {
+        out += "\n";
+      }
+    }
+  }
+  if (!view["messagebox"].is_null()) {
+    const auto& b = view["messagebox"];
+    out += "message box \"" + std::string(b["title"]) + "\": " + std::string(b["text"]) + "  [";
+    for (std::size_t i = 0; i < b["buttons"].size(); ++i) {
+      out += (i ? " " : "") + std::to_string(i + 1) + ":" + std::string(b["buttons"][i]);
+    }
+    out += "]\n";
+  }
+  return out;
+}
+
+}  // namespace app

@@ -1,0 +1,124 @@
+// formhost open and formhost run: windows on a real database, headless.
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <memory>
+
+#include "commands.h"
+#include "formhost/errors.h"
+#include "formhost/text.h"
+#include "scenario.h"
+#include "view_text.h"
+#include "workspace.h"
+
+namespace app {
+namespace {
+
+struct CommonOptions {
+  std::vector<std::string> modules;
+  std::string db = kDefaultDatabase;
+  bool json = false;
+  bool trace = false;
+};
+
+void add_common(CLI::App* cmd, CommonOptions& o) {
+  cmd->add_option("--db", o.db, "Connection: sqlite:PATH or postgresql://USER@HOST:PORT/DB")
+      ->capture_default_str();
+  cmd->add_option("--module", o.modules, "A module of the library list (repeatable)")
+      ->check(CLI::ExistingFile);
+  cmd->add_flag("--json", o.json, "Print the view as JSON");
+  cmd->add_flag("--trace", o.trace, "Write trace records to stderr");
+}
+
+void print_view(const nlohmann::json& view, bool json) {
+  std::fputs(json ? (view.dump(2) + "\n").c_str() : view_as_text(view).c_str(), stdout);
+}
+
+void report(const std::vector<std::string>& refusals, const std::string& where) {
+  for (const std::string& r : refusals) std::fprintf(stderr, "%srefused: %s\n", where.c_str(), r.c_str());
+}
+
+void open_window(const CommonOptions& o, const std::string& name, const std::string& parm) {
+  Workspace ws({o.modules, o.db, o.trace});
+  fh::Action open{fh::Action::Kind::kOpen};
+  open.window = name;
+  open.text = fh::utf8_to_gbk(parm, "--parm");
+  const auto refused = ws.act(open);
+  if (ws.session().windows().empty()) {
+    throw fh::Error(refused.empty() ? "window " + name + " did not open" : refused.front());
+  }
+  report(refused, "");
+  print_view(ws.session().view(), o.json);
+}
+
+int run_scenario(const CommonOptions& o, const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw fh::Error("cannot read scenario " + file);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::vector<ScenarioLine> lines = parse_scenario(text, file);
+  Workspace ws({o.modules, o.db, o.trace});
+  std::vector<std::string> last_refusals;
+  int met = 0;
+  for (const ScenarioLine& l : lines) {
+    const std::string where = file + ":" + std::to_string(l.number) + ": ";
+    switch (l.kind) {
+      case ScenarioLine::Kind::kAction:
+        last_refusals = ws.act(l.action);
+        report(last_refusals, where);
+        break;
+      case ScenarioLine::Kind::kShow:
+        print_view(ws.session().view(), o.json);
+        break;
+      case ScenarioLine::Kind::kExpect: {
+        const auto found = view_value(ws.session().view(), l.path);
+        if (!found || *found != l.expected) {
+          std::fprintf(stderr, "%sexpected %s = %s, found %s\n", where.c_str(), l.path.c_str(),
+                       l.expected.c_str(), found ? found->c_str() : "nothing at that path");
+          return 1;
+        }
+        ++met;
+        break;
+      }
+      case ScenarioLine::Kind::kExpectRefused: {
+        bool hit = false;
+        for (const auto& r : last_refusals) hit = hit || r.find(l.expected) != std::string::npos;
+        if (!hit) {
+          std::fprintf(stderr, "%sexpected the last action to be refused (%s), it was not\n", where.c_str(),
+                       l.expected.c_str());
+          return 1;
+        }
+        ++met;
+        break;
+      }
+    }
+  }
+  std::printf("%s: %zu lines, %d expectations met\n", file.c_str(), lines.size(), met);
+  return 0;
+}
+
+}  // namespace
+
+void add_window_commands(CLI::App& cli, int& exit_code) {
+  {
+    auto* cmd = cli.add_subcommand("open", "Open a window headless, print its view, close it");
+    auto o = std::make_shared<CommonOptions>();
+    auto name = std::make_shared<std::string>();
+    auto parm = std::make_shared<std::string>();
+    cmd->add_option("NAME", *name, "The window class")->required();
+    cmd->add_option("--parm", *parm, "A text parameter for the window");
+    add_common(cmd, *o);
+    cmd->callback([o, name, parm] { open_window(*o, *name, *parm); });
+  }
+  {
+    auto* cmd = cli.add_subcommand("run", "Run a scenario of actions and expectations");
+    cmd->footer(kScenarioHelp);
+    auto o = std::make_shared<CommonOptions>();
+    auto file = std::make_shared<std::string>();
+    cmd->add_option("SCENARIO", *file, "The scenario file")->required()->check(CLI::ExistingFile);
+    add_common(cmd, *o);
+    cmd->callback([o, file, &exit_code] { exit_code = run_scenario(*o, *file); });
+  }
+}
+
+}  // namespace app

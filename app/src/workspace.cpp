@@ -1,0 +1,65 @@
+#include "workspace.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "commands.h"
+#include "formhost/container.h"
+#include "formhost/errors.h"
+#include "formhost/text.h"
+
+namespace app {
+namespace {
+
+// The framework's events behind the user's insert, delete, save and Enter.
+std::map<std::string, std::string> framework_action_events() {
+  return {{"insert", "pfc_insertrow"}, {"delete", "pfc_deleterow"}, {"save", "ue_save"},
+          {"enter", "e_enter"}};
+}
+
+}  // namespace
+
+Workspace::Workspace(const WorkspaceOptions& options) {
+  for (const std::string& path : library_list(options.modules)) {
+    const fh::Module& module = registry_.add_module(path);
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!fh::LibraryContainer::has_container(bytes)) continue;  // a module of scripts only
+    const fh::LibraryContainer container = fh::LibraryContainer::read(bytes, module.path());
+    for (const auto& entry : container.entries()) {
+      if (!entry.name.ends_with(".srd")) continue;
+      const std::string name = entry.name.substr(0, entry.name.size() - 4);
+      library_.add(name, entry.data,
+                   std::filesystem::path(module.path()).filename().string() + "(" + name + ".srd)");
+    }
+  }
+  if (options.db.starts_with("sqlite:") && !std::filesystem::exists(options.db.substr(7))) {
+    throw fh::Error("database " + options.db.substr(7) +
+                    " does not exist; create it with: formhost init-db --demo");
+  }
+  fh::SessionOptions o;
+  o.library = &library_;
+  o.headless = false;
+  o.trace = options.trace;
+  o.action_events = framework_action_events();
+  session_ = std::make_unique<fh::Session>(registry_, std::move(o));
+  if (session_->sqlca().connect(options.db) != 0) {
+    throw fh::Error(fh::gbk_to_utf8_lossy(session_->sqlca().sqlerrtext()));
+  }
+  thread_ = std::thread([this] { session_->serve(); });
+  session_->wait_idle();
+}
+
+Workspace::~Workspace() {
+  session_->stop();
+  thread_.join();
+}
+
+std::vector<std::string> Workspace::act(fh::Action action) {
+  session_->post(std::move(action));
+  session_->wait_idle();
+  return session_->take_refusals();
+}
+
+}  // namespace app
