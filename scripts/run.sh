@@ -7,5 +7,8 @@ scripts/setup-debian.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j2 --target formhost_cli zrframe zrtest zrtestframe
 build/bin/formhost init-db --db sqlite:zr016.db --demo
-# Until the library's windows exist, list the classes of the test modules.
+# Until the library's windows exist: the classes of the test modules, and a
+# scenario that shows a session at work (windows, a question, a response window).
 build/bin/formhost list --module build/lib/libzrtestframe.so --module build/lib/libzrtest.so
+build/bin/formhost run tests/scenarios/session_at_work.scn --db sqlite:zr016.db \
+  --module build/lib/libzrtestframe.so --module build/lib/libzrtest.so
