@@ -31,6 +31,7 @@ class ClassDefinitionBuilder {
   static std::vector<ControlDefinition>& controls(ClassDefinition& c) { return c.controls_; }
   static std::vector<VariableDefinition>& variables(ClassDefinition& c) { return c.variables_; }
   static std::vector<EventDefinition>& events(ClassDefinition& c) { return c.events_; }
+  static std::string& comments(ClassDefinition& c) { return c.comments_; }
 };
 
 namespace {
@@ -318,7 +319,12 @@ class Parser {
 
   void export_header(const Line& line, std::string_view t) {
     constexpr std::string_view kHeader = "$PBExportHeader$";
-    if (!t.starts_with(kHeader)) return;  // $PBExportComments$ and the like
+    constexpr std::string_view kComments = "$PBExportComments$";
+    if (t.starts_with(kComments)) {
+      B::comments(def_) = std::string(trim(t.substr(kComments.size())));
+      return;
+    }
+    if (!t.starts_with(kHeader)) return;
     const std::string named = lower(base_name(t.substr(kHeader.size())));
     if (!class_file_.empty() && named != class_file_) {
       fail(line.number, "the export header of " + class_file_, quote(t));

@@ -23,6 +23,7 @@ const std::string kCheng = "\x81\x5C";  // 乗, trail byte looks like '\'
 std::string example_source() {
   return gbk(
       "$PBExportHeader$w_01691.srw\n"
+      "$PBExportComments$group 1872\n"
       "forward\n"
       "global type w_01691 from w_ddyrsg\n"
       "end type\n"
@@ -109,6 +110,7 @@ TEST(ClassDefinitionParse, ListWindowGivesEveryPart) {
   EXPECT_EQ(d.name(), "w_01691");
   EXPECT_EQ(d.ancestor(), "w_ddyrsg");
   EXPECT_EQ(d.within(), "");
+  EXPECT_EQ(d.comments(), "group 1872");
 
   ASSERT_EQ(d.properties().size(), 9u);
   EXPECT_EQ(d.properties()[0].name, "width");
@@ -164,7 +166,7 @@ TEST(ClassDefinitionParse, ListWindowGivesEveryPart) {
   EXPECT_EQ(d.events()[0].name, "create");
   EXPECT_TRUE(d.events()[0].calls_ancestor);
   EXPECT_EQ(d.events()[0].script, "int iCurrent\ncall super::create");
-  EXPECT_EQ(d.events()[0].line, 48);
+  EXPECT_EQ(d.events()[0].line, 49);
   EXPECT_EQ(d.events()[1].name, "destroy");
   const EventDefinition* pre = d.event("pfc_preopen");
   ASSERT_EQ(pre, &d.events()[2]);

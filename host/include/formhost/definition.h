@@ -64,6 +64,8 @@ class FH_API ClassDefinition {
   const std::string& ancestor() const { return ancestor_; }
   // The class it is nested in, "" for a top-level class.
   const std::string& within() const { return within_; }
+  // The text of the `$PBExportComments$` line ("group 1795"), "" without one.
+  const std::string& comments() const { return comments_; }
 
   // The lines of the `global type` block, in file order.
   const std::vector<PropertySetting>& properties() const { return properties_; }
@@ -86,6 +88,7 @@ class FH_API ClassDefinition {
   std::string name_;
   std::string ancestor_;
   std::string within_;
+  std::string comments_;
   std::vector<PropertySetting> properties_;
   std::vector<ControlDefinition> controls_;
   std::vector<VariableDefinition> variables_;
