@@ -1,11 +1,8 @@
 #include "workspace.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "commands.h"
-#include "formhost/container.h"
 #include "formhost/errors.h"
 #include "formhost/text.h"
 
@@ -21,25 +18,12 @@ std::map<std::string, std::string> framework_action_events() {
 }  // namespace
 
 Workspace::Workspace(const WorkspaceOptions& options) {
-  for (const std::string& path : library_list(options.modules)) {
-    const fh::Module& module = registry_.add_module(path);
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!fh::LibraryContainer::has_container(bytes)) continue;  // a module of scripts only
-    const fh::LibraryContainer container = fh::LibraryContainer::read(bytes, module.path());
-    for (const auto& entry : container.entries()) {
-      if (!entry.name.ends_with(".srd")) continue;
-      const std::string name = entry.name.substr(0, entry.name.size() - 4);
-      library_.add(name, entry.data,
-                   std::filesystem::path(module.path()).filename().string() + "(" + name + ".srd)");
-    }
-  }
+  for (const std::string& path : library_list(options.modules)) registry_.add_module(path);
   if (options.db.starts_with("sqlite:") && !std::filesystem::exists(options.db.substr(7))) {
     throw fh::Error("database " + options.db.substr(7) +
                     " does not exist; create it with: formhost init-db --demo");
   }
   fh::SessionOptions o;
-  o.library = &library_;
   o.headless = false;
   o.trace = options.trace;
   o.action_events = framework_action_events();

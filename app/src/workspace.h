@@ -34,7 +34,6 @@ class Workspace {
 
  private:
   fh::ClassRegistry registry_;
-  fh::SourceLibrary library_;
   std::unique_ptr<fh::Session> session_;
   std::thread thread_;
 };

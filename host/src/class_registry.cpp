@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <fstream>
+#include <iterator>
 
 #include "builtin_classes.h"
 #include "elf_exports.h"
 #include "formhost/classes.h"
+#include "formhost/container.h"
 #include "formhost/errors.h"
 #include "names.h"
 
@@ -101,6 +104,23 @@ const Module& ClassRegistry::add_module(const std::string& path) {
   // Read the exports first: it names what is wrong with a file that is no
   // library more plainly than the loader does.
   std::vector<std::string> exports = detail::elf_exported_functions(path);
+  // Class definitions and data-window objects travel in the appended container.
+  std::ifstream in(path, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::map<std::string, std::string, std::less<>> sources;
+  std::vector<std::pair<std::string, std::string>> objects;
+  if (LibraryContainer::has_container(bytes)) {
+    const LibraryContainer container = LibraryContainer::read(bytes, path);
+    for (const LibraryContainer::Entry& e : container.entries()) {
+      const std::string name = detail::lower(e.name);
+      if (name.ends_with(".win")) {
+        sources[name.substr(0, name.size() - 4)] = e.data;
+      } else if (name.ends_with(".srd")) {
+        const std::string object = name.substr(0, name.size() - 4);
+        objects.emplace_back(object, e.data);
+      }
+    }
+  }
   void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
     const char* why = dlerror();
@@ -115,6 +135,11 @@ const Module& ClassRegistry::add_module(const std::string& path) {
     }
   }
   std::sort(module->windows_.begin(), module->windows_.end());
+  module->sources_ = std::move(sources);
+  for (auto& [object, text] : objects) {
+    if (!dataobjects_.has(object)) dataobjects_.add(object, std::move(text), path + "(" + object + ".srd)");
+  }
+
   modules_.push_back(std::move(module));
   return *modules_.back();
 }
@@ -234,6 +259,7 @@ void ClassRegistry::link_group(ClassGroup& g, const fh_vtable_info& info, int de
   if (window == nullptr || window->group() != &g || window->name() != g.window_) {
     throw Error(where + ": class " + std::to_string(FH_CLASS_WINDOW) + " is not the window itself");
   }
+  const_cast<ClassDef*>(window)->definition_ = g.module_->definition(g.window_);
 
   for (std::size_t i = 0; i < info.script_count; ++i) {
     const fh_script_row& row = info.scripts[i];

@@ -1,6 +1,7 @@
 #include <dlfcn.h>
 
 #include "formhost/classes.h"
+#include "names.h"
 
 namespace fh {
 
@@ -9,6 +10,15 @@ void* Module::symbol(const std::string& name) const { return dlsym(handle_, name
 const fh_schema_info* Module::schema() const {
   auto fn = reinterpret_cast<fh_schema_fn>(symbol("fh_module_schema"));
   return fn == nullptr ? nullptr : fn();
+}
+
+const ClassDefinition* Module::definition(std::string_view class_name) const {
+  const std::string name = detail::lower(class_name);
+  if (auto it = definitions_.find(name); it != definitions_.end()) return it->second.get();
+  auto source = sources_.find(name);
+  if (source == sources_.end()) return nullptr;
+  auto parsed = std::make_unique<ClassDefinition>(ClassDefinition::parse(source->second, name + ".srw"));
+  return definitions_.emplace(name, std::move(parsed)).first->second.get();
 }
 
 }  // namespace fh

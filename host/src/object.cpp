@@ -51,10 +51,52 @@ bool is_valid(const Value& v) {
   return v.type() == Type::kObject && !v.is_null() && is_valid(v.as_object());
 }
 
+namespace {
+
+Type declared_type(const std::string& type) {
+  if (type == "string") return Type::kString;
+  if (type == "integer" || type == "int") return Type::kInteger;
+  if (type == "long") return Type::kLong;
+  if (type == "decimal" || type == "dec") return Type::kDecimal;
+  if (type == "double" || type == "real") return Type::kDouble;
+  if (type == "boolean") return Type::kBoolean;
+  if (type == "date") return Type::kDate;
+  if (type == "time") return Type::kTime;
+  if (type == "datetime") return Type::kDateTime;
+  return Type::kObject;  // a structure or object variable: null until set
+}
+
+// The definitions along a class's chain, the root's first.
+std::vector<const ClassDefinition*> definitions(const ClassDef& cls) {
+  std::vector<const ClassDefinition*> chain;
+  for (const ClassDef* c = &cls; c != nullptr; c = c->ancestor()) {
+    if (c->definition() != nullptr) chain.push_back(c->definition());
+  }
+  std::reverse(chain.begin(), chain.end());
+  return chain;
+}
+
+}  // namespace
+
 ObjectRef instantiate(const ClassDef& cls, std::string name, Object* parent) {
   auto obj = std::make_shared<Object>(cls, name.empty() ? cls.name() : std::move(name), parent);
+  const std::vector<const ClassDefinition*> chain = definitions(cls);
+  // Ancestors first, so a descendant's values win.
+  for (const ClassDefinition* d : chain) {
+    for (const VariableDefinition& v : d->variables()) {
+      if (v.array_size != 0) continue;  // arrays live in the scripts that declare them
+      obj->set(v.name, v.initial ? *v.initial : Value::initial(declared_type(v.type)));
+    }
+    for (const PropertySetting& p : d->properties()) obj->set(p.name, p.value);
+  }
   for (const auto& [control, control_class] : cls.controls()) {
-    obj->add_control(instantiate(*control_class, control, obj.get()));
+    ObjectRef child = instantiate(*control_class, control, obj.get());
+    for (const ClassDefinition* d : chain) {
+      if (const ControlDefinition* c = d->control(control)) {
+        for (const PropertySetting& p : c->properties) child->set(p.name, p.value);
+      }
+    }
+    obj->add_control(std::move(child));
   }
   return obj;
 }

@@ -150,6 +150,7 @@ std::vector<std::string> button_labels(int buttons) {
 
 Session::Session(ClassRegistry& registry, SessionOptions options)
     : registry_(registry), options_(std::move(options)) {
+  if (options_.library == nullptr) options_.library = &registry_.dataobjects();
   ctx_ = std::make_unique<Context>(registry_, options_.trace_sink);
   ctx_->set_session(this);
   ctx_->set_error_policy(options_.error_policy);

@@ -204,3 +204,34 @@ TEST_F(SessionTest, SessionsSideBySideOnOneDatabase) {
 }
 
 }  // namespace
+
+namespace {
+
+// Definitions from the modules' containers shape every new window: the
+// ancestor's values first, the descendant's over them.
+TEST(Definitions, OpeningAppliesTheChainOfDefinitions) {
+  fh::ClassRegistry registry;
+  registry.add_module(ZR_TEST_MODULE);
+  registry.add_module(ZR_TEST_FRAME_MODULE);
+  EXPECT_TRUE(registry.dataobjects().find("d_edit").has_value());
+  fh::Session s(registry, fh::SessionOptions{});
+  fh::ObjectRef w = s.open("w_tchild");
+  EXPECT_EQ(fh::gbk_to_utf8(w->get("title").as_string(), "test"), "子窗口");
+  EXPECT_EQ(w->get("width").as_integer(), 3200);  // inherited
+  EXPECT_EQ(w->get("is_retrieve_open").as_string(), "retrieve");
+  EXPECT_EQ(w->get("il_count").as_long(), 0);  // a declared variable starts at its initial value
+  EXPECT_FALSE(w->get("il_count").is_null());
+  EXPECT_TRUE(w->get("ib_flag").as_bool());
+  fh::Object& grid = *w->control("dw_list");
+  EXPECT_EQ(grid.get("x").as_integer(), 722);       // moved by the descendant
+  EXPECT_EQ(grid.get("width").as_integer(), 1000);  // sized by the ancestor
+  ASSERT_TRUE(grid.datawindow()->has_object());
+  EXPECT_EQ(grid.datawindow()->dataobject(), "d_edit");
+  EXPECT_EQ(fh::gbk_to_utf8(w->control("cb_ok")->get("text").as_string(), "test"), "确定(&O)");
+
+  const nlohmann::json v = s.view();
+  EXPECT_EQ(v["windows"][0]["title"], "子窗口");
+  EXPECT_EQ(v["windows"][0]["controls"][0]["columns"][0]["header"], "编号");
+}
+
+}  // namespace

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "formhost/abi.h"
+#include "formhost/datawindow.h"
+#include "formhost/definition.h"
 
 namespace fh {
 
@@ -68,6 +70,10 @@ class FH_API ClassDef {
   const EventDecl* find_event(std::uint16_t slot) const;
   // The most derived script for a slot, from this class upward.
   ScriptRef find_script(std::uint16_t slot) const;
+  // The class's definition from its module's container; null when the
+  // module carries none for it.
+  const ClassDefinition* definition() const { return definition_; }
+
   // For window classes: every control, own or inherited, with its most
   // derived class, in declaration order (ancestors' controls first).
   const std::vector<std::pair<std::string, const ClassDef*>>& controls() const {
@@ -84,6 +90,7 @@ class FH_API ClassDef {
   std::vector<EventDecl> events_;                    // declared here
   std::map<std::uint16_t, fh_script_fn> scripts_;    // scripted here
   std::vector<std::pair<std::string, const ClassDef*>> controls_;
+  const ClassDefinition* definition_ = nullptr;
 };
 
 // A window class and its nested control classes, as one module registered it.
@@ -116,12 +123,18 @@ class FH_API Module {
   void* symbol(const std::string& name) const;  // null when not exported
   // The database schema the module carries; null when it carries none.
   const fh_schema_info* schema() const;
+  // The definition of a class from the module's container, parsed on first
+  // use; null when the container has none. Throws fh::Error (file:line) for a
+  // damaged one.
+  const ClassDefinition* definition(std::string_view class_name) const;
 
  private:
   friend class ClassRegistry;
   std::string path_;
   void* handle_ = nullptr;
   std::vector<std::string> windows_;
+  std::map<std::string, std::string, std::less<>> sources_;  // "w_x" -> GBK text
+  mutable std::map<std::string, std::unique_ptr<ClassDefinition>, std::less<>> definitions_;
 };
 
 // The host's view of all classes. Thread-safe: loading is serialised, and a
@@ -133,8 +146,10 @@ class FH_API ClassRegistry {
   ClassRegistry(const ClassRegistry&) = delete;
   ClassRegistry& operator=(const ClassRegistry&) = delete;
 
-  // Appends a module to the library list (searched in the order added).
-  // Throws fh::Error naming the file when it is not a loadable shared library.
+  // Appends a module to the library list (searched in the order added), with
+  // the class definitions and data-window objects its container carries.
+  // Throws fh::Error naming the file when it is not a loadable shared library
+  // or its container is damaged.
   const Module& add_module(const std::string& path);
   const std::vector<std::unique_ptr<Module>>& modules() const { return modules_; }
 
@@ -143,6 +158,9 @@ class FH_API ClassRegistry {
   // Throws fh::Error naming the class when no module provides it or its
   // registration fails.
   const ClassDef& load(std::string_view name);
+  // The data-window objects of every module, the first module's first.
+  const DataObjectLibrary& dataobjects() const { return dataobjects_; }
+
   // The group registered under a class index; null when there is none.
   const ClassGroup* group_by_index(std::int32_t index) const;
 
@@ -171,6 +189,7 @@ class FH_API ClassRegistry {
   std::vector<std::unique_ptr<ClassGroup>> groups_;
   std::map<std::string, const ClassDef*, std::less<>> by_name_;  // built-ins and windows
   std::map<std::int32_t, ClassGroup*> by_index_;
+  SourceLibrary dataobjects_;
   // The registration in progress: which window and from which module.
   std::string pending_window_;
   const Module* pending_module_ = nullptr;

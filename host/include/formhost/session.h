@@ -69,7 +69,8 @@ struct Action {
 };
 
 struct SessionOptions {
-  const DataObjectLibrary* library = nullptr;  // where data-window objects come from
+  // Where data-window objects come from; the modules' containers when null.
+  const DataObjectLibrary* library = nullptr;
   ErrorPolicy error_policy = ErrorPolicy::kAbandon;
   bool trace = false;
   std::shared_ptr<TraceSink> trace_sink;       // stderr when null

@@ -87,6 +87,8 @@ void SourceLibrary::add(std::string name, std::string gbk_source, std::string la
   entries_[lower(name)] = Entry{std::move(gbk_source), std::move(label), std::nullopt};
 }
 
+bool SourceLibrary::has(std::string_view name) const { return entries_.count(lower(name)) != 0; }
+
 std::optional<DataWindowObject> SourceLibrary::find(std::string_view name) const {
   auto it = entries_.find(lower(name));
   if (it == entries_.end()) return std::nullopt;

@@ -1,0 +1,17 @@
+$PBExportHeader$w_01630.srw
+$PBExportComments$group 1821
+forward
+global type w_01630 from w_zrtdy2
+end type
+end forward
+
+global type w_01630 from w_zrtdy2
+string menuname = "m_main"
+string icon = "zrlabel.ico"
+string is_type = "list"
+string is_open = "open"
+string is_title = "服装生产跟踪系统"
+string is_tab_1_postion = "2LV"
+string is_retrieve_open = "retrieve"
+end type
+global w_01630 w_01630

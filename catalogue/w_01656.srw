@@ -1,0 +1,37 @@
+$PBExportHeader$w_01656.srw
+$PBExportComments$group 1797
+forward
+global type w_01656 from w_zr3lzb_items
+end type
+type dw_head from w_zr3lzb_items`dw_head within w_01656
+end type
+type dw_folder from w_zr3lzb_items`dw_folder within w_01656
+end type
+type dw_items from w_zr3lzb_items`dw_items within w_01656
+end type
+end forward
+
+global type w_01656 from w_zr3lzb_items
+string menuname = "m_main"
+string icon = "ZR2012ZR2.ICO"
+string is_type = "list"
+string is_open = "open"
+string is_title = "服装生产跟踪系统"
+string is_tab_1_postion = "2LV"
+string is_retrieve_open = "retrieve"
+end type
+global w_01656 w_01656
+
+type dw_head from w_zr3lzb_items`dw_head within w_01656
+string dataobject = "d_004381"
+end type
+
+type dw_folder from w_zr3lzb_items`dw_folder within w_01656
+string dataobject = "d_004381_list"
+end type
+
+type dw_items from w_zr3lzb_items`dw_items within w_01656
+integer x = 695
+integer y = 608
+string dataobject = "d_004384"
+end type

@@ -1,0 +1,17 @@
+$PBExportHeader$w_01665.srw
+$PBExportComments$group 1798
+forward
+global type w_01665 from w_zrtmstlr
+end type
+end forward
+
+global type w_01665 from w_zrtmstlr
+string menuname = "m_main"
+string icon = "zrlabel.ico"
+string is_type = "list"
+string is_open = "open"
+string is_title = "服装生产跟踪系统"
+string is_tab_1_postion = "2LV"
+string is_retrieve_open = "retrieve"
+end type
+global w_01665 w_01665

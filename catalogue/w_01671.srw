@@ -1,0 +1,37 @@
+$PBExportHeader$w_01671.srw
+$PBExportComments$group 1806
+forward
+global type w_01671 from w_zr3lzb_items
+end type
+type dw_head from w_zr3lzb_items`dw_head within w_01671
+end type
+type dw_folder from w_zr3lzb_items`dw_folder within w_01671
+end type
+type dw_items from w_zr3lzb_items`dw_items within w_01671
+end type
+end forward
+
+global type w_01671 from w_zr3lzb_items
+string menuname = "m_main"
+string icon = "ZR2012ZR2.ICO"
+string is_type = "list"
+string is_open = "open"
+string is_title = "服装生产跟踪系统"
+string is_tab_1_postion = "2LV"
+string is_retrieve_open = "retrieve"
+end type
+global w_01671 w_01671
+
+type dw_head from w_zr3lzb_items`dw_head within w_01671
+string dataobject = "d_017551"
+end type
+
+type dw_folder from w_zr3lzb_items`dw_folder within w_01671
+string dataobject = "d_003313a_list"
+end type
+
+type dw_items from w_zr3lzb_items`dw_items within w_01671
+integer x = 722
+integer y = 456
+string dataobject = "d_003313a"
+end type

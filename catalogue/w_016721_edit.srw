@@ -1,0 +1,16 @@
+$PBExportHeader$w_016721_edit.srw
+$PBExportComments$group 1810
+forward
+global type w_016721_edit from w_zr_e123411_edit
+end type
+type dw_maint from w_zr_e123411_edit`dw_maint within w_016721_edit
+end type
+end forward
+
+global type w_016721_edit from w_zr_e123411_edit
+end type
+global w_016721_edit w_016721_edit
+
+type dw_maint from w_zr_e123411_edit`dw_maint within w_016721_edit
+string dataobject = "d_017551_edit"
+end type

@@ -1,0 +1,201 @@
+$PBExportHeader$w_zr_e123421_edit.srw
+forward
+global type w_zr_e123421_edit from window
+end type
+type dw_maint from u_dw within w_zr_e123421_edit
+end type
+type dw_maint_bak from u_dw within w_zr_e123421_edit
+end type
+type dw_2 from u_dw within w_zr_e123421_edit
+end type
+type dw_3 from u_dw within w_zr_e123421_edit
+end type
+type dw_4 from u_dw within w_zr_e123421_edit
+end type
+type dw_fm from u_dw within w_zr_e123421_edit
+end type
+type dw_fs from u_dw within w_zr_e123421_edit
+end type
+type cb_1 from commandbutton within w_zr_e123421_edit
+end type
+type cb_writrfid from commandbutton within w_zr_e123421_edit
+end type
+type cbx_2 from checkbox within w_zr_e123421_edit
+end type
+type cbx_add_mode2 from checkbox within w_zr_e123421_edit
+end type
+type cbx_addmode from checkbox within w_zr_e123421_edit
+end type
+type cbx_copyrecord from checkbox within w_zr_e123421_edit
+end type
+type cbx_copyrecord2 from checkbox within w_zr_e123421_edit
+end type
+type uo_ok from u_okcancel within w_zr_e123421_edit
+end type
+type uo_cancel from u_okcancel within w_zr_e123421_edit
+end type
+end forward
+
+global type w_zr_e123421_edit from window
+integer width = 2100
+integer height = 1500
+boolean titlebar = true
+boolean controlmenu = true
+windowtype windowtype = response!
+end type
+global w_zr_e123421_edit w_zr_e123421_edit
+
+type variables
+str_recordmanager istr_recordmanager
+string is_idcolname
+string is_tablename
+string is_adwc_obj_retrieve = "yes"
+boolean ib_rfid = true
+string is_cdadid
+string is_zropic
+string is_msgtitle = "警告"
+string is_msgtext = "有错，不能继续，请纠正再试"
+end variables
+
+type dw_maint from u_dw within w_zr_e123421_edit
+integer x = 9
+integer y = 8
+integer width = 2039
+integer height = 560
+integer taborder = 10
+string dataobject = "d_0160321_edit"
+end type
+
+type dw_maint_bak from u_dw within w_zr_e123421_edit
+integer x = 9
+integer y = 8
+integer width = 2039
+integer height = 560
+integer taborder = 20
+boolean visible = false
+string dataobject = "d_zr_e123421_edit"
+end type
+
+type dw_2 from u_dw within w_zr_e123421_edit
+integer x = 9
+integer y = 576
+integer width = 1015
+integer height = 260
+integer taborder = 30
+boolean visible = false
+end type
+
+type dw_3 from u_dw within w_zr_e123421_edit
+integer x = 9
+integer y = 576
+integer width = 1015
+integer height = 260
+integer taborder = 40
+string dataobject = "d_0160321_edit_lr3"
+end type
+
+type dw_4 from u_dw within w_zr_e123421_edit
+integer x = 1033
+integer y = 576
+integer width = 1015
+integer height = 260
+integer taborder = 50
+string dataobject = "d_0160321_edit_lr4"
+end type
+
+type dw_fm from u_dw within w_zr_e123421_edit
+integer x = 9
+integer y = 844
+integer width = 1015
+integer height = 240
+integer taborder = 60
+string dataobject = "d_sp_05062fm"
+end type
+
+type dw_fs from u_dw within w_zr_e123421_edit
+integer x = 1033
+integer y = 844
+integer width = 1015
+integer height = 240
+integer taborder = 70
+string dataobject = "d_sp_050620"
+end type
+
+type cb_1 from commandbutton within w_zr_e123421_edit
+integer x = 1300
+integer y = 1100
+integer width = 340
+integer height = 92
+integer taborder = 80
+end type
+
+type cb_writrfid from commandbutton within w_zr_e123421_edit
+integer x = 1300
+integer y = 1200
+integer width = 340
+integer height = 92
+integer taborder = 90
+string text = "写卡(&W)"
+end type
+
+type cbx_2 from checkbox within w_zr_e123421_edit
+integer x = 18
+integer y = 1100
+integer width = 700
+integer height = 72
+integer taborder = 100
+string text = "录入条码后立定(&J)"
+end type
+
+type cbx_add_mode2 from checkbox within w_zr_e123421_edit
+integer x = 730
+integer y = 1100
+integer width = 500
+integer height = 72
+integer taborder = 110
+end type
+
+type cbx_addmode from checkbox within w_zr_e123421_edit
+integer x = 18
+integer y = 1180
+integer width = 800
+integer height = 72
+integer taborder = 120
+string text = "需要连续增加多条记录(&L)"
+end type
+
+type cbx_copyrecord from checkbox within w_zr_e123421_edit
+integer x = 18
+integer y = 1260
+integer width = 700
+integer height = 72
+integer taborder = 130
+string text = "从当前记录复制(&B)"
+end type
+
+type cbx_copyrecord2 from checkbox within w_zr_e123421_edit
+integer x = 730
+integer y = 1260
+integer width = 500
+integer height = 72
+integer taborder = 140
+end type
+
+type uo_ok from u_okcancel within w_zr_e123421_edit
+integer x = 1300
+integer y = 1300
+integer width = 320
+integer height = 96
+integer taborder = 150
+string is_property = "caption=确定(&O);microhelp=确定;"
+string is_sound = "start.wav"
+end type
+
+type uo_cancel from u_okcancel within w_zr_e123421_edit
+integer x = 1640
+integer y = 1300
+integer width = 320
+integer height = 96
+integer taborder = 160
+string is_property = "caption=取消(&C);microhelp=取消;"
+end type
