@@ -14,7 +14,7 @@ namespace app {
 struct ScenarioLine {
   int number = 0;
   enum class Kind { kAction, kExpect, kExpectRefused, kShow } kind = Kind::kAction;
-  fh::Action action{fh::Action::Kind::kClick};
+  fh::Action action;
   std::string path;      // expect
   std::string expected;  // expect, expect refused
 };

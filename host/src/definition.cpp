@@ -179,7 +179,7 @@ class Parser {
     while (i_ < lines_.size()) {
       const Line& line = lines_[i_++];
       const std::string_view t = trim(line.text);
-      if (t.empty()) continue;
+      if (t.empty() || t.starts_with("//")) continue;  // blank or a comment line
       if (t.starts_with("$PBExport")) {
         if (!header_allowed) fail(line.number, "a block such as 'global type'", quote(t));
         export_header(line, t);
@@ -372,7 +372,7 @@ class Parser {
       }
       const Line& line = lines_[i_++];
       const std::string_view t = trim(line.text);
-      if (t.empty()) continue;
+      if (t.empty() || t.starts_with("//")) continue;  // blank or a comment line
       if (is_end(t, "forward")) return;
       const std::vector<Token> toks = lex(line);
       const bool global = word(toks, 0) == "global";
@@ -394,7 +394,7 @@ class Parser {
     while (i_ < lines_.size()) {
       const Line& line = lines_[i_++];
       const std::string_view t = trim(line.text);
-      if (t.empty()) continue;
+      if (t.empty() || t.starts_with("//")) continue;  // blank or a comment line
       if (is_end(t, "type")) return;
       fail(line.number, "'end type' to close the declaration of " + h.name, quote(t));
     }
@@ -463,7 +463,7 @@ class Parser {
       }
       const Line& line = lines_[i_++];
       const std::string_view t = trim(line.text);
-      if (t.empty()) continue;
+      if (t.empty() || t.starts_with("//")) continue;  // blank or a comment line
       if (is_end(t, "type")) return out;
       const std::vector<Token> toks = lex(line);
       if (toks.size() < 2 || toks[0].kind != Tok::kWord || !is_identifier(toks[0].text) ||
@@ -572,7 +572,7 @@ class Parser {
       }
       const Line& line = lines_[i_++];
       const std::string_view t = trim(line.text);
-      if (t.empty()) continue;
+      if (t.empty() || t.starts_with("//")) continue;  // blank or a comment line
       if (is_end(t, "variables")) return;
       const std::vector<Token> toks = lex(line);
       if (toks.size() < 2 || toks[0].kind != Tok::kWord || !is_class_name(toks[0].text) ||

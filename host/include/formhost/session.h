@@ -57,6 +57,8 @@ struct Action {
     kAnswer,    // number: the button pressed in the pending message box
     kResize,    // window, width, height
   };
+  explicit Action(Kind k = Kind::kClick) : kind(k) {}
+
   Kind kind;
   std::string window;
   std::string control;
