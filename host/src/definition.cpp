@@ -101,17 +101,7 @@ std::string_view trim(std::string_view s) {
 std::string lower(std::string_view s) { return text::lower(s); }
 
 // Texts for messages, cut short on a character boundary.
-std::string shorten(std::string_view s) {
-  constexpr std::size_t kMax = 48;
-  if (s.size() <= kMax) return std::string(s);
-  std::size_t i = 0;
-  while (i < s.size()) {
-    const std::size_t n = gbk_char_size(s, i);
-    if (i + n > kMax) break;
-    i += n;
-  }
-  return std::string(s.substr(0, i)) + "...";
-}
+std::string shorten(std::string_view s) { return dw::shorten(s, 48); }
 
 std::string quote(std::string_view s) { return "'" + shorten(s) + "'"; }
 

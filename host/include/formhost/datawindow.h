@@ -148,7 +148,7 @@ class FH_API DataWindow final : public RowSource {
   // ---- SQL, sort, filter, properties ----
   std::string get_sqlselect() const;
   int set_sqlselect(std::string_view sql);
-  int set_sort(std::string_view spec);  // 1, or -1 when it does not parse
+  int set_sort(std::string_view sort_text);  // 1, or -1 when it does not parse
   int sort();
   int set_filter(std::string_view expr);
   int filter();  // rows not passing move to the filter buffer, others back
@@ -197,7 +197,7 @@ class FH_API DataWindow final : public RowSource {
   ItemChanged item_changed_;
   std::vector<Value> last_args_;
   std::vector<Type> column_types_;
-  std::string sort_spec_, filter_spec_;
+  std::string sort_text_, filter_text_;
   std::vector<std::pair<std::string, std::unique_ptr<DataWindow>>> children_;
   std::string last_error_;
 };

@@ -133,8 +133,8 @@ void DataWindow::set_object(DataWindowObject object) {
   current_column_ = column_types_.empty() ? 0 : 1;
   pending_text_.reset();
   last_args_.clear();
-  sort_spec_.clear();
-  filter_spec_.clear();
+  sort_text_.clear();
+  filter_text_.clear();
 }
 
 std::vector<DataWindow::Row>& DataWindow::buffer(DwBuffer b) {
@@ -216,7 +216,7 @@ long DataWindow::retrieve(std::span<const Value> args) {
     return fail(transaction_->sqlerrtext());
   }
   last_args_ = std::move(values);
-  if (!filter_spec_.empty()) filter();
+  if (!filter_text_.empty()) filter();
   current_row_ = primary_.empty() ? 0 : 1;
   return row_count();
 }
@@ -470,20 +470,20 @@ int DataWindow::set_sqlselect(std::string_view sql) {
   return err.empty() ? 1 : fail(err);
 }
 
-int DataWindow::set_sort(std::string_view spec) {
+int DataWindow::set_sort(std::string_view sort_text) {
   try {
-    parse_sort(spec);
+    parse_sort(sort_text);
   } catch (const Error& e) {
     return fail(e.what());
   }
-  sort_spec_ = spec;
+  sort_text_ = sort_text;
   return 1;
 }
 
 int DataWindow::sort() {
-  if (sort_spec_.empty() || primary_.size() < 2) return 1;
+  if (sort_text_.empty() || primary_.size() < 2) return 1;
   try {
-    const std::vector<SortKey> keys = parse_sort(sort_spec_);
+    const std::vector<SortKey> keys = parse_sort(sort_text_);
     std::vector<std::vector<Value>> key_values;
     for (const SortKey& k : keys) key_values.push_back(k.key.evaluate_all(*this));
     std::vector<std::size_t> order(primary_.size());
@@ -518,16 +518,16 @@ int DataWindow::set_filter(std::string_view expr) {
       return fail(e.what());
     }
   }
-  filter_spec_ = expr;
+  filter_text_ = expr;
   return 1;
 }
 
 int DataWindow::filter() {
   for (Row& r : filtered_) primary_.push_back(std::move(r));
   filtered_.clear();
-  if (!filter_spec_.empty()) {
+  if (!filter_text_.empty()) {
     try {
-      const std::vector<Value> pass = DwExpression::parse(filter_spec_).evaluate_all(*this);
+      const std::vector<Value> pass = DwExpression::parse(filter_text_).evaluate_all(*this);
       std::vector<Row> kept;
       for (std::size_t i = 0; i < primary_.size(); ++i) {
         (is_true(pass[i]) ? kept : filtered_).push_back(std::move(primary_[i]));

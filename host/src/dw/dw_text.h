@@ -33,6 +33,10 @@ std::size_t read_quoted(std::string_view s, std::size_t open, std::string& out);
 // The text inside `q` quotes, escaped so that read_quoted gives it back.
 std::string write_quoted(std::string_view text, char q);
 
+// A text for a message, cut to at most `max` bytes on a character boundary
+// ("..." marks the cut).
+std::string shorten(std::string_view s, std::size_t max);
+
 // Sets (or appends, in lowercase) a property.
 void set_property(DwProperties& props, std::string_view name, std::string value);
 

@@ -94,6 +94,17 @@ std::size_t read_quoted(std::string_view s, std::size_t open, std::string& out) 
   return std::string_view::npos;
 }
 
+std::string shorten(std::string_view s, std::size_t max) {
+  if (s.size() <= max) return std::string(s);
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const std::size_t n = gbk_char_size(s, i);
+    if (i + n > max) break;
+    i += n;
+  }
+  return std::string(s.substr(0, i)) + "...";
+}
+
 std::string write_quoted(std::string_view text, char q) {
   std::string out(1, q);
   bool after_lone_lead = false;

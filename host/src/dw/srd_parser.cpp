@@ -264,17 +264,7 @@ class Parser {
     }
   }
 
-  static std::string shorten(std::string_view s) {
-    constexpr std::size_t kMax = 40;
-    if (s.size() <= kMax) return std::string(s);
-    std::size_t i = 0;
-    while (i < s.size()) {
-      const std::size_t n = gbk_char_size(s, i);
-      if (i + n > kMax) break;
-      i += n;
-    }
-    return std::string(s.substr(0, i)) + "...";
-  }
+  static std::string shorten(std::string_view s) { return dw::shorten(s, 40); }
 
   std::string describe(const Token& t) const {
     switch (t.kind) {
