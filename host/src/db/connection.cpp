@@ -98,6 +98,8 @@ std::unique_ptr<Connection> Connection::open(std::string_view connection) {
                      "db=" + quoted + " timeout=" + std::to_string(kBusyTimeoutSeconds));
     c->session_ << "PRAGMA journal_mode=WAL";
     c->session_ << "PRAGMA synchronous=NORMAL";
+    // A data window's update runs in a savepoint; keep its journal in memory.
+    c->session_ << "PRAGMA temp_store=MEMORY";
     return c;
   }
   if (connection.starts_with("postgresql://") || connection.starts_with("postgres://")) {
@@ -168,10 +170,10 @@ class SqliteStatement final : public Statement {
   }
   ~SqliteStatement() override { sqlite3_finalize(st_); }
 
-  void bind(std::span<const Value* const> values) override {
+  void bind(std::span<const Value> values) override {
     sqlite3_reset(st_);
     for (std::size_t i = 0; i < values.size(); ++i) {
-      const Value& v = *values[i];
+      const Value& v = values[i];
       const int at = static_cast<int>(i) + 1;
       int rc = SQLITE_OK;
       if (v.is_null()) {
@@ -280,9 +282,9 @@ class SociStatement final : public Statement {
     st_.define_and_bind();
   }
 
-  void bind(std::span<const Value* const> values) override {
+  void bind(std::span<const Value> values) override {
     for (std::size_t i = 0; i < values.size(); ++i) {
-      const Value& v = *values[i];
+      const Value& v = values[i];
       Cell& c = params_[i];
       c.ind = v.is_null() ? soci::i_null : soci::i_ok;
       if (v.is_null()) continue;
@@ -356,22 +358,32 @@ class SociStatement final : public Statement {
 
 }  // namespace
 
-Statement& Connection::prepare(std::string_view gbk_sql, std::span<const Type> param_types,
+Statement& Connection::prepare(std::string_view gbk_sql, std::span<const Value> params,
                                std::span<const Type> result_types) {
-  std::string key;
-  key.reserve(gbk_sql.size() + param_types.size() + result_types.size() + 2);
-  for (Type t : param_types) key.push_back(type_code(holder_for(t) == Holder::kText ? Type::kString : t));
-  key.push_back('|');
-  for (Type t : result_types) key.push_back(type_code(t));
-  key.push_back('|');
-  key.append(gbk_sql);
-  if (auto it = cache_.find(key); it != cache_.end()) return *it->second;
-  if (cache_.size() >= kMaxCachedStatements) cache_.clear();
+  // Bound values of the text holder kinds share one statement.
+  std::string signature;
+  signature.reserve(params.size() + result_types.size() + 1);
+  for (const Value& v : params) {
+    signature.push_back(type_code(holder_for(v.type()) == Holder::kText ? Type::kString : v.type()));
+  }
+  signature.push_back('|');
+  for (Type t : result_types) signature.push_back(type_code(t));
 
+  auto by_text = cache_.find(gbk_sql);
+  if (by_text != cache_.end()) {
+    for (auto& [sig, st] : by_text->second) {
+      if (sig == signature) return *st;
+    }
+  }
+  if (cached_ >= kMaxCachedStatements) {
+    cache_.clear();
+    cached_ = 0;
+    by_text = cache_.end();
+  }
   const Placeholders ph = rewrite_placeholders(gbk_sql);
-  if (ph.names.size() != param_types.size()) {
+  if (ph.names.size() != params.size()) {
     throw Error("the statement has " + std::to_string(ph.names.size()) + " host variables but " +
-                std::to_string(param_types.size()) + " values were given");
+                std::to_string(params.size()) + " values were given");
   }
   std::vector<Type> results(result_types.begin(), result_types.end());
   std::unique_ptr<Statement> st;
@@ -380,9 +392,13 @@ Statement& Connection::prepare(std::string_view gbk_sql, std::span<const Type> p
     st = std::make_unique<SqliteStatement>(native->conn_, to_db(ph.sql, "statement text"),
                                            std::move(results));
   } else {
+    std::vector<Type> param_types;
+    for (const Value& v : params) param_types.push_back(v.type());
     st = std::make_unique<SociStatement>(session_, ph.sql, param_types, std::move(results));
   }
-  return *cache_.emplace(std::move(key), std::move(st)).first->second;
+  if (by_text == cache_.end()) by_text = cache_.emplace(std::string(gbk_sql), decltype(by_text->second){}).first;
+  ++cached_;
+  return *by_text->second.emplace_back(std::move(signature), std::move(st)).second;
 }
 
 const std::vector<std::string>& Connection::host_variables(std::string_view gbk_sql) {

@@ -36,7 +36,7 @@ class Statement {
  public:
   virtual ~Statement() = default;
   // Puts values into the parameters, in the order the text names them.
-  virtual void bind(std::span<const Value* const> values) = 0;
+  virtual void bind(std::span<const Value> values) = 0;
   // Runs the statement; a query then stands before its first row.
   virtual void execute() = 0;
   // Moves to the next row; false after the last.
@@ -57,7 +57,7 @@ class Connection {
 
   // The statement for this text and these types, prepared on first use. A
   // query names the types of its columns; other statements none.
-  Statement& prepare(std::string_view gbk_sql, std::span<const Type> param_types,
+  Statement& prepare(std::string_view gbk_sql, std::span<const Value> params,
                      std::span<const Type> result_types);
   // The host variables of a statement text in order of appearance.
   const std::vector<std::string>& host_variables(std::string_view gbk_sql);
@@ -69,7 +69,10 @@ class Connection {
   explicit Connection(Backend b) : backend_(b) {}
   Backend backend_;
   soci::session session_;
-  std::map<std::string, std::unique_ptr<Statement>, std::less<>> cache_;
+  // By statement text, then by the types bound and read ("lL|sd").
+  std::map<std::string, std::vector<std::pair<std::string, std::unique_ptr<Statement>>>, std::less<>>
+      cache_;
+  std::size_t cached_ = 0;
   std::map<std::string, std::vector<std::string>, std::less<>> names_;
 };
 

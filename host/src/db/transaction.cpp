@@ -17,12 +17,6 @@ std::vector<Type> types_of(std::span<const Value> values) {
   return types;
 }
 
-std::vector<const Value*> pointers(std::span<const Value> values) {
-  std::vector<const Value*> out;
-  out.reserve(values.size());
-  for (const Value& v : values) out.push_back(&v);
-  return out;
-}
 
 bool changes_data(std::string_view sql) {
   std::size_t i = 0;
@@ -147,8 +141,8 @@ std::int32_t Transaction::select_into(std::string_view sql, std::span<const Valu
   if (!conn_) return error("not connected");
   try {
     const std::vector<Type> result_types = types_of(targets);
-    detail::Statement& st = conn_->prepare(sql, types_of(params), result_types);
-    st.bind(pointers(params));
+    detail::Statement& st = conn_->prepare(sql, params, result_types);
+    st.bind(params);
     st.execute();
     if (!st.fetch()) return not_found();
     std::vector<Value> row(targets.size());
@@ -169,8 +163,8 @@ std::int32_t Transaction::execute(std::string_view sql, std::span<const Value> p
   if (!conn_) return error("not connected");
   try {
     if (changes_data(sql)) begin_if_needed();
-    detail::Statement& st = conn_->prepare(sql, types_of(params), {});
-    st.bind(pointers(params));
+    detail::Statement& st = conn_->prepare(sql, params, {});
+    st.bind(params);
     st.execute();
     return ok(static_cast<std::int32_t>(st.affected_rows()));
   } catch (...) {
@@ -184,18 +178,16 @@ std::int32_t Transaction::query(std::string_view sql, std::span<const std::strin
   if (!conn_) return error("not connected");
   try {
     // Parameters go in the order the text names them; one argument may appear twice.
-    std::vector<Type> param_types;
-    std::vector<const Value*> ordered;
+    std::vector<Value> ordered;
     for (const std::string& name : conn_->host_variables(sql)) {
       std::size_t i = 0;
       while (i < names.size() && names[i] != name) ++i;
       if (i == names.size()) {
         return error("the statement names :" + name + ", which is not a retrieval argument");
       }
-      ordered.push_back(&params[i]);
-      param_types.push_back(params[i].type());
+      ordered.push_back(params[i]);
     }
-    detail::Statement& st = conn_->prepare(sql, param_types, types);
+    detail::Statement& st = conn_->prepare(sql, ordered, types);
     st.bind(ordered);
     st.execute();
     std::int32_t count = 0;

@@ -412,12 +412,15 @@ int DataWindow::run_update() {
   }
   if (keys.empty()) return fail("data window " + dataobject_ + " names no key columns");
 
+  // The statement texts depend only on which columns take part: build each
+  // once per shape, not once per row.
+  std::string key_clause;
+  for (std::size_t k = 0; k < keys.size(); ++k) {
+    key_clause += (k == 0 ? " where " : " and ") + db_column(cols[keys[k]]) + " = :k" + std::to_string(k);
+  }
   std::vector<Value> params;
-  auto where_key = [&](const Row& r, std::string& sql) {
-    for (std::size_t k = 0; k < keys.size(); ++k) {
-      sql += (k == 0 ? " where " : " and ") + db_column(cols[keys[k]]) + " = :k" + std::to_string(k);
-      params.push_back(r.original_value(keys[k]));
-    }
+  auto add_keys = [&](const Row& r) {
+    for (std::size_t key : keys) params.push_back(r.original_value(key));
   };
   auto run = [&](const std::string& sql, bool one_row) {
     if (transaction_->execute(sql, params) != 0) return fail(transaction_->sqlerrtext());
@@ -427,35 +430,56 @@ int DataWindow::run_update() {
     return 1;
   };
 
+  const std::string delete_sql = "delete from " + table + key_clause;
   for (const Row& r : deleted_) {
     params.clear();
-    std::string sql = "delete from " + table;
-    where_key(r, sql);
-    if (run(sql, true) != 1) return -1;
+    add_keys(r);
+    if (run(delete_sql, true) != 1) return -1;
   }
+
+  std::string insert_sql;
+  std::vector<std::size_t> inserted;
+  for (std::size_t i = 0; i < cols.size(); ++i) {
+    if (cols[i].update || cols[i].key) inserted.push_back(i);
+  }
+  std::vector<bool> update_shape, shape;
+  std::string update_sql;
   for (const auto* rows : {&primary_, &filtered_}) {
     for (const Row& r : *rows) {
       params.clear();
       if (r.status == RowStatus::kNewModified) {
-        std::string names, marks;
-        for (std::size_t i = 0; i < cols.size(); ++i) {
-          if (!cols[i].update && !cols[i].key) continue;
-          names += (names.empty() ? "" : ", ") + db_column(cols[i]);
-          marks += (marks.empty() ? ":v" : ", :v") + std::to_string(i);
-          params.push_back(r.values[i]);
+        if (insert_sql.empty()) {
+          std::string names, marks;
+          for (std::size_t i : inserted) {
+            names += (names.empty() ? "" : ", ") + db_column(cols[i]);
+            marks += (marks.empty() ? ":v" : ", :v") + std::to_string(i);
+          }
+          insert_sql = "insert into " + table + " (" + names + ") values (" + marks + ")";
         }
-        if (run("insert into " + table + " (" + names + ") values (" + marks + ")", false) != 1) return -1;
+        for (std::size_t i : inserted) params.push_back(r.values[i]);
+        if (run(insert_sql, false) != 1) return -1;
       } else if (r.status == RowStatus::kDataModified) {
-        std::string sets;
+        // Only the changed columns the object saves.
+        shape.assign(cols.size(), false);
+        bool any = false;
         for (std::size_t i = 0; i < cols.size(); ++i) {
-          if (!cols[i].update || r.modified.empty() || !r.modified[i]) continue;
-          sets += (sets.empty() ? "" : ", ") + db_column(cols[i]) + " = :v" + std::to_string(i);
-          params.push_back(r.values[i]);
+          shape[i] = cols[i].update && !r.modified.empty() && r.modified[i];
+          any = any || shape[i];
         }
-        if (sets.empty()) continue;  // only columns the object does not save changed
-        std::string sql = "update " + table + " set " + sets;
-        where_key(r, sql);
-        if (run(sql, true) != 1) return -1;
+        if (!any) continue;
+        if (shape != update_shape) {
+          std::string sets;
+          for (std::size_t i = 0; i < cols.size(); ++i) {
+            if (shape[i]) sets += (sets.empty() ? "" : ", ") + db_column(cols[i]) + " = :v" + std::to_string(i);
+          }
+          update_sql = "update " + table + " set " + sets + key_clause;
+          update_shape = shape;
+        }
+        for (std::size_t i = 0; i < cols.size(); ++i) {
+          if (update_shape[i]) params.push_back(r.values[i]);
+        }
+        add_keys(r);
+        if (run(update_sql, true) != 1) return -1;
       }
     }
   }
