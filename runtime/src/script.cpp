@@ -140,6 +140,57 @@ fh::DataWindow& Script::dw(fh::Object& control, Site site) {
   return *d;
 }
 
+fh::Value Script::get_item(fh::Object& control, long row, std::string_view column, Site site) {
+  try {
+    return dw(control, site).get_item(row, column);
+  } catch (const fh::HostFailure& f) {
+    fail(f.status(), site);
+  }
+}
+
+void Script::set_item(fh::Object& control, long row, std::string_view column, const fh::Value& v,
+                      Site site) {
+  try {
+    check(dw(control, site).set_item(row, column, v), site);
+  } catch (const fh::HostFailure& f) {
+    fail(f.status(), site);
+  }
+}
+
+long Script::get_row(fh::Object& control, Site site) { return dw(control, site).get_row(); }
+
+long Script::row_count(fh::Object& control, Site site) { return dw(control, site).row_count(); }
+
+long Script::retrieve(fh::Object& control, std::initializer_list<fh::Value> args, Site site) {
+  const std::vector<fh::Value> list(args);
+  const long n = dw(control, site).retrieve(list);
+  if (n < 0) fail(static_cast<std::int32_t>(n), site);
+  return n;
+}
+
+void Script::modify(fh::Object& control, const std::string& expr, Site site) {
+  if (!dw(control, site).modify(expr).empty()) fail(FH_STATUS_FAILED, site);
+}
+
+std::string Script::describe(fh::Object& control, const std::string& expr, Site site) {
+  return dw(control, site).describe(expr);
+}
+
+int Script::update(fh::Object& control, bool accept, bool reset, Site site) {
+  return dw(control, site).update(accept, reset);
+}
+
+int Script::select_into(std::string_view sql, std::initializer_list<fh::Value> params,
+                        std::span<fh::Value> targets, Site site) {
+  const std::vector<fh::Value> list(params);
+  return session(site).sqlca().select_into(sql, list, targets);
+}
+
+int Script::execute_sql(std::string_view sql, std::initializer_list<fh::Value> params, Site site) {
+  const std::vector<fh::Value> list(params);
+  return session(site).sqlca().execute(sql, list);
+}
+
 void Script::fail(std::int32_t status, Site site) const { throw Abandon{status, site_id(site)}; }
 
 }  // namespace zr

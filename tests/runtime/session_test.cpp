@@ -6,6 +6,7 @@
 
 #include "formhost/errors.h"
 #include "formhost/session.h"
+#include "fixture.h"
 #include "formhost/text.h"
 
 namespace {
@@ -154,6 +155,32 @@ TEST_F(SessionTest, TypedTextGoesThroughItemChanged) {
   EXPECT_EQ(grid["currentcolumn"], "qty");
   EXPECT_EQ(grid["rowcolors"], nlohmann::json::array({16777215}));
   EXPECT_TRUE(v["messagebox"].is_null());
+}
+
+TEST_F(SessionTest, DataWindowOperationsFromScripts) {
+  const std::string path = ::testing::TempDir() + "dw_operations.db";
+  std::remove(path.c_str());
+  fh::Session s = make_session();
+  ASSERT_EQ(s.sqlca().connect("sqlite:" + path), 0);
+  auto sink = std::make_shared<zrtest::RecordingSink>();
+  s.context().set_trace_sink(sink);
+  s.context().set_trace(true);
+  fh::ObjectRef w = s.open("w_tmain");
+  fh::Object& edit = *w->control("dw_edit");
+  ASSERT_EQ(s.set_dataobject(edit, "d_edit"), 1);
+  ASSERT_EQ(edit.datawindow()->insert_row(0), 1);
+
+  const fh::EventResult r = s.context().trigger(*w, "ue_items");
+  EXPECT_EQ(r.status, fh::kStatusAbandoned);
+  EXPECT_EQ(log_of(w.get()), "open:,open-end,posted,rows:1,sqlcode:-1,header:it's ~ok");
+  EXPECT_EQ(edit.datawindow()->get_item(1, "code").as_string(), "set");
+  ASSERT_EQ(sink->records.size(), 1u);  // the bad row, traced once
+  EXPECT_EQ(sink->records[0].category, 31);
+
+  EXPECT_EQ(s.context().trigger(*w, "ue_badmodify").status, fh::kStatusAbandoned);
+  EXPECT_EQ(log_of(w.get()).find("never"), std::string::npos);
+  s.sqlca().disconnect();
+  for (const char* suffix : {"", "-wal", "-shm"}) std::remove((path + suffix).c_str());
 }
 
 TEST_F(SessionTest, ClicksToggleCheckBoxesAndClosedWindowsRefuseActions) {

@@ -50,4 +50,25 @@ ZR_SCRIPT(32776, 32777, 50, "clicked", FH_RESULT_LONG, kExtends) {
   return 1;
 }
 
+// Data-window operations through the control: a bad row ends the script.
+ZR_SCRIPT(32770, 32769, 801, "ue_items", FH_RESULT_LONG, kOverrides) {
+  fh::Object& edit = s.control("dw_edit");
+  s.set_item(edit, s.get_row(edit), "code", fh::Value::of_string("set"));
+  log(s, "rows:" + std::to_string(s.row_count(edit)));
+  fh::Value found[] = {fh::Value::of_long(-1)};
+  const int code = s.select_into("select count(*) from no_such_table", {}, found);
+  log(s, "sqlcode:" + std::to_string(code));  // a database error is no failure
+  s.modify(edit, "code_t.text=" + fh::modify_quote("it's ~ok"));
+  log(s, "header:" + s.describe(edit, "code_t.text"));
+  s.get_item(edit, 5, "code");
+  log(s, "never");
+  return 1;
+}
+
+ZR_SCRIPT(32770, 32769, 802, "ue_badmodify", FH_RESULT_LONG, kOverrides) {
+  s.modify(s.control("dw_edit"), "nothing.text='x'");
+  log(s, "never");
+  return 1;
+}
+
 ZR_REGISTER(w_tmain)

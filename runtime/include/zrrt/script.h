@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <source_location>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -113,6 +114,27 @@ class Script {
 
   // The data window of a data-window control; another control fails.
   fh::DataWindow& dw(fh::Object& control, Site site = Site::current());
+
+  // ---- data-window operations through a control; a bad row or column, a
+  // failed retrieval or a refused Modify abandons the script ----
+  fh::Value get_item(fh::Object& control, long row, std::string_view column,
+                     Site site = Site::current());
+  void set_item(fh::Object& control, long row, std::string_view column, const fh::Value& v,
+                Site site = Site::current());
+  long get_row(fh::Object& control, Site site = Site::current());
+  long row_count(fh::Object& control, Site site = Site::current());
+  long retrieve(fh::Object& control, std::initializer_list<fh::Value> args = {},
+                Site site = Site::current());
+  void modify(fh::Object& control, const std::string& expr, Site site = Site::current());
+  std::string describe(fh::Object& control, const std::string& expr, Site site = Site::current());
+  // Update(accept, reset): its 1 or -1 is the script's to judge.
+  int update(fh::Object& control, bool accept = true, bool reset = true, Site site = Site::current());
+
+  // ---- embedded SQL through sqlca: the outcome is in SQLCode, never a failure ----
+  int select_into(std::string_view sql, std::initializer_list<fh::Value> params,
+                  std::span<fh::Value> targets, Site site = Site::current());
+  int execute_sql(std::string_view sql, std::initializer_list<fh::Value> params = {},
+                  Site site = Site::current());
 
   // Abandons the script as a failed host operation at this site.
   [[noreturn]] void fail(std::int32_t status, Site site = Site::current()) const;
