@@ -108,7 +108,7 @@ const Module& ClassRegistry::add_module(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::map<std::string, std::string, std::less<>> sources;
-  std::vector<std::pair<std::string, std::string>> objects;
+  std::vector<std::pair<std::string, DataWindowObject>> objects;
   if (LibraryContainer::has_container(bytes)) {
     const LibraryContainer container = LibraryContainer::read(bytes, path);
     for (const LibraryContainer::Entry& e : container.entries()) {
@@ -117,7 +117,8 @@ const Module& ClassRegistry::add_module(const std::string& path) {
         sources[name.substr(0, name.size() - 4)] = e.data;
       } else if (name.ends_with(".srd")) {
         const std::string object = name.substr(0, name.size() - 4);
-        objects.emplace_back(object, e.data);
+        // Parsed now, so a damaged source is reported when the module loads.
+        objects.emplace_back(object, DataWindowObject::parse(e.data, path + "(" + object + ".srd)"));
       }
     }
   }
@@ -136,8 +137,8 @@ const Module& ClassRegistry::add_module(const std::string& path) {
   }
   std::sort(module->windows_.begin(), module->windows_.end());
   module->sources_ = std::move(sources);
-  for (auto& [object, text] : objects) {
-    if (!dataobjects_.has(object)) dataobjects_.add(object, std::move(text), path + "(" + object + ".srd)");
+  for (auto& [object, parsed] : objects) {
+    if (!dataobjects_.has(object)) dataobjects_.add(object, std::move(parsed));  // first module wins
   }
 
   modules_.push_back(std::move(module));

@@ -4,8 +4,10 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 
 #include "fixture.h"
+#include "formhost/container.h"
 #include "formhost/errors.h"
 
 namespace {
@@ -113,6 +115,27 @@ TEST(Registry, BadInputGivesClearErrors) {
   }
   EXPECT_THROW(registry.add_module(::testing::TempDir() + "missing.so"), fh::Error);
   std::remove(text.c_str());
+}
+
+// A module whose container holds a damaged data-window source is refused
+// when it loads, naming the object and the line.
+TEST(Registry, DamagedObjectSourceIsReportedWhenTheModuleLoads) {
+  std::ifstream in(ZR_TEST_EMPTY_MODULE, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  bytes.resize((bytes.size() + 511) / 512 * 512, '\0');
+  bytes += fh::LibraryContainer::build({{"d_bad.srd", "release 9;\ndatawindow(units=0\n"}},
+                                       bytes.size(), fh::LibraryContainer::kDefaultTimestamp);
+  const std::string path = ::testing::TempDir() + "libdamaged.so";
+  std::ofstream(path, std::ios::binary) << bytes;
+  fh::ClassRegistry registry;
+  try {
+    registry.add_module(path);
+    FAIL() << "a damaged source loaded";
+  } catch (const fh::Error& e) {
+    EXPECT_NE(std::string(e.what()).find("d_bad.srd):3: expected ')'"), std::string::npos) << e.what();
+  }
+  EXPECT_TRUE(registry.modules().empty());
+  std::remove(path.c_str());
 }
 
 TEST(Registry, EntryRefusesAnotherAbiAndUnrequestedTables) {

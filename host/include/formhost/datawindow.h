@@ -48,6 +48,7 @@ class FH_API SourceLibrary final : public DataObjectLibrary {
  public:
   // `label` names the source in parse errors ("framework/d_01691.srd").
   void add(std::string name, std::string gbk_source, std::string label);
+  void add(std::string name, DataWindowObject parsed);
   bool has(std::string_view name) const;
   std::optional<DataWindowObject> find(std::string_view name) const override;
 

@@ -87,6 +87,12 @@ void SourceLibrary::add(std::string name, std::string gbk_source, std::string la
   entries_[lower(name)] = Entry{std::move(gbk_source), std::move(label), std::nullopt};
 }
 
+void SourceLibrary::add(std::string name, DataWindowObject parsed) {
+  name = lower(name);
+  parsed.set_name(name);
+  entries_[name] = Entry{std::string(), std::string(), std::move(parsed)};
+}
+
 bool SourceLibrary::has(std::string_view name) const { return entries_.count(lower(name)) != 0; }
 
 std::optional<DataWindowObject> SourceLibrary::find(std::string_view name) const {
