@@ -1,5 +1,6 @@
 // formhost open and formhost run: windows on a real database, headless.
 #include <cstdio>
+#include <functional>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -52,6 +53,21 @@ void open_window(const CommonOptions& o, const std::string& name, const std::str
   print_view(ws.session().view(), o.json);
 }
 
+// Every open data window's buffers must stay sound after every action.
+std::vector<std::string> unsound_datawindows(fh::Session& session) {
+  std::vector<std::string> faults;
+  std::function<void(fh::Object&, const std::string&)> visit = [&](fh::Object& obj, const std::string& window) {
+    for (const fh::ObjectRef& c : obj.controls()) {
+      if (const fh::DataWindow* dw = c->datawindow()) {
+        for (const std::string& f : dw->check_invariants()) faults.push_back(window + "." + c->name() + ": " + f);
+      }
+      visit(*c, window);
+    }
+  };
+  for (const fh::ObjectRef& w : session.windows()) visit(*w, w->cls().name());
+  return faults;
+}
+
 int run_scenario(const CommonOptions& o, const std::string& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) throw fh::Error("cannot read scenario " + file);
@@ -63,10 +79,16 @@ int run_scenario(const CommonOptions& o, const std::string& file) {
   for (const ScenarioLine& l : lines) {
     const std::string where = file + ":" + std::to_string(l.number) + ": ";
     switch (l.kind) {
-      case ScenarioLine::Kind::kAction:
+      case ScenarioLine::Kind::kAction: {
         last_refusals = ws.act(l.action);
         report(last_refusals, where);
+        const auto faults = unsound_datawindows(ws.session());
+        if (!faults.empty()) {
+          std::fprintf(stderr, "%sdata window left unsound: %s\n", where.c_str(), faults.front().c_str());
+          return 1;
+        }
         break;
+      }
       case ScenarioLine::Kind::kShow:
         print_view(ws.session().view(), o.json);
         break;

@@ -221,6 +221,61 @@ TEST_P(DataWindowTest, SqlSelectAndProperties) {
   EXPECT_EQ(dw.describe("nothing.text"), "!");
 }
 
+// Random edits, with the buffers' invariants checked after every one, and
+// the database agreeing with the rows after every save.
+TEST_P(DataWindowTest, InvariantsHoldThroughRandomEditing) {
+  ASSERT_EQ(retrieve_all(), 3);
+  std::uint32_t seed = 12345;
+  auto next = [&](std::uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  int keys = 100;
+  for (int step = 0; step < 300; ++step) {
+    const long rows = dw.row_count();
+    switch (next(7)) {
+      case 0: {
+        const long at = dw.insert_row(static_cast<long>(next(static_cast<std::uint32_t>(rows + 1))));
+        ASSERT_GT(at, 0);
+        ASSERT_EQ(dw.set_item(at, "zrtmid", Value::of_string("K" + std::to_string(++keys))), 1);
+        break;
+      }
+      case 1:
+        if (rows > 0) {
+          ASSERT_EQ(dw.delete_row(1 + static_cast<long>(next(static_cast<std::uint32_t>(rows)))), 1);
+        }
+        break;
+      case 2:
+        if (rows > 0) {
+          const long r = 1 + static_cast<long>(next(static_cast<std::uint32_t>(rows)));
+          ASSERT_EQ(dw.set_item(r, "sl", Value::of_long(static_cast<std::int32_t>(next(100)))), 1);
+        }
+        break;
+      case 3:
+        ASSERT_EQ(dw.set_sort(next(2) ? "sl D, zrtmid A" : "zrtmid A"), 1);
+        ASSERT_EQ(dw.sort(), 1);
+        break;
+      case 4:
+        ASSERT_EQ(dw.set_filter(next(2) ? "sl < 50 or isnull(sl)" : ""), 1);
+        ASSERT_EQ(dw.filter(), 1);
+        break;
+      case 5:
+        if (rows > 0) {
+          ASSERT_EQ(dw.set_row(1 + static_cast<long>(next(static_cast<std::uint32_t>(rows)))), 1);
+        }
+        break;
+      default: {
+        ASSERT_EQ(dw.update(), 1) << dw.last_error();
+        ASSERT_EQ(db.commit(), 0);
+        EXPECT_EQ(count_rows(), dw.row_count() + dw.filtered_count());
+        break;
+      }
+    }
+    const std::vector<std::string> faults = dw.check_invariants();
+    ASSERT_TRUE(faults.empty()) << "step " << step << ": " << faults.front();
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Db, DataWindowTest, ::testing::ValuesIn(zrtest::backends()),
                          zrtest::backend_name);
 

@@ -164,6 +164,12 @@ class FH_API DataWindow final : public RowSource {
 
   const std::string& last_error() const { return last_error_; }
 
+  // What is wrong with the buffers, if anything: every row as wide as the
+  // object, statuses that agree with the changed items, no unsaved row among
+  // the deleted ones, current row and column in range. Empty when sound;
+  // scenario runs check it after every action.
+  std::vector<std::string> check_invariants() const;
+
   // RowSource, for expressions over the primary buffer.
   Value item(long row, std::string_view column) const override;
   bool has_column(std::string_view column) const override;

@@ -613,4 +613,32 @@ std::string DataWindow::column_name(int n) const {
   return object_->columns()[static_cast<std::size_t>(n - 1)].name;
 }
 
+std::vector<std::string> DataWindow::check_invariants() const {
+  std::vector<std::string> faults;
+  const std::size_t width = column_types_.size();
+  const char* names[] = {"primary", "filter", "delete"};
+  for (DwBuffer b : {DwBuffer::kPrimary, DwBuffer::kFilter, DwBuffer::kDelete}) {
+    const auto& rows = buffer(b);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const Row& r = rows[i];
+      const std::string where = std::string(names[static_cast<int>(b)]) + " row " + std::to_string(i + 1);
+      if (r.values.size() != width) faults.push_back(where + " has " + std::to_string(r.values.size()) + " values");
+      if (!r.modified.empty() && r.modified.size() != width) faults.push_back(where + " has a short change list");
+      const bool changed = std::find(r.modified.begin(), r.modified.end(), true) != r.modified.end();
+      const bool is_new = r.status == RowStatus::kNew || r.status == RowStatus::kNewModified;
+      if (r.status == RowStatus::kNotModified && changed) faults.push_back(where + " is not modified but has changed items");
+      if (r.status == RowStatus::kDataModified && !changed) faults.push_back(where + " is modified without a changed item");
+      if (is_new && r.original) faults.push_back(where + " is new but keeps retrieved values");
+      if (b == DwBuffer::kDelete && is_new) faults.push_back(where + " was never saved but waits to be deleted");
+    }
+  }
+  if (current_row_ < 0 || current_row_ > row_count() || (row_count() > 0) != (current_row_ > 0)) {
+    faults.push_back("current row " + std::to_string(current_row_) + " with " + std::to_string(row_count()) + " rows");
+  }
+  if (current_column_ < 0 || current_column_ > static_cast<int>(width)) {
+    faults.push_back("current column " + std::to_string(current_column_) + " of " + std::to_string(width));
+  }
+  return faults;
+}
+
 }  // namespace fh
