@@ -5,10 +5,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-debian.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j2 --target formhost_cli zrframe zrtest zrtestframe
+cmake --build build -j2 --target formhost_cli zrframe zr016 zrtest zrtestframe
 build/bin/formhost init-db --db sqlite:zr016.db --demo
-# Until the library's windows exist: the classes of the test modules, and a
-# scenario that shows a session at work (windows, a question, a response window).
-build/bin/formhost list --module build/lib/libzrtestframe.so --module build/lib/libzrtest.so
+# A scenario that shows a session at work (windows, a question, a response
+# window), then a real window of the library on the demo database.
 build/bin/formhost run tests/scenarios/session_at_work.scn --db sqlite:zr016.db \
   --module build/lib/libzrtestframe.so --module build/lib/libzrtest.so
+build/bin/formhost open w_01691 --db sqlite:zr016.db
