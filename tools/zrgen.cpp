@@ -36,6 +36,7 @@
 #include "formhost/definition.h"
 #include "formhost/errors.h"
 #include "formhost/text.h"
+#include "replace_file.h"
 
 namespace {
 
@@ -346,37 +347,8 @@ void write_if_changed(const std::filesystem::path& path, const std::string& text
       if (!in.bad() && old == text) return;
     }
   }
-  std::string tmp = path.string() + ".zrgen-XXXXXX";
-  const int fd = ::mkstemp(tmp.data());
-  if (fd < 0)
-    throw Error("cannot create a file beside '" + path.string() + "': " + std::strerror(errno));
-  auto give_up = [&](const std::string& what) {
-    const int saved = errno;
-    ::close(fd);
-    ::unlink(tmp.c_str());
-    throw Error(what + " '" + tmp + "': " + std::strerror(saved));
-  };
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      give_up("cannot write");
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  // mkstemp makes the file private; generated sources are ordinary files.
-  if (::fchmod(fd, 0644) != 0) give_up("cannot set the mode of");
-  if (::close(fd) != 0) {
-    const int saved = errno;
-    ::unlink(tmp.c_str());
-    throw Error("cannot close '" + tmp + "': " + std::strerror(saved));
-  }
-  if (::rename(tmp.c_str(), path.c_str()) != 0) {
-    const int saved = errno;
-    ::unlink(tmp.c_str());
-    throw Error("cannot replace '" + path.string() + "': " + std::strerror(saved));
-  }
+  // Generated sources are ordinary files.
+  tools::replace_file(path.string(), text, 0644);
 }
 
 }  // namespace

@@ -27,6 +27,7 @@
 #include "formhost/container.h"
 #include "formhost/errors.h"
 #include "formhost/text.h"
+#include "replace_file.h"
 
 namespace {
 
@@ -70,39 +71,8 @@ void replace_atomically(const std::string& path, const std::string& bytes) {
   if (::stat(path.c_str(), &st) != 0) {
     throw Error("cannot stat module '" + path + "': " + std::strerror(errno));
   }
-  std::string tmp = path + ".zrpack-XXXXXX";
-  const int fd = ::mkstemp(tmp.data());
-  if (fd < 0) {
-    throw Error("cannot create a temporary file beside '" + path + "': " + std::strerror(errno));
-  }
-  auto give_up = [&](const std::string& what) {
-    const int saved = errno;
-    ::close(fd);
-    ::unlink(tmp.c_str());
-    throw Error(what + " '" + tmp + "': " + std::strerror(saved));
-  };
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      give_up("cannot write");
-    }
-    done += static_cast<std::size_t>(n);
-  }
   // Keep the module's permissions (shared libraries are executable).
-  if (::fchmod(fd, st.st_mode & 07777) != 0) give_up("cannot set the mode of");
-  if (::fsync(fd) != 0) give_up("cannot flush");
-  if (::close(fd) != 0) {
-    const int saved = errno;
-    ::unlink(tmp.c_str());
-    throw Error("cannot close '" + tmp + "': " + std::strerror(saved));
-  }
-  if (::rename(tmp.c_str(), path.c_str()) != 0) {
-    const int saved = errno;
-    ::unlink(tmp.c_str());
-    throw Error("cannot replace '" + path + "': " + std::strerror(saved));
-  }
+  tools::replace_file(path, bytes, st.st_mode & 07777);
 }
 
 void pack(const std::string& module, const std::vector<std::string>& inputs, bool suffix_from_ext) {
