@@ -110,6 +110,8 @@ std::vector<ScenarioLine> parse_scenario(const std::string& text, const std::str
     } else if (verb == "click" || verb == "enter" || verb == "insert" || verb == "delete") {
       a.kind = verb == "click" ? K::kClick : verb == "enter" ? K::kEnter : verb == "insert" ? K::kInsert : K::kDelete;
       split_target(next("a control"), a);
+      // click DATAWINDOW HEADER: a header text (or column) of a data window.
+      if (std::string header; verb == "click" && args >> header) a.column = header;
     } else if (verb == "type") {
       a.kind = K::kType;
       split_target(next("a data window"), a);

@@ -1,6 +1,6 @@
 $PBExportHeader$w_02190.srw
 forward
-global type w_02190 from window
+global type w_02190 from w_zrlist
 end type
 type tab_1 from tab within w_02190
 end type
@@ -28,7 +28,7 @@ type dw_help from u_dw within w_02190
 end type
 end forward
 
-global type w_02190 from window
+global type w_02190 from w_zrlist
 integer width = 3200
 integer height = 1800
 boolean titlebar = true

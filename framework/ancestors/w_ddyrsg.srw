@@ -1,6 +1,6 @@
 $PBExportHeader$w_ddyrsg.srw
 forward
-global type w_ddyrsg from window
+global type w_ddyrsg from w_zrlist
 end type
 type tab_1 from tab within w_ddyrsg
 end type
@@ -28,7 +28,7 @@ type dw_help from u_dw within w_ddyrsg
 end type
 end forward
 
-global type w_ddyrsg from window
+global type w_ddyrsg from w_zrlist
 integer width = 3200
 integer height = 1800
 boolean titlebar = true

@@ -1,6 +1,6 @@
 $PBExportHeader$w_ddyxsg_edit.srw
 forward
-global type w_ddyxsg_edit from window
+global type w_ddyxsg_edit from w_zredit
 end type
 type dw_maint from u_dw within w_ddyxsg_edit
 end type
@@ -46,7 +46,7 @@ type uo_cancel from u_okcancel within w_ddyxsg_edit
 end type
 end forward
 
-global type w_ddyxsg_edit from window
+global type w_ddyxsg_edit from w_zredit
 integer width = 2100
 integer height = 1420
 boolean titlebar = true

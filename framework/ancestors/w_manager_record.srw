@@ -1,6 +1,6 @@
 $PBExportHeader$w_manager_record.srw
 forward
-global type w_manager_record from window
+global type w_manager_record from w_zredit
 end type
 type dw_maint from u_dw within w_manager_record
 end type
@@ -18,7 +18,7 @@ type uo_cancel from u_okcancel within w_manager_record
 end type
 end forward
 
-global type w_manager_record from window
+global type w_manager_record from w_zredit
 integer width = 2100
 integer height = 1560
 boolean titlebar = true

@@ -1,6 +1,6 @@
 $PBExportHeader$w_zr_e123411_edit.srw
 forward
-global type w_zr_e123411_edit from window
+global type w_zr_e123411_edit from w_zredit
 end type
 type dw_maint from u_dw within w_zr_e123411_edit
 end type
@@ -20,7 +20,7 @@ type uo_cancel from u_okcancel within w_zr_e123411_edit
 end type
 end forward
 
-global type w_zr_e123411_edit from window
+global type w_zr_e123411_edit from w_zredit
 integer width = 2100
 integer height = 1560
 boolean titlebar = true

@@ -1,6 +1,6 @@
 $PBExportHeader$w_zr_e123421_edit.srw
 forward
-global type w_zr_e123421_edit from window
+global type w_zr_e123421_edit from w_zredit
 end type
 type dw_maint from u_dw within w_zr_e123421_edit
 end type
@@ -36,7 +36,7 @@ type uo_cancel from u_okcancel within w_zr_e123421_edit
 end type
 end forward
 
-global type w_zr_e123421_edit from window
+global type w_zr_e123421_edit from w_zredit
 integer width = 2100
 integer height = 1500
 boolean titlebar = true

@@ -1,6 +1,6 @@
 $PBExportHeader$w_zr_e123435_edit.srw
 forward
-global type w_zr_e123435_edit from window
+global type w_zr_e123435_edit from w_zredit
 end type
 type dw_maint from u_dw within w_zr_e123435_edit
 end type
@@ -30,7 +30,7 @@ type dw_sjldbh from u_dw within w_zr_e123435_edit
 end type
 end forward
 
-global type w_zr_e123435_edit from window
+global type w_zr_e123435_edit from w_zredit
 integer width = 2100
 integer height = 1400
 boolean titlebar = true

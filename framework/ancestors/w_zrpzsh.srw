@@ -1,6 +1,6 @@
 $PBExportHeader$w_zrpzsh.srw
 forward
-global type w_zrpzsh from window
+global type w_zrpzsh from w_zrlist
 end type
 type tab_1 from tab within w_zrpzsh
 end type
@@ -30,7 +30,7 @@ type dw_tjgdbh from u_dw within w_zrpzsh
 end type
 end forward
 
-global type w_zrpzsh from window
+global type w_zrpzsh from w_zrlist
 integer width = 3200
 integer height = 1800
 boolean titlebar = true

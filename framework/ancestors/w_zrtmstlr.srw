@@ -1,6 +1,6 @@
 $PBExportHeader$w_zrtmstlr.srw
 forward
-global type w_zrtmstlr from window
+global type w_zrtmstlr from w_zrlist
 end type
 type tab_1 from tab within w_zrtmstlr
 end type
@@ -28,7 +28,7 @@ type dw_help from u_dw within w_zrtmstlr
 end type
 end forward
 
-global type w_zrtmstlr from window
+global type w_zrtmstlr from w_zrlist
 integer width = 3200
 integer height = 1800
 boolean titlebar = true

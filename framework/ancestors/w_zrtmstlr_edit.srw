@@ -1,6 +1,6 @@
 $PBExportHeader$w_zrtmstlr_edit.srw
 forward
-global type w_zrtmstlr_edit from window
+global type w_zrtmstlr_edit from w_zredit
 end type
 type dw_maint from u_dw within w_zrtmstlr_edit
 end type
@@ -48,7 +48,7 @@ type uo_cancel from u_okcancel within w_zrtmstlr_edit
 end type
 end forward
 
-global type w_zrtmstlr_edit from window
+global type w_zrtmstlr_edit from w_zredit
 integer width = 2100
 integer height = 1420
 boolean titlebar = true

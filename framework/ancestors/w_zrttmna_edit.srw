@@ -1,6 +1,6 @@
 $PBExportHeader$w_zrttmna_edit.srw
 forward
-global type w_zrttmna_edit from window
+global type w_zrttmna_edit from w_zredit
 end type
 type dw_maint from u_dw within w_zrttmna_edit
 end type
@@ -60,7 +60,7 @@ type cb_5 from commandbutton within w_zrttmna_edit
 end type
 end forward
 
-global type w_zrttmna_edit from window
+global type w_zrttmna_edit from w_zredit
 integer width = 2100
 integer height = 1420
 boolean titlebar = true

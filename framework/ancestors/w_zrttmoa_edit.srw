@@ -1,6 +1,6 @@
 $PBExportHeader$w_zrttmoa_edit.srw
 forward
-global type w_zrttmoa_edit from window
+global type w_zrttmoa_edit from w_zredit
 end type
 type dw_maint from u_dw within w_zrttmoa_edit
 end type
@@ -60,7 +60,7 @@ type cb_5 from commandbutton within w_zrttmoa_edit
 end type
 end forward
 
-global type w_zrttmoa_edit from window
+global type w_zrttmoa_edit from w_zredit
 integer width = 2100
 integer height = 1420
 boolean titlebar = true

@@ -22,6 +22,10 @@ constexpr BuiltinEvent kDataWindowEvents[] = {
     {"clicked", 60, kLong},         {"doubleclicked", 61, kLong},
     {"itemchanged", 63, kLong},     {"itemerror", 64, kLong},
     {"rowfocuschanged", 76, kLong}, {"retrieveend", 77, kLong},
+    {"resize", 62, kLong},
+};
+constexpr BuiltinEvent kMenuEvents[] = {
+    {"create", 0, kNone}, {"destroy", 1, kNone}, {"clicked", 50, kLong}, {"selected", 51, kLong},
 };
 constexpr BuiltinEvent kButtonEvents[] = {
     {"clicked", 50, kLong},
@@ -47,7 +51,7 @@ constexpr BuiltinClass kClasses[] = {
     {"structure", Kind::kStructure, "powerobject", kNoEvents},
     {"message", Kind::kMessage, "nonvisualobject", kObjectEvents},
     {"dwobject", Kind::kNonVisual, "powerobject", kNoEvents},
-    {"menu", Kind::kMenu, "powerobject", kObjectEvents},
+    {"menu", Kind::kMenu, "powerobject", kMenuEvents},
     {"window", Kind::kWindow, "powerobject", kWindowEvents},
     {"datawindow", Kind::kDataWindow, "powerobject", kDataWindowEvents},
     {"datawindowchild", Kind::kDataWindow, "powerobject", kNoEvents},

@@ -78,14 +78,23 @@ std::vector<const ClassDefinition*> definitions(const ClassDef& cls) {
 
 }  // namespace
 
+std::string element_name(std::string_view array, long index) {
+  return std::string(array) + "[" + std::to_string(index) + "]";
+}
+
 ObjectRef instantiate(const ClassDef& cls, std::string name, Object* parent) {
   auto obj = std::make_shared<Object>(cls, name.empty() ? cls.name() : std::move(name), parent);
   const std::vector<const ClassDefinition*> chain = definitions(cls);
   // Ancestors first, so a descendant's values win.
   for (const ClassDefinition* d : chain) {
     for (const VariableDefinition& v : d->variables()) {
-      if (v.array_size != 0) continue;  // arrays live in the scripts that declare them
-      obj->set(v.name, v.initial ? *v.initial : Value::initial(declared_type(v.type)));
+      if (v.array_size < 0) continue;  // unbounded arrays live in the scripts that declare them
+      const Value initial = v.initial ? *v.initial : Value::initial(declared_type(v.type));
+      if (v.array_size == 0) {
+        obj->set(v.name, initial);
+      } else {
+        for (long i = 1; i <= v.array_size; ++i) obj->set(element_name(v.name, i), initial);
+      }
     }
     for (const PropertySetting& p : d->properties()) obj->set(p.name, p.value);
   }

@@ -36,6 +36,12 @@ Object* find_control(Object& obj, std::string_view name) {
   return nullptr;
 }
 
+// The window's menu, when it has a valid one.
+Object* menu_of(const Object& window) {
+  const Value m = window.get("menuid");
+  return is_valid(m) ? m.as_object().get() : nullptr;
+}
+
 bool flag(const Object& o, std::string_view name, bool otherwise) {
   const Value v = o.get(name);
   return v.type() == Type::kBoolean && !v.is_null() ? v.as_bool() : otherwise;
@@ -76,6 +82,41 @@ const char* status_name(RowStatus s) {
     case RowStatus::kDataModified: return "datamodified";
     default: return "notmodified";
   }
+}
+
+// Instance variables holding plain values, as text.
+nlohmann::json plain_properties(const Object& o) {
+  nlohmann::json properties = nlohmann::json::object();
+  for (const auto& [name, value] : o.properties()) {
+    if (value.type() == Type::kObject || value.type() == Type::kAny) continue;
+    properties[utf8(name)] = value.is_null() ? nlohmann::json(nullptr) : nlohmann::json(utf8(String(value).as_string()));
+  }
+  return properties;
+}
+
+// The nonvisual objects a control holds (its services), with their values.
+nlohmann::json services_view(const Object& c) {
+  nlohmann::json services = nlohmann::json::object();
+  for (const auto& [name, value] : c.properties()) {
+    if (value.type() != Type::kObject || !is_valid(value)) continue;
+    const Object& o = *value.as_object();
+    if (o.cls().kind() != Kind::kNonVisual) continue;
+    services[utf8(name)] = {{"class", utf8(o.cls().name())}, {"properties", plain_properties(o)}};
+  }
+  return services;
+}
+
+nlohmann::json menu_view(const Object& window) {
+  nlohmann::json items = nlohmann::json::array();
+  if (Object* menu = menu_of(window)) {
+    each_control(*menu, [&](Object& item) {
+      items.push_back({{"name", utf8(item.name())},
+                       {"text", utf8(text_of(item, "text"))},
+                       {"visible", flag(item, "visible", true)},
+                       {"enabled", flag(item, "enabled", true)}});
+    });
+  }
+  return items;
 }
 
 nlohmann::json datawindow_view(const DataWindow& dw) {
@@ -227,6 +268,7 @@ ObjectRef Session::open(std::string_view class_name, const Value& parm) {
       set_dataobject(c, name.as_string());
     }
   });
+  create_menu(*w);
   ctx_->trigger(*w, "create");
   each_control(*w, [&](Object& c) { ctx_->trigger(c, "constructor"); });
   if (!w->destroyed()) ctx_->trigger(*w, "open");
@@ -301,6 +343,26 @@ int Session::message_box(const MessageBoxRequest& request) {
   return *box_answer_;
 }
 
+void Session::create_menu(Object& window) {
+  // A window that names a menu the library list provides gets an instance of
+  // it in menuid; an unknown menu leaves menuid null.
+  const Value name = window.get("menuname");
+  if (name.type() != Type::kString || name.is_null() || name.as_string().empty()) return;
+  try {
+    const ClassDef& cls = registry_.load(name.as_string());
+    if (cls.kind() != Kind::kMenu) return;
+    ObjectRef menu = instantiate(cls, {}, &window);
+    window.set("menuid", Value::of_object(menu));
+    ctx_->trigger(*menu, "create");
+  } catch (const Error&) {
+  }
+}
+
+void Session::refuse(std::string reason) {
+  std::lock_guard lock(mutex_);
+  refusals_.push_back(std::move(reason));
+}
+
 void Session::post(Action action) {
   {
     std::lock_guard lock(mutex_);
@@ -370,6 +432,9 @@ Object& Session::target_window(const Action& a) const {
 Object& Session::target_control(const Action& a) const {
   Object& w = target_window(a);
   Object* c = find_control(w, a.control);
+  if (c == nullptr) {
+    if (Object* menu = menu_of(w)) c = find_control(*menu, a.control);
+  }
   if (c == nullptr) throw Error("window " + w.cls().name() + " has no control " + a.control);
   return *c;
 }
@@ -402,7 +467,15 @@ void Session::carry_out(const Action& a) {
           throw Error("control " + c.name() + " is not enabled");
         }
         if (c.cls().kind() == Kind::kCheckBox) c.set("checked", Value::of_bool(!flag(c, "checked", false)));
-        raise(c, "clicked");
+        if (c.datawindow() != nullptr) {
+          // clicked(xpos, ypos, row, dwo): the header text or column clicked.
+          ObjectRef dwo = instantiate(registry_.load("dwobject"), a.column);
+          dwo->set("name", Value::of_string(a.column));
+          raise(c, "clicked", {Value::of_long(0), Value::of_long(0),
+                               Value::of_long(static_cast<std::int32_t>(a.row)), Value::of_object(dwo)});
+        } else {
+          raise(c, "clicked");
+        }
         break;
       }
       case Action::Kind::kType: {
@@ -487,15 +560,11 @@ nlohmann::json Session::view() const {
                           {"width", number(c, "width")},
                           {"height", number(c, "height")}};
       if (const DataWindow* dw = c.datawindow()) j.update(datawindow_view(*dw));
+      if (nlohmann::json services = services_view(c); !services.empty()) j["services"] = std::move(services);
       controls.push_back(std::move(j));
     });
     const bool modal = std::find(modal_.begin(), modal_.end(), w.get()) != modal_.end();
-    // Instance variables and properties with plain values, as text.
-    nlohmann::json properties = nlohmann::json::object();
-    for (const auto& [name, value] : w->properties()) {
-      if (value.type() == Type::kObject || value.type() == Type::kAny) continue;
-      properties[utf8(name)] = value.is_null() ? nlohmann::json(nullptr) : nlohmann::json(utf8(String(value).as_string()));
-    }
+    nlohmann::json properties = plain_properties(*w);
     windows.push_back({{"class", utf8(w->cls().name())},
                        {"title", utf8(text_of(*w, "title"))},
                        {"x", number(*w, "x")},
@@ -504,6 +573,7 @@ nlohmann::json Session::view() const {
                        {"height", number(*w, "height")},
                        {"modal", modal},
                        {"properties", std::move(properties)},
+                       {"menu", menu_view(*w)},
                        {"controls", std::move(controls)}});
   }
   nlohmann::json box = nullptr;

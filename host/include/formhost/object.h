@@ -49,6 +49,11 @@ class FH_API Object : public std::enable_shared_from_this<Object> {
   DataWindow* datawindow() { return dw_.get(); }
   const DataWindow* datawindow() const { return dw_.get(); }
 
+  // State a class implemented in C++ keeps with its instances (services).
+  // One slot per object; the class that sets it is the one that reads it.
+  const std::shared_ptr<void>& native() const { return native_; }
+  void set_native(std::shared_ptr<void> state) { native_ = std::move(state); }
+
   bool destroyed() const { return destroyed_; }
   // Marks this object and its controls destroyed and drops the controls.
   void destroy();
@@ -60,6 +65,7 @@ class FH_API Object : public std::enable_shared_from_this<Object> {
   std::vector<ObjectRef> controls_;
   std::map<std::string, Value, std::less<>> props_;
   std::unique_ptr<DataWindow> dw_;
+  std::shared_ptr<void> native_;
   bool destroyed_ = false;
 };
 
@@ -70,6 +76,8 @@ FH_API bool is_valid(const Value& v);  // a non-null object value holding a vali
 
 // Creates an instance of a class: for a window, the window and one control per
 // control the class has (own or inherited), each of its most derived class.
+// A declared array `string lls[7]` becomes the elements "lls[1]" to "lls[7]".
+FH_API std::string element_name(std::string_view array, long index);  // "lls[3]"
 FH_API ObjectRef instantiate(const ClassDef& cls, std::string name = {}, Object* parent = nullptr);
 
 }  // namespace fh

@@ -46,7 +46,8 @@ FH_API std::vector<std::string> button_labels(int buttons);  // {"Yes", "No"}; e
 struct Action {
   enum class Kind {
     kOpen,      // window, text = parameter
-    kClick,     // control
+    kClick,     // control (a menu item too); on a data window, column names the
+                // header text clicked
     kType,      // control (a data window), row, column, text
     kRow,       // control, row: makes it current, raises rowfocuschanged
     kEnter,     // control: the Enter key in a data window
@@ -123,6 +124,9 @@ class FH_API Session {
   // A message box; a nested loop until it is answered.
   int message_box(const MessageBoxRequest& request);
   const std::optional<MessageBoxRequest>& pending_message_box() const { return box_; }
+  // A script declines what the user asked for (an operation switched off):
+  // the reason reaches the front end as the action's refusal.
+  void refuse(std::string reason);
 
   // ---- actions from front ends ----
   void post(Action action);  // any thread
@@ -158,6 +162,7 @@ class FH_API Session {
   Object& target_control(const Action& a) const;
   long item_changed(Object& control, long row, const std::string& column, const std::string& text);
   void wire_datawindows(Object& obj);
+  void create_menu(Object& window);
 
   ClassRegistry& registry_;
   SessionOptions options_;

@@ -60,6 +60,7 @@ class Script {
   fh::Object& self() { return *call_.self; }
   // The event's arguments; a missing one is a failed host operation.
   const fh::Value& arg(std::size_t i, Site site = Site::current()) const;
+  std::size_t arg_count() const { return call_.args.size(); }
   // What the ancestor's script answered (null when it had none).
   const fh::Value& ancestor_result() const { return ancestor_result_; }
 

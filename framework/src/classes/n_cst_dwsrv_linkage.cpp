@@ -1,0 +1,93 @@
+// n_cst_dwsrv_linkage: ties a detail data window to a master. With style 2
+// the detail is retrieved with the master's key columns, in the order they
+// were registered, whenever the master's current row changes.
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "formhost/functions.h"
+#include "support/frame.h"
+#include "support/service.h"
+#include "zr_classes_n_cst_dwsrv_linkage.h"
+
+namespace {
+
+using fh::Value;
+
+struct Linkage {
+  std::weak_ptr<fh::Object> master;
+  std::vector<std::pair<std::string, std::string>> columns;  // master, detail
+};
+
+Linkage& state(fh::Object& service) {
+  if (!service.native()) service.set_native(std::make_shared<Linkage>());
+  return *std::static_pointer_cast<Linkage>(service.native());
+}
+
+void show_columns(fh::Object& service) {
+  std::string text;
+  for (const auto& [m, d] : state(service).columns) text += m + "=" + d + ";";
+  service.set("is_columns", Value::of_string(text));
+}
+
+}  // namespace
+
+// clang-format off
+#define ZR_GROUP ZR_GROUP_n_cst_dwsrv_linkage
+ZR_WINDOW(n_cst_dwsrv_linkage, ZR_CLASSES_n_cst_dwsrv_linkage)
+ZR_GENERATED_CREATE()
+ZR_GENERATED_DESTROY()
+
+ZR_SCRIPT(32770, 32769, 700, "of_setmaster", FH_RESULT_INTEGER, kOverrides) {
+  fh::Object& master = s.object(s.arg(0));
+  fh::Object* detail = s.self().parent();
+  if (detail == nullptr || master.datawindow() == nullptr) return Value::of_integer(-1);
+  state(s.self()).master = master.weak_from_this();
+  zrf::dw_state(master).details.push_back(detail->weak_from_this());
+  s.self().set("is_master", Value::of_string(master.name()));
+  return Value::of_integer(1);
+}
+
+ZR_SCRIPT(32770, 32769, 701, "of_register", FH_RESULT_INTEGER, kOverrides) {
+  state(s.self()).columns.emplace_back(fh::Lower(s.arg(0)).as_string(), fh::Lower(s.arg(1)).as_string());
+  show_columns(s.self());
+  return Value::of_integer(1);
+}
+
+ZR_SETTING(702, "of_setstyle", "ii_style")
+ZR_SETTING(703, "of_setupdateonrowchange", "ib_updateonrowchange")
+ZR_SETTING(704, "of_setconfirmonrowchange", "ib_confirmonrowchange")
+
+// The master's current row changed: the detail follows. Pending detail edits
+// are saved first when the service is told to (asking first when told to).
+ZR_SCRIPT(32770, 32769, 705, "of_retrievedetail", FH_RESULT_INTEGER, kOverrides) {
+  Linkage& link = state(s.self());
+  fh::ObjectRef master = link.master.lock();
+  fh::Object* detail = s.self().parent();
+  if (!master || detail == nullptr || detail->datawindow() == nullptr) return Value::of_integer(-1);
+  if (fh::Long(s.self().get("ii_style")).as_long() != 2) return Value::of_integer(0);
+  fh::DataWindow& d = *detail->datawindow();
+  if (zrf::flag(s.self(), "ib_updateonrowchange", true) && d.modified_count() + d.deleted_count() > 0) {
+    const bool ask = zrf::flag(s.self(), "ib_confirmonrowchange", true);
+    if (!ask || s.message_box("保存", "是否保存修改？", 3, 4) == 1) {
+      zrf::save(s, *detail->window(), {detail});
+    }
+  }
+  fh::DataWindow& m = *master->datawindow();
+  if (m.get_row() < 1) {
+    d.reset();
+    return Value::of_integer(1);
+  }
+  std::vector<Value> args;
+  for (const auto& [master_column, detail_column] : link.columns) {
+    (void)detail_column;
+    args.push_back(m.get_item(m.get_row(), master_column));
+  }
+  if (d.transaction() == nullptr) d.set_transaction(&s.session().sqlca());
+  const long rows = d.retrieve(args);
+  if (rows >= 0) zrf::refresh_details(s, *detail);
+  return Value::of_integer(rows >= 0 ? 1 : -1);
+}
+
+ZR_REGISTER(n_cst_dwsrv_linkage)
+// clang-format on

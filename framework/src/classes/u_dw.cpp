@@ -1,0 +1,243 @@
+// u_dw: the framework's data-window control.
+//
+// In a list window the editing events act on the list: adding and changing
+// open the edit window, deleting removes the current row and saves at once.
+// Elsewhere they edit the rows in place and the window saves.
+#include "formhost/functions.h"
+#include "formhost/session.h"
+#include "support/frame.h"
+#include "zr_classes_u_dw.h"
+#include "zrrt/registration.h"
+
+namespace {
+
+using fh::Value;
+
+bool in_list(zr::Script& s) {
+  fh::Object* w = s.self().window();
+  return w != nullptr && zrf::text(w->get("is_type")) == "list";
+}
+
+// An answer below 1 stops; a null answer (no script) goes on.
+bool stops(const Value& answer) {
+  return !answer.is_null() && answer.is_number() && fh::Long(answer).as_long() < 1;
+}
+
+
+int set_service(zr::Script& s, const char* variable, const char* cls) {
+  return zrf::switch_service(s, s.self(), variable, cls, zrf::bool_arg(s, 0));
+}
+
+long insert_row(zr::Script& s) {
+  if (stops(s.raise(s.self(), "pfc_preinsertrow"))) return 0;
+  fh::DataWindow& dw = s.dw(s.self());
+  const long row = dw.insert_row(0);
+  if (row < 1) s.fail(-1);
+  dw.scroll_to_row(row);
+  return row;
+}
+
+// The current row through the delete events; 1 deleted, 0 stopped.
+int delete_current_row(zr::Script& s) {
+  fh::DataWindow& dw = s.dw(s.self());
+  const long row = dw.get_row();
+  if (row < 1) return 0;
+  if (stops(s.raise(s.self(), "pfc_prepredeleterow"))) return 0;
+  if (stops(s.raise(s.self(), "pfc_predeleterow"))) return 0;
+  if (fh::Object* manager = zrf::service(s.self(), "inv_rowmanager")) {
+    if (zrf::flag(*manager, "ib_confirmondelete", true) &&
+        s.message_box("删除", "确实要删除当前记录吗？", 3, 4, 2) != 1) {
+      return 0;
+    }
+  }
+  return s.check(dw.delete_row(row)) == 1 ? 1 : 0;
+}
+
+}  // namespace
+
+// clang-format off
+#define ZR_GROUP ZR_GROUP_u_dw
+ZR_WINDOW(u_dw, ZR_CLASSES_u_dw)
+ZR_GENERATED_CREATE()
+ZR_GENERATED_DESTROY()
+
+ZR_SCRIPT(32770, 32769, 497, "pfc_preinsertrow", FH_RESULT_INTEGER, kExtends) { return 1; }
+
+ZR_SCRIPT(32770, 32769, 447, "pfc_insertrow", FH_RESULT_LONG, kExtends) {
+  if (in_list(s)) return s.raise(s.parent_window(), "ue_add", {Value::of_object(s.self().shared_from_this())});
+  return static_cast<int>(insert_row(s));
+}
+
+ZR_SCRIPT(32770, 32769, 506, "pfc_prepredeleterow", FH_RESULT_INTEGER, kExtends) { return 1; }
+ZR_SCRIPT(32770, 32769, 494, "pfc_predeleterow", FH_RESULT_INTEGER, kExtends) { return 1; }
+
+ZR_SCRIPT(32770, 32769, 445, "pfc_deleterow", FH_RESULT_INTEGER, kExtends) {
+  if (!in_list(s)) return delete_current_row(s);
+  fh::Object& w = s.parent_window();
+  if (!zrf::is_yes(w.get("is_delete"))) {
+    s.session().refuse("deleting is switched off in " + w.cls().name());
+    return 0;
+  }
+  if (delete_current_row(s) != 1) return 0;
+  // A list has no pending edits of its own: a deletion is saved at once.
+  const Value saved = s.raise(w, "ue_save");
+  return !saved.is_null() && saved.is_number() && fh::Long(saved).as_long() == 1 ? 1 : -1;
+}
+
+ZR_SCRIPT(32770, 32769, 492, "pfc_preupdate", FH_RESULT_INTEGER, kExtends) { return 1; }
+ZR_SCRIPT(32770, 32769, 488, "pfc_postupdate", FH_RESULT_INTEGER, kExtends) { return 1; }
+
+// A column is in use when the object shows it and the site has not hidden it
+// (visible="0" in the object).
+ZR_SCRIPT(32770, 32769, 507, "pfc_prerela", FH_RESULT_INTEGER, kExtends) {
+  const std::string column = zrf::text(s.arg(0));
+  fh::DataWindow& dw = s.dw(s.self());
+  if (!dw.has_object() || dw.object().column(column) == nullptr) return Value::of_integer(0);
+  const std::string visible = dw.describe(column + ".visible");
+  return Value::of_integer(visible == "0" ? 0 : 1);
+}
+
+// Enter in a list opens the current row; in a form it moves to the next column.
+ZR_SCRIPT(32770, 32769, 551, "e_enter", FH_RESULT_LONG, kExtends) {
+  if (in_list(s)) return s.raise(s.parent_window(), "ue_edit", {Value::of_object(s.self().shared_from_this())});
+  fh::DataWindow& dw = s.dw(s.self());
+  if (dw.has_object() && dw.get_column() < static_cast<int>(dw.object().columns().size())) {
+    dw.set_column(dw.get_column() + 1);
+  }
+  return 0;
+}
+
+ZR_SCRIPT(32770, 32769, 61, "doubleclicked", FH_RESULT_LONG, kExtends) {
+  if (in_list(s)) return s.raise(s.parent_window(), "ue_edit", {Value::of_object(s.self().shared_from_this())});
+  return 0;
+}
+
+// Retrieves again after an edit window saved, staying on the same record.
+ZR_SCRIPT(32770, 32769, 552, "ue_resetreladw", FH_RESULT_NONE, kExtends) {
+  fh::DataWindow& dw = s.dw(s.self());
+  if (!dw.has_object()) return {};
+  std::vector<std::pair<std::string, Value>> key;
+  if (dw.get_row() > 0) {
+    for (const fh::DwColumn& c : dw.object().columns()) {
+      if (c.key) key.emplace_back(c.name, dw.get_item(dw.get_row(), c.name));
+    }
+  }
+  const long old_row = dw.get_row();
+  if (zrf::retrieve(s, s.self()) < 0) s.fail(-1);
+  long found = 0;
+  for (long r = 1; r <= dw.row_count() && found == 0 && !key.empty(); ++r) {
+    bool same = true;
+    for (const auto& [column, value] : key) same = same && fh::is_true(fh::eq(dw.get_item(r, column), value));
+    if (same) found = r;
+  }
+  if (found == 0) found = std::min(old_row, dw.row_count());
+  if (found > 0 && found != dw.get_row()) {
+    dw.scroll_to_row(found);
+    zrf::refresh_details(s, s.self());
+  }
+  return {};
+}
+
+ZR_SCRIPT(32770, 32769, 76, "rowfocuschanged", FH_RESULT_LONG, kExtends) {
+  zrf::refresh_details(s, s.self());
+  fh::Object* w = s.self().window();
+  if (w == nullptr || !in_list(s) || s.self().name() != "dw_head") return {};
+  // The header's keys, and the areas that take them as retrieval arguments.
+  fh::DataWindow& dw = s.dw(s.self());
+  for (const char* key : {"sjtmic", "sjpzbh"}) {
+    if (dw.has_object() && dw.get_row() > 0 && dw.object().column(key) != nullptr) {
+      w->set(std::string("is_") + key, fh::String(dw.get_item(dw.get_row(), key)));
+    }
+  }
+  for (fh::Object* other : zrf::datawindows(*w)) {
+    fh::DataWindow& o = *other->datawindow();
+    if (other != &s.self() && o.has_object() && !o.object().arguments().empty() &&
+        zrf::service(*other, "inv_linkage") == nullptr) {
+      zrf::retrieve(s, *other, &s.self());
+    }
+  }
+  return {};
+}
+
+// clicked(xpos, ypos, row, dwo): a header click sorts by its column, the same
+// header again reverses the order.
+ZR_SCRIPT(32770, 32769, 60, "clicked", FH_RESULT_LONG, kExtends) {
+  fh::Object* sorter = zrf::service(s.self(), "inv_sort");
+  const bool by_header = zrf::flag(s.self(), "ib_clicksort", false) ||
+                         (sorter != nullptr && zrf::flag(*sorter, "ib_columnheader", false));
+  if (!by_header) return 0;
+  if (s.arg_count() < 4 || !fh::is_valid(s.arg(3))) return 0;
+  const std::string clicked = zrf::text(s.object(s.arg(3)).get("name"));
+  if (clicked.size() < 3 || clicked.compare(clicked.size() - 2, 2, "_t") != 0) return 0;
+  const std::string column = clicked.substr(0, clicked.size() - 2);
+  fh::DataWindow& dw = s.dw(s.self());
+  if (!dw.has_object() || dw.object().column(column) == nullptr) return 0;
+  zrf::DwState& state = zrf::dw_state(s.self());
+  state.ascending = state.sorted_by == column ? !state.ascending : true;
+  state.sorted_by = column;
+  const std::string order = column + (state.ascending ? " A" : " D");
+  s.check(dw.set_sort(order));
+  s.check(dw.sort());
+  if (sorter != nullptr) sorter->set("is_sort", Value::of_string(order));
+  return 0;
+}
+
+// resize(sizetype, newwidth, newheight): the resize service follows.
+ZR_SCRIPT(32770, 32769, 62, "resize", FH_RESULT_LONG, kExtends) {
+  if (fh::Object* resizer = zrf::service(s.self(), "inv_resize")) {
+    s.raise(*resizer, "of_resize", {s.arg(1), s.arg(2)});
+  }
+  return 0;
+}
+
+ZR_SCRIPT(32770, 32769, 700, "of_setbase", FH_RESULT_INTEGER, kOverrides) {
+  s.self().set("ib_base", Value::of_bool(zrf::bool_arg(s, 0)));
+  return Value::of_integer(1);
+}
+// The control works through the session's transaction (sqlca).
+ZR_SCRIPT(32770, 32769, 701, "of_settransobject", FH_RESULT_INTEGER, kOverrides) {
+  s.dw(s.self()).set_transaction(&s.session().sqlca());
+  return Value::of_integer(1);
+}
+ZR_SCRIPT(32770, 32769, 702, "of_setrowmanager", FH_RESULT_INTEGER, kOverrides) {
+  return Value::of_integer(static_cast<std::int16_t>(set_service(s, "inv_rowmanager", "n_cst_dwsrv_rowmanager")));
+}
+ZR_SCRIPT(32770, 32769, 703, "of_setfind", FH_RESULT_INTEGER, kOverrides) {
+  return Value::of_integer(static_cast<std::int16_t>(set_service(s, "inv_find", "n_cst_dwsrv_find")));
+}
+ZR_SCRIPT(32770, 32769, 704, "of_setrowselect", FH_RESULT_INTEGER, kOverrides) {
+  return Value::of_integer(static_cast<std::int16_t>(set_service(s, "inv_rowselect", "n_cst_dwsrv_rowselection")));
+}
+ZR_SCRIPT(32770, 32769, 705, "of_setlinkage", FH_RESULT_INTEGER, kOverrides) {
+  return Value::of_integer(static_cast<std::int16_t>(set_service(s, "inv_linkage", "n_cst_dwsrv_linkage")));
+}
+ZR_SCRIPT(32770, 32769, 706, "of_setupdateable", FH_RESULT_INTEGER, kOverrides) {
+  zrf::dw_state(s.self()).updateable = zrf::bool_arg(s, 0);
+  s.self().set("ib_updateable", Value::of_bool(zrf::bool_arg(s, 0)));
+  return Value::of_integer(1);
+}
+ZR_SCRIPT(32770, 32769, 707, "of_setrowcolor", FH_RESULT_INTEGER, kOverrides) {
+  return Value::of_integer(static_cast<std::int16_t>(set_service(s, "inv_rowcolor", "no_dwsrv_rowcolor")));
+}
+ZR_SCRIPT(32770, 32769, 708, "of_setsort", FH_RESULT_INTEGER, kOverrides) {
+  return Value::of_integer(static_cast<std::int16_t>(set_service(s, "inv_sort", "n_cst_dwsrv_sort")));
+}
+ZR_SCRIPT(32770, 32769, 709, "of_setfilter", FH_RESULT_INTEGER, kOverrides) {
+  return Value::of_integer(static_cast<std::int16_t>(set_service(s, "inv_filter", "n_cst_dwsrv_filter")));
+}
+ZR_SCRIPT(32770, 32769, 710, "of_setprintpreview", FH_RESULT_INTEGER, kOverrides) {
+  return Value::of_integer(static_cast<std::int16_t>(set_service(s, "inv_printpreview", "n_cst_dwsrv_printpreview")));
+}
+ZR_SCRIPT(32770, 32769, 711, "of_setresize", FH_RESULT_INTEGER, kOverrides) {
+  return Value::of_integer(static_cast<std::int16_t>(set_service(s, "inv_resize", "n_cst_dwsrv_resize")));
+}
+ZR_SCRIPT(32770, 32769, 712, "of_setmultitable", FH_RESULT_INTEGER, kOverrides) {
+  return Value::of_integer(static_cast<std::int16_t>(set_service(s, "inv_multitable", "n_cst_dwsrv_multitable")));
+}
+ZR_SCRIPT(32770, 32769, 713, "wf_setclicksort", FH_RESULT_INTEGER, kOverrides) {
+  s.self().set("ib_clicksort", Value::of_bool(zrf::bool_arg(s, 0)));
+  return Value::of_integer(1);
+}
+
+ZR_REGISTER(u_dw)
+// clang-format on

@@ -1,0 +1,230 @@
+#include "frame.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "formhost/context.h"
+#include "formhost/functions.h"
+#include "formhost/session.h"
+
+namespace zrf {
+namespace {
+
+std::string lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+void collect(fh::Object& obj, std::vector<fh::Object*>& out) {
+  for (const fh::ObjectRef& c : obj.controls()) {
+    if (c->datawindow() != nullptr) out.push_back(c.get());
+    collect(*c, out);
+  }
+}
+
+// The value of column `name` in the current row of a data window, when it has both.
+std::optional<fh::Value> current_value(fh::Object* control, std::string_view name) {
+  if (control == nullptr || control->datawindow() == nullptr) return std::nullopt;
+  fh::DataWindow& dw = *control->datawindow();
+  if (!dw.has_object() || dw.get_row() < 1) return std::nullopt;
+  const fh::DataWindowObject& obj = dw.object();
+  for (const fh::DwColumn& c : obj.columns()) {
+    // By name, or by the database column behind an aliased name.
+    const std::string db = lower(c.dbname.substr(c.dbname.find('.') + 1));
+    if (c.name == name || db == name) return dw.get_item(dw.get_row(), c.name);
+  }
+  return std::nullopt;
+}
+
+fh::Value argument_value(zr::Script& s, fh::Object& window, const fh::DwArgument& a,
+                         fh::Object* source) {
+  const std::string arg = lower(a.name);
+  const auto us = arg.find('_');
+  const std::string name = us == std::string::npos ? arg : arg.substr(us + 1);
+  if (auto v = current_value(source, name)) return *v;
+  if (auto v = current_value(find_control(window, "dw_head"), name)) {
+    if (source == nullptr || source->name() != "dw_head") return *v;
+  }
+  for (const char* prefix : {"is_", "il_"}) {
+    const fh::Value v = window.get(std::string(prefix) + name);
+    if (window.has(std::string(prefix) + name) && !v.is_null() && !(v.type() == fh::Type::kString && v.as_string().empty())) {
+      return v;
+    }
+  }
+  if (arg == "as_ckmc") return fh::Value::of_string(window.cls().name());
+  const fh::Value today = fh::Today(s.ctx().clock());
+  const bool range_end = name == "end";
+  const bool range_begin = name == "begin";
+  if (range_end || range_begin) {
+    fh::Value day = today;
+    if (range_begin && text(window.get("is_retrieve_type")) == "dateend") {
+      day = fh::Value::of_date(fh::Date{1900, 1, 1});
+    }
+    if (a.type == fh::Type::kString) return fh::String(day, "yyyy.mm.dd");
+    return day;
+  }
+  return fh::Value();
+}
+
+}  // namespace
+
+fh::Object* find_control(fh::Object& window, std::string_view name) {
+  if (fh::Object* c = window.control(name)) return c;
+  for (const fh::ObjectRef& c : window.controls()) {
+    if (fh::Object* inner = find_control(*c, name)) return inner;
+  }
+  return nullptr;
+}
+
+std::vector<fh::Object*> datawindows(fh::Object& window) {
+  std::vector<fh::Object*> out;
+  collect(window, out);
+  return out;
+}
+
+long long_arg(zr::Script& s, std::size_t i) {
+  const fh::Value& v = s.arg(i);
+  return v.is_null() || !v.is_number() ? 0 : fh::Long(v).as_long();
+}
+
+bool bool_arg(zr::Script& s, std::size_t i) {
+  const fh::Value& v = s.arg(i);
+  return v.type() == fh::Type::kBoolean && !v.is_null() && v.as_bool();
+}
+
+bool is_yes(const fh::Value& v) { return lower(text(v)) != "no"; }
+
+std::string text(const fh::Value& v) {
+  return v.type() == fh::Type::kString && !v.is_null() ? v.as_string() : std::string();
+}
+
+bool flag(const fh::Object& o, std::string_view name, bool otherwise) {
+  const fh::Value v = o.get(name);
+  return v.type() == fh::Type::kBoolean && !v.is_null() ? v.as_bool() : otherwise;
+}
+
+long number(const fh::Object& o, std::string_view name) {
+  const fh::Value v = o.get(name);
+  if (v.is_null() || !v.is_number()) return 0;
+  return fh::Long(v).as_long();
+}
+
+DwState& dw_state(fh::Object& control) {
+  if (!control.native()) control.set_native(std::make_shared<DwState>());
+  return *std::static_pointer_cast<DwState>(control.native());
+}
+
+fh::Object* service(fh::Object& control, std::string_view variable) {
+  const fh::Value v = control.get(variable);
+  return fh::is_valid(v) ? v.as_object().get() : nullptr;
+}
+
+int switch_service(zr::Script& s, fh::Object& control, std::string_view variable,
+                   std::string_view service_class, bool on) {
+  fh::Object* existing = service(control, variable);
+  if (on && existing == nullptr) {
+    fh::ObjectRef svc = fh::instantiate(s.ctx().registry().load(service_class), {}, &control);
+    control.set(variable, fh::Value::of_object(svc));
+    s.ctx().trigger(*svc, "create");
+  } else if (!on && existing != nullptr) {
+    s.ctx().trigger(*existing, "destroy");
+    existing->destroy();
+    control.set(variable, fh::Value::of_object(nullptr));
+  }
+  return 1;
+}
+
+std::vector<fh::Value> retrieve_arguments(zr::Script& s, fh::Object& control, fh::Object* source) {
+  std::vector<fh::Value> args;
+  fh::DataWindow* dw = control.datawindow();
+  fh::Object* window = control.window();
+  if (dw == nullptr || !dw->has_object() || window == nullptr) return args;
+  for (const fh::DwArgument& a : dw->object().arguments()) {
+    args.push_back(argument_value(s, *window, a, source));
+  }
+  return args;
+}
+
+long retrieve(zr::Script& s, fh::Object& control, fh::Object* source) {
+  fh::DataWindow* dw = control.datawindow();
+  if (dw == nullptr || !dw->has_object()) return -1;
+  if (dw->transaction() == nullptr) dw->set_transaction(&s.session().sqlca());
+  const std::vector<fh::Value> args = retrieve_arguments(s, control, source);
+  const long rows = dw->retrieve(args);
+  if (rows >= 0) refresh_details(s, control);
+  return rows;
+}
+
+void refresh_details(zr::Script& s, fh::Object& master) {
+  DwState& state = dw_state(master);
+  std::erase_if(state.details, [](const std::weak_ptr<fh::Object>& d) { return d.expired(); });
+  for (const std::weak_ptr<fh::Object>& weak : state.details) {
+    fh::ObjectRef detail = weak.lock();
+    if (!detail || detail->destroyed()) continue;
+    if (fh::Object* link = service(*detail, "inv_linkage")) {
+      s.ctx().trigger(*link, "of_retrievedetail");
+    }
+  }
+}
+
+std::vector<fh::Object*> updateable(fh::Object& window) {
+  std::vector<fh::Object*> out;
+  for (fh::Object* c : datawindows(window)) {
+    fh::DataWindow& dw = *c->datawindow();
+    if (!dw.has_object() || dw.object().update_table().empty()) continue;
+    if (!dw_state(*c).updateable) continue;
+    out.push_back(c);
+  }
+  return out;
+}
+
+int save(zr::Script& s, fh::Object& window, const std::vector<fh::Object*>& controls) {
+  fh::Transaction& sqlca = s.session().sqlca();
+  for (fh::Object* c : controls) {
+    if (c->datawindow()->accept_text() != 1) return 0;
+  }
+  for (fh::Object* c : controls) {
+    const fh::EventResult r = s.ctx().trigger(*c, slot::kPreUpdate);
+    if (r.status == fh::kStatusAbandoned) return 0;
+    if (r.status == FH_STATUS_OK && !r.result.is_null() && r.result.is_number() &&
+        fh::Long(r.result).as_long() < 1) {
+      return 0;
+    }
+  }
+  for (fh::Object* c : controls) {
+    fh::DataWindow& dw = *c->datawindow();
+    if (dw.transaction() == nullptr) dw.set_transaction(&sqlca);
+    if (dw.update(true, false) != 1) {
+      const std::string reason = dw.last_error().empty() ? sqlca.sqlerrtext() : dw.last_error();
+      sqlca.rollback();
+      s.message_box(text(window.get("is_msgtitle")),
+                    text(window.get("is_msgtext")) + "\r\n" + reason, 1);
+      return -1;
+    }
+  }
+  if (sqlca.commit() != 0) {
+    const std::string reason = sqlca.sqlerrtext();
+    sqlca.rollback();
+    s.message_box(text(window.get("is_msgtitle")), text(window.get("is_msgtext")) + "\r\n" + reason, 1);
+    return -1;
+  }
+  for (fh::Object* c : controls) c->datawindow()->reset_update();
+  for (fh::Object* c : controls) s.ctx().trigger(*c, slot::kPostUpdate);
+  return 1;
+}
+
+void place(zr::Script& s, fh::Object& control, long x, long y, long width, long height) {
+  const long old_w = number(control, "width"), old_h = number(control, "height");
+  control.set("x", fh::Value::of_long(static_cast<std::int32_t>(x)));
+  control.set("y", fh::Value::of_long(static_cast<std::int32_t>(y)));
+  control.set("width", fh::Value::of_long(static_cast<std::int32_t>(width)));
+  control.set("height", fh::Value::of_long(static_cast<std::int32_t>(height)));
+  if (control.datawindow() != nullptr && (old_w != width || old_h != height)) {
+    const fh::Value args[] = {fh::Value::of_long(0), fh::Value::of_long(static_cast<std::int32_t>(width)),
+                              fh::Value::of_long(static_cast<std::int32_t>(height))};
+    s.ctx().trigger(control, "resize", args);
+  }
+}
+
+}  // namespace zrf

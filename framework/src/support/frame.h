@@ -1,0 +1,84 @@
+// What the framework's classes share: finding controls, retrieving with the
+// arguments a window can supply, saving in one transaction, geometry, and the
+// state a data-window control and its services keep.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "formhost/object.h"
+#include "formhost/value.h"
+#include "zrrt/script.h"
+
+namespace zrf {
+
+// Event and function slots the framework declares (beyond those the library
+// scripts, which keep the numbers the library knows).
+namespace slot {
+inline constexpr std::uint16_t kPreOpen = 136, kPostOpen = 140, kSave = 214;
+inline constexpr std::uint16_t kAdd = 600, kEdit = 601, kDelete = 602, kRetrieve = 603;
+inline constexpr std::uint16_t kOk = 610, kCancel = 611, kCenter = 612;
+inline constexpr std::uint16_t kDeleteRow = 445, kInsertRow = 447, kPostUpdate = 488,
+                               kPreUpdate = 492, kPreDeleteRow = 494, kPreInsertRow = 497,
+                               kPrePreDeleteRow = 506, kPreRela = 507, kEnter = 551,
+                               kResetRelaDw = 552;
+}  // namespace slot
+
+// A control anywhere in the window (tab pages included); null when none.
+fh::Object* find_control(fh::Object& window, std::string_view name);
+// Every data-window control of the window, in creation order.
+std::vector<fh::Object*> datawindows(fh::Object& window);
+
+// Argument i as a number: 0 when null or not a number.
+long long_arg(zr::Script& s, std::size_t i);
+bool bool_arg(zr::Script& s, std::size_t i);  // false when null or not a boolean
+bool is_yes(const fh::Value& v);  // not "no" (case-insensitive); null counts as yes
+std::string text(const fh::Value& v);  // "" for null or a non-string
+bool flag(const fh::Object& o, std::string_view name, bool otherwise);
+long number(const fh::Object& o, std::string_view name);
+
+// What a data-window control of the framework keeps.
+struct DwState {
+  bool updateable = true;
+  bool click_sort = false;
+  std::string sorted_by;  // the column of the last header click
+  bool ascending = true;
+  std::vector<std::weak_ptr<fh::Object>> details;  // linkage details of this master
+  long base_width = 0, base_height = 0;           // the size the resize rules start from
+};
+DwState& dw_state(fh::Object& control);
+
+// A service object held in an instance variable of a control: created when
+// switched on, destroyed when switched off. Answers 1.
+int switch_service(zr::Script& s, fh::Object& control, std::string_view variable,
+                   std::string_view service_class, bool on);
+fh::Object* service(fh::Object& control, std::string_view variable);  // null when off
+
+// Retrieval. An argument named xx_NAME takes, in this order: the column NAME
+// of `source`'s current row, the column NAME of the window's dw_head's current
+// row, the window's instance variable is_NAME / il_NAME, the window's class
+// name for as_ckmc, and for date ranges today (ad_end, as_end) and, unless
+// is_retrieve_type is "dateend", today for the beginning too; else null.
+std::vector<fh::Value> retrieve_arguments(zr::Script& s, fh::Object& control, fh::Object* source);
+// Retrieves a control with those arguments, then its linkage details. The
+// rows retrieved, -1 on failure (the script goes on: the caller judges).
+long retrieve(zr::Script& s, fh::Object& control, fh::Object* source = nullptr);
+// Retrieves the linkage details of a master for its current row.
+void refresh_details(zr::Script& s, fh::Object& master);
+
+// Saves the data windows in one transaction: pfc_preupdate of each (below 1
+// refuses, nothing is saved), their updates, COMMIT, then pfc_postupdate of
+// each. A failed update rolls back, keeps every edit and shows the window's
+// message with the database's reason. Answers 1, 0 refused, -1 failed.
+int save(zr::Script& s, fh::Object& window, const std::vector<fh::Object*>& controls);
+// The controls a window saves: data windows with an update table that were
+// not switched off with of_setupdateable(false).
+std::vector<fh::Object*> updateable(fh::Object& window);
+
+// Moves and sizes a control; a data window whose size changed gets resize.
+void place(zr::Script& s, fh::Object& control, long x, long y, long width, long height);
+
+}  // namespace zrf
