@@ -146,7 +146,7 @@ TEST_F(CatalogueTest, ListsTheEightyTwoWindowsInGroupOrder) {
 
 TEST_F(CatalogueTest, FrameworkClassesHaveTheirOwnGroups) {
   const fh::Module& frame = *registry.modules()[1];
-  ASSERT_EQ(frame.window_names().size(), 24u);
+  ASSERT_EQ(frame.window_names().size(), 39u);
   std::set<std::int32_t> seen;
   for (const std::string& name : frame.window_names()) {
     const fh::ClassDef& cls = registry.load(name);
@@ -234,7 +234,7 @@ TEST_F(CatalogueTest, EveryWindowOpensWithItsObjectsAndCloses) {
   }
   // Only the families without default objects, whose members assign none, show nothing.
   EXPECT_GE(with_objects, 78);
-  EXPECT_TRUE(sink->records.empty()) << sink->records.front().text;
+  for (const auto& r : sink->records) ADD_FAILURE() << r.text;
 }
 
 TEST_F(CatalogueTest, ObjectsNamedInTheCatalogueTableReachTheirControls) {

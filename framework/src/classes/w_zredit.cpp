@@ -75,8 +75,6 @@ ZR_SCRIPT(32770, 32769, 54, "open", FH_RESULT_LONG, kExtends) {
     if (second && fh::is_true(fh::eq(p.get("i_addmode"), Value::of_long(1)))) {
       if (fh::Object* box = zrf::find_control(w, "cbx_addmode")) box->set("checked", Value::of_bool(true));
     }
-  } else {
-    w.set("is_mode", Value::of_string("add"));
   }
   for (fh::Object* c : zrf::datawindows(w)) c->datawindow()->set_transaction(&s.session().sqlca());
   s.raise(w, "f_center");
@@ -94,9 +92,10 @@ ZR_SCRIPT(32770, 32769, 140, "pfc_postopen", FH_RESULT_NONE, kExtends) {
     if (fh::Object* c = zrf::find_control(w, card)) c->set("visible", Value::of_bool(rfid));
   }
   fh::Object& dw_maint = form(s);
-  if (zrf::text(w.get("is_mode")) == "add") {
+  const std::string mode = zrf::text(w.get("is_mode"));
+  if (mode == "add") {
     s.raise(dw_maint, "pfc_insertrow");
-  } else if (zrf::retrieve(s, dw_maint, caller(w)) == 0) {
+  } else if (mode == "edit" && zrf::retrieve(s, dw_maint, caller(w)) == 0) {
     s.message_box(zrf::text(w.get("is_msgtitle")), "记录已不存在，可能已被删除。", 2);
   }
   // The other areas follow the record (their arguments from dw_maint).

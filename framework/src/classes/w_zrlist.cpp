@@ -34,7 +34,7 @@ std::string edit_window(zr::Script& s, fh::Object& window, const fh::Object& con
   std::vector<std::string> candidates;
   for (const auto& module : s.ctx().registry().modules()) {
     for (const std::string& name : module->window_names()) {
-      const bool edit = name.size() > prefix.size() + 5 && name.compare(0, prefix.size(), prefix) == 0 &&
+      const bool edit = name.size() >= prefix.size() + 5 && name.compare(0, prefix.size(), prefix) == 0 &&
                         name.compare(name.size() - 5, 5, "_edit") == 0 &&
                         name.find("_edit") == name.size() - 5;
       if (edit && std::find(candidates.begin(), candidates.end(), name) == candidates.end()) {
@@ -87,27 +87,20 @@ bool switched_on(zr::Script& s, const char* member, const char* what) {
   return false;
 }
 
-// Header on top, the folder on the left, the items and the tab area beside
-// ("2LV") or below ("2LH") the items, each split by its bar.
+// The items and the tab area beside ("2LV") or below ("2LH") them, split by
+// their bar, fill the window right and down from the items' designed place.
 void lay_out(zr::Script& s) {
   fh::Object& w = s.self();
   const long width = zrf::number(w, "width"), height = zrf::number(w, "height");
-  fh::Object* head = zrf::find_control(w, "dw_head");
-  fh::Object* folder = zrf::find_control(w, "dw_folder");
   fh::Object* items = zrf::find_control(w, "dw_items");
   fh::Object* tab = zrf::find_control(w, "tab_1");
   fh::Object* hsplit = zrf::find_control(w, "st_hsplit");
   fh::Object* vsplit = zrf::find_control(w, "st_1");
   if (items == nullptr) return;
+  // The items keep their designed place; the areas fill the window from there.
   constexpr long kMargin = 9, kGap = 20, kFrame = 112;
-  long top = zrf::number(*items, "y");
-  if (head != nullptr && zrf::flag(*head, "visible", true)) {
-    top = std::max(top, zrf::number(*head, "y") + zrf::number(*head, "height") + kGap);
-  }
-  long left = zrf::number(*items, "x");
-  if (folder != nullptr && zrf::flag(*folder, "visible", true)) {
-    left = std::max(left, zrf::number(*folder, "x") + zrf::number(*folder, "width") + kGap);
-  }
+  const long top = zrf::number(*items, "y");
+  const long left = zrf::number(*items, "x");
   const long area_w = std::max(0L, width - left - 2 * kMargin - 32);
   const long area_h = std::max(0L, height - top - kFrame);
   const bool below = zrf::text(w.get("is_tab_1_postion")) == "2LH";

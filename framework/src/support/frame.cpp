@@ -216,13 +216,14 @@ int save(zr::Script& s, fh::Object& window, const std::vector<fh::Object*>& cont
 
 void place(zr::Script& s, fh::Object& control, long x, long y, long width, long height) {
   const long old_w = number(control, "width"), old_h = number(control, "height");
-  control.set("x", fh::Value::of_long(static_cast<std::int32_t>(x)));
-  control.set("y", fh::Value::of_long(static_cast<std::int32_t>(y)));
-  control.set("width", fh::Value::of_long(static_cast<std::int32_t>(width)));
-  control.set("height", fh::Value::of_long(static_cast<std::int32_t>(height)));
+  // Positions are integers, as the definitions declare them.
+  auto integer = [](long v) { return fh::Value::of_integer(static_cast<std::int16_t>(std::clamp(v, -32768L, 32767L))); };
+  control.set("x", integer(x));
+  control.set("y", integer(y));
+  control.set("width", integer(width));
+  control.set("height", integer(height));
   if (control.datawindow() != nullptr && (old_w != width || old_h != height)) {
-    const fh::Value args[] = {fh::Value::of_long(0), fh::Value::of_long(static_cast<std::int32_t>(width)),
-                              fh::Value::of_long(static_cast<std::int32_t>(height))};
+    const fh::Value args[] = {fh::Value::of_long(0), integer(width), integer(height)};
     s.ctx().trigger(control, "resize", args);
   }
 }

@@ -174,6 +174,7 @@ class FH_API DataWindow final : public RowSource {
   Value item(long row, std::string_view column) const override;
   bool has_column(std::string_view column) const override;
   std::string column_name(int n) const override;
+  long current_row() const override { return current_row_; }
 
  private:
   struct Row {

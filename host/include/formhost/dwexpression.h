@@ -30,6 +30,8 @@ class FH_API RowSource {
   // Name of column number n (1-based, as "#2" writes it). Throws fh::Error
   // when there is no such column.
   virtual std::string column_name(int n) const = 0;
+  // The row with the focus (CurrentRow()); 0 when none.
+  virtual long current_row() const { return 0; }
 };
 
 namespace dwexpr {

@@ -26,7 +26,7 @@ enum class Op : std::uint8_t {
   kIf, kIsNull, kMod, kAbs, kCeiling, kInt, kTruncate, kRound,
   kLen, kLeft, kRight, kMid, kPos, kTrim, kLeftTrim, kRightTrim, kUpper, kLower,
   kString, kNumber, kLong, kInteger, kDec, kReal, kDate, kToday, kNow, kYear, kMonth, kDay,
-  kRgb, kGetRow, kRowCount,
+  kRgb, kGetRow, kCurrentRow, kRowCount,
   kSum, kCount, kMax, kMin, kAvg,
 };
 
@@ -78,7 +78,7 @@ constexpr FunctionInfo kFunctions[] = {
     {"now", Op::kNow, 0, 0},         {"year", Op::kYear, 1, 1},
     {"month", Op::kMonth, 1, 1},     {"day", Op::kDay, 1, 1},
     {"rgb", Op::kRgb, 3, 3},         {"getrow", Op::kGetRow, 0, 0},
-    {"currentrow", Op::kGetRow, 0, 0}, {"rowcount", Op::kRowCount, 0, 0},
+    {"currentrow", Op::kCurrentRow, 0, 0}, {"rowcount", Op::kRowCount, 0, 0},
     {"sum", Op::kSum, 1, 1},         {"count", Op::kCount, 1, 1},
     {"max", Op::kMax, 1, 1},         {"min", Op::kMin, 1, 1},
     {"avg", Op::kAvg, 1, 1},
@@ -807,6 +807,7 @@ class Evaluator {
       case Op::kDay: return date_part("day", DatePart::kDay, x(0, t0));
       case Op::kRgb: return rgb_of(x(0, t0), x(1, t1), x(2, t2));
       case Op::kGetRow: return Value::of_long(static_cast<std::int32_t>(row));
+      case Op::kCurrentRow: return Value::of_long(static_cast<std::int32_t>(rows_.current_row()));
       case Op::kRowCount: return Value::of_long(static_cast<std::int32_t>(rows_.row_count()));
       case Op::kSum:
       case Op::kCount:

@@ -1,0 +1,126 @@
+// A session over the library and the framework on a fresh SQLite database
+// with the demo data, driven by the actions a front end posts.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "formhost/classes.h"
+#include "formhost/errors.h"
+#include "formhost/object.h"
+#include "formhost/schema.h"
+#include "formhost/session.h"
+#include "formhost/text.h"
+#include "formhost/transaction.h"
+
+namespace zrtest {
+
+inline std::string gbk(const std::string& utf8) { return fh::utf8_to_gbk(utf8, "a test"); }
+
+class AppTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    registry.add_module(ZR_LIBRARY_MODULE);
+    registry.add_module(ZR_FRAME_MODULE);
+    db_path = std::filesystem::temp_directory_path() /
+              ("zr016-app-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".db");
+    std::filesystem::remove(db_path);
+    fh::SessionOptions o;
+    o.library = library();
+    o.action_events = {{"insert", "pfc_insertrow"}, {"delete", "pfc_deleterow"},
+                       {"save", "ue_save"}, {"enter", "e_enter"}};
+    session = std::make_unique<fh::Session>(registry, std::move(o));
+    ASSERT_EQ(session->sqlca().connect("sqlite:" + db_path.string()), 0);
+    fh::apply_schema(session->sqlca(), *registry.modules()[1]->schema(), true);
+  }
+  void TearDown() override {
+    session.reset();
+    for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(db_path.string() + suffix);
+  }
+  // Where the session takes data-window objects from; the modules' by default.
+  virtual const fh::DataObjectLibrary* library() { return nullptr; }
+
+  // Carries out the actions; answers the refusals.
+  std::vector<std::string> act(std::vector<fh::Action> actions) {
+    for (fh::Action& a : actions) session->post(std::move(a));
+    return session->run_pending();
+  }
+  static fh::Action action(fh::Action::Kind kind, std::string control = {}, long row = 0,
+                           std::string column = {}, std::string text = {}) {
+    fh::Action a(kind);
+    a.control = std::move(control);
+    a.row = row;
+    a.column = std::move(column);
+    a.text = gbk(text);
+    return a;
+  }
+  static fh::Action answer(long button) {
+    fh::Action a(fh::Action::Kind::kAnswer);
+    a.number = button;
+    return a;
+  }
+
+  void sql(const std::string& utf8) {
+    ASSERT_EQ(session->sqlca().execute(gbk(utf8)), 0) << session->sqlca().sqlerrtext();
+    ASSERT_EQ(session->sqlca().commit(), 0);
+  }
+  // One value of the database, as UTF-8 text ("null" for a null).
+  std::string db_value(const std::string& utf8_select) {
+    fh::Value v = fh::Value::of_string("");
+    std::span<fh::Value> out(&v, 1);
+    EXPECT_EQ(session->sqlca().select_into(gbk(utf8_select), {}, out), 0) << utf8_select;
+    return v.is_null() ? "null" : fh::gbk_to_utf8_lossy(v.as_string());
+  }
+
+  // The view of an open window by class, and of one of its controls.
+  nlohmann::json window_view(const std::string& cls) {
+    const nlohmann::json view = session->view();
+    for (const auto& w : view["windows"]) {
+      if (w["class"] == cls) return w;
+    }
+    ADD_FAILURE() << cls << " is not open";
+    return {};
+  }
+  nlohmann::json control_view(const std::string& cls, const std::string& control) {
+    const nlohmann::json window = window_view(cls);
+    for (const auto& c : window["controls"]) {
+      if (c["name"] == control) return c;
+    }
+    ADD_FAILURE() << cls << " has no control " << control;
+    return {};
+  }
+  // Column name -> header text and width in a data window's view.
+  static nlohmann::json column(const nlohmann::json& dw, const std::string& name) {
+    for (const auto& c : dw["columns"]) {
+      if (c["name"] == name) return c;
+    }
+    ADD_FAILURE() << "no column " << name;
+    return {};
+  }
+
+  fh::Object& open(const std::string& cls) { return *session->open(cls); }
+  // Calls a framework function or event on an object, as a script would.
+  fh::Value call(fh::Object& obj, const std::string& event, std::vector<fh::Value> args = {}) {
+    const fh::EventResult r = session->context().trigger(obj, event, args);
+    EXPECT_EQ(r.status, FH_STATUS_OK) << event;
+    return r.result;
+  }
+  static fh::Object& service(fh::Object& control, const std::string& name) {
+    const fh::Value v = control.get(name);
+    if (!fh::is_valid(v)) throw fh::Error(control.name() + " has no valid " + name);
+    return *v.as_object();
+  }
+
+  fh::ClassRegistry registry;
+  std::filesystem::path db_path;
+  std::unique_ptr<fh::Session> session;
+};
+
+}  // namespace zrtest

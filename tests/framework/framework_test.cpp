@@ -1,0 +1,288 @@
+// The framework as an operator meets it: lists that retrieve and open their
+// edit windows, record editors that add, save and refuse, deletion through
+// the row manager, and the services of u_dw.
+#include "fixture.h"
+
+#include "formhost/functions.h"
+
+namespace {
+
+using fh::Value;
+using K = fh::Action::Kind;
+using zrtest::AppTest;
+
+using FrameworkTest = AppTest;
+
+long rows(const nlohmann::json& dw) { return static_cast<long>(dw["rows"].size()); }
+std::string cell(const nlohmann::json& dw, long row, const std::string& column) {
+  return dw["rows"][static_cast<std::size_t>(row - 1)]["values"][column];
+}
+
+// w_01656 lists the orders of the type in its il_ddlx: the demo's type 21 and
+// 22 to 24 for the other screens.
+fh::Object& orders(zrtest::AppTest& t, fh::Session& session) {
+  fh::Object& w = *session.open("w_01656");
+  w.set("il_ddlx", Value::of_long(21));
+  fh::Action menu(K::kClick);
+  menu.control = "m_retrieve";
+  session.post(menu);
+  EXPECT_EQ(session.run_pending(), std::vector<std::string>{});
+  (void)t;
+  return w;
+}
+
+TEST_F(FrameworkTest, ListOpensLaysOutAndRetrievesAfterPreOpen) {
+  fh::Object& w = orders(*this, *session);
+  const auto props = window_view("w_01656")["properties"];
+  EXPECT_EQ(props["il_xzmnid"], "1656");
+  EXPECT_EQ(props["title"], "服装生产跟踪系统");
+  // The header lists every order; the items follow the header's current row.
+  EXPECT_EQ(rows(control_view("w_01656", "dw_head")), 3);
+  EXPECT_EQ(rows(control_view("w_01656", "dw_items")), 8);
+  EXPECT_EQ(act({action(K::kRow, "dw_head", 3)}), std::vector<std::string>{});
+  const auto items = control_view("w_01656", "dw_items");
+  ASSERT_EQ(rows(items), 14);
+  EXPECT_EQ(cell(items, 14, "ddyjbh"), "DD240303");
+  // "2LV": the tab area beside the items, behind the vertical bar.
+  const auto dw_items = control_view("w_01656", "dw_items");
+  const auto tab = control_view("w_01656", "tab_1");
+  EXPECT_EQ(dw_items["x"], 695);  // the class's own place stays
+  EXPECT_GT(tab["x"].get<long>(), dw_items["x"].get<long>() + dw_items["width"].get<long>());
+  EXPECT_TRUE(control_view("w_01656", "st_1")["visible"]);
+  EXPECT_FALSE(control_view("w_01656", "st_hsplit")["visible"]);
+  // "2LH" puts it below; a bigger window gives the items the room.
+  w.set("is_tab_1_postion", Value::of_string("2LH"));
+  fh::Action grow(K::kResize);
+  grow.width = 4000;
+  grow.height = 2400;
+  EXPECT_EQ(act({grow}), std::vector<std::string>{});
+  const auto below = control_view("w_01656", "tab_1");
+  const auto items2 = control_view("w_01656", "dw_items");
+  EXPECT_GT(below["y"].get<long>(), items2["y"].get<long>() + items2["height"].get<long>());
+  EXPECT_EQ(items2["x"].get<long>() + items2["width"].get<long>(), below["x"].get<long>() + below["width"].get<long>());
+  EXPECT_TRUE(control_view("w_01656", "st_hsplit")["visible"]);
+}
+
+TEST_F(FrameworkTest, RetrieveOnOpenFollowsTheMemberAsPreOpenLeavesIt) {
+  // A list told not to retrieve shows no rows until asked.
+  fh::Object& w = open("w_01691");
+  EXPECT_EQ(rows(control_view("w_01691", "dw_items")), 8);
+  session->close(w);
+  sql("delete from zr_016910 where f3jbid > 2");
+  open("w_01691");
+  EXPECT_EQ(rows(control_view("w_01691", "dw_items")), 2);
+  fh::Action menu(K::kClick);
+  menu.control = "m_retrieve";
+  sql("insert into zr_016910 (f3jbid, ddyjbh) values (50, 'DD240301')");
+  EXPECT_EQ(act({menu}), std::vector<std::string>{});
+  EXPECT_EQ(rows(control_view("w_01691", "dw_items")), 3);
+}
+
+TEST_F(FrameworkTest, EnterOpensTheEditWindowOfTheRowAndOkSavesAndRefreshesTheList) {
+  open("w_01691");
+  ASSERT_EQ(act({action(K::kRow, "dw_items", 2), action(K::kEnter, "dw_items")}), std::vector<std::string>{});
+  const auto form = control_view("w_01691_edit", "dw_maint");
+  ASSERT_EQ(rows(form), 1);
+  EXPECT_EQ(cell(form, 1, "f3jbid"), "2");
+  EXPECT_EQ(window_view("w_01691_edit")["properties"]["is_mode"], "edit");
+  // The OK and Cancel controls show their captions.
+  EXPECT_EQ(control_view("w_01691_edit", "uo_ok")["text"], "确定(&O)");
+  EXPECT_EQ(control_view("w_01691_edit", "uo_cancel")["text"], "取消(&C)");
+  fh::Action type = action(K::kType, "dw_maint", 1, "f3bz01", "新款号");
+  type.window = "w_01691_edit";
+  EXPECT_EQ(act({type, action(K::kClick, "uo_ok")}), std::vector<std::string>{});
+  EXPECT_EQ(db_value("select f3bz01 from zr_016910 where f3jbid = 2"), "新款号");
+  EXPECT_EQ(session->window("w_01691_edit"), nullptr);
+  const auto list = control_view("w_01691", "dw_items");
+  EXPECT_EQ(cell(list, 2, "zr_016910_f3bz01"), "新款号");
+  EXPECT_EQ(list["currentrow"], 2);
+}
+
+TEST_F(FrameworkTest, CancelDiscardsAndAddModeGoesOnWithCopies) {
+  open("w_01691");
+  ASSERT_EQ(act({action(K::kEnter, "dw_items"), action(K::kType, "dw_maint", 1, "f3bz01", "丢弃"),
+                 action(K::kClick, "uo_cancel")}),
+            std::vector<std::string>{});
+  EXPECT_EQ(session->window("w_01691_edit"), nullptr);
+  EXPECT_EQ(db_value("select f3bz01 from zr_016910 where f3jbid = 1"), "ZZ2401");
+
+  // Adding from the list: a new record, then with add mode on the next one,
+  // copied from the saved one.
+  ASSERT_EQ(act({action(K::kInsert, "dw_items")}), std::vector<std::string>{});
+  EXPECT_EQ(window_view("w_01691_edit")["properties"]["is_mode"], "add");
+  ASSERT_EQ(rows(control_view("w_01691_edit", "dw_maint")), 1);
+  EXPECT_EQ(act({action(K::kType, "dw_maint", 1, "f3jbid", "101"),
+                 action(K::kType, "dw_maint", 1, "ddyjbh", "DD240301"),
+                 action(K::kClick, "cbx_addmode"), action(K::kClick, "cbx_copyrecord"),
+                 action(K::kClick, "uo_ok")}),
+            std::vector<std::string>{});
+  EXPECT_EQ(db_value("select ddyjbh from zr_016910 where f3jbid = 101"), "DD240301");
+  const auto form = control_view("w_01691_edit", "dw_maint");
+  ASSERT_EQ(rows(form), 2);
+  EXPECT_EQ(form["currentrow"], 2);
+  EXPECT_EQ(cell(form, 2, "ddyjbh"), "DD240301");  // copied
+  EXPECT_EQ(cell(form, 2, "f3jbid"), "");          // the key is not
+  EXPECT_EQ(form["rows"][1]["status"], "newmodified");
+  // The list (the header's order) already shows the saved record.
+  EXPECT_EQ(rows(control_view("w_01691", "dw_items")), 9);
+}
+
+TEST_F(FrameworkTest, FailedSaveRollsBackKeepsTheEditsAndSaysWhy) {
+  open("w_01691");
+  // Label 2 takes label 1's key: the database refuses the whole save.
+  const auto refusals = act({action(K::kType, "dw_items", 3, "zr_016910_f3bz01", "改了"),
+                             action(K::kType, "dw_items", 2, "zr_016910_f3jbid", "1"),
+                             fh::Action(K::kSave), answer(1)});
+  EXPECT_EQ(refusals, std::vector<std::string>{});
+  EXPECT_EQ(db_value("select f3bz01 from zr_016910 where f3jbid = 3"), "ZZ2401");
+  const auto dw = control_view("w_01691", "dw_items");
+  EXPECT_EQ(cell(dw, 3, "zr_016910_f3bz01"), "改了");
+  EXPECT_EQ(dw["rows"][2]["status"], "datamodified");
+  // Mended, the same edits save.
+  EXPECT_EQ(act({action(K::kType, "dw_items", 2, "zr_016910_f3jbid", "2"), fh::Action(K::kSave)}),
+            std::vector<std::string>{});
+  EXPECT_EQ(db_value("select f3bz01 from zr_016910 where f3jbid = 3"), "改了");
+}
+
+TEST_F(FrameworkTest, DeletingAsksThroughTheRowManagerAndSavesAtOnce) {
+  fh::Object& w = open("w_01691");
+  fh::Object& items = *w.control("dw_items");
+  call(items, "of_setrowmanager", {Value::of_bool(true)});
+  EXPECT_TRUE(control_view("w_01691", "dw_items")["services"].contains("inv_rowmanager"));
+  // "No" keeps the row; "Yes" deletes it from the database.
+  EXPECT_EQ(act({action(K::kRow, "dw_items", 4), action(K::kDelete, "dw_items"), answer(2)}),
+            std::vector<std::string>{});
+  EXPECT_EQ(db_value("select count(*) from zr_016910"), "8");
+  EXPECT_EQ(act({action(K::kDelete, "dw_items"), answer(1)}), std::vector<std::string>{});
+  EXPECT_EQ(db_value("select count(*) from zr_016910 where f3jbid = 4"), "0");
+  EXPECT_EQ(rows(control_view("w_01691", "dw_items")), 7);
+  // Without confirmation, and then switched off altogether.
+  call(service(items, "inv_rowmanager"), "of_setconfirmondelete", {Value::of_bool(false)});
+  EXPECT_EQ(act({action(K::kDelete, "dw_items")}), std::vector<std::string>{});
+  EXPECT_EQ(db_value("select count(*) from zr_016910"), "6");
+  w.set("is_delete", Value::of_string("no"));
+  w.set("is_add", Value::of_string("no"));
+  EXPECT_EQ(act({action(K::kDelete, "dw_items"), action(K::kInsert, "dw_items")}),
+            (std::vector<std::string>{"deleting is switched off in w_01691",
+                                      "adding is switched off in w_01691"}));
+  EXPECT_EQ(db_value("select count(*) from zr_016910"), "6");
+}
+
+TEST_F(FrameworkTest, SwitchesShowInTheMenu) {
+  fh::Object& w = open("w_01691");
+  session->close(w);
+  // A descendant's pfc_preopen may switch operations off before they apply.
+  fh::Object& again = *session->open("w_01691");
+  again.set("is_edit", Value::of_string("no"));
+  call(again, "pfc_postopen");
+  for (const auto& item : window_view("w_01691")["menu"]) {
+    EXPECT_EQ(item["enabled"], item["name"] != "m_edit") << item["name"];
+  }
+  EXPECT_EQ(act({action(K::kEnter, "dw_items")}),
+            std::vector<std::string>{"changing is switched off in w_01691"});
+  EXPECT_EQ(session->window("w_01691_edit"), nullptr);
+  fh::Action menu(K::kClick);
+  menu.control = "m_add";
+  EXPECT_EQ(act({menu}), std::vector<std::string>{});
+  EXPECT_NE(session->window("w_01691_edit"), nullptr);
+}
+
+TEST_F(FrameworkTest, ResizeRulesGrowColumnsByTheirShares) {
+  fh::Object& w = open("w_01691");
+  fh::Object& items = *w.control("dw_items");
+  call(items, "of_setresize", {Value::of_bool(true)});
+  fh::Object& resize = service(items, "inv_resize");
+  call(resize, "of_register", {Value::of_string("zr_016910_f3bz02"), Value::of_long(0), Value::of_long(0),
+                               Value::of_long(100), Value::of_long(0)});
+  call(resize, "of_register", {Value::of_string("zr_016910_f3bz03"), Value::of_long(50), Value::of_long(0),
+                               Value::of_long(50), Value::of_long(0)});
+  const long before = control_view("w_01691", "dw_items")["width"];
+  fh::Action grow(K::kResize);
+  grow.width = 3200 + 900;
+  grow.height = 1800;
+  ASSERT_EQ(act({grow}), std::vector<std::string>{});
+  const auto dw = control_view("w_01691", "dw_items");
+  const long change = dw["width"].get<long>() - before;
+  EXPECT_GT(change, 0);
+  EXPECT_EQ(column(dw, "zr_016910_f3bz02")["width"], 400 + change);
+  EXPECT_EQ(column(dw, "zr_016910_f3bz03")["width"], 250 + change / 2);
+  EXPECT_EQ(dw["services"]["inv_resize"]["properties"]["il_rules"], "2");
+  EXPECT_EQ(call(resize, "of_register", {Value::of_string("no_such_column"), Value::of_long(0),
+                                         Value::of_long(0), Value::of_long(0), Value::of_long(0)}),
+            Value::of_integer(-1));
+}
+
+TEST_F(FrameworkTest, LinkageRetrievesTheDetailWhenTheMasterRowChanges) {
+  fh::Object& w = orders(*this, *session);
+  fh::Object& detail = *w.control("dw_1");
+  ASSERT_EQ(session->set_dataobject(detail, "d_004384"), 1);
+  call(detail, "of_settransobject");
+  call(detail, "of_setlinkage", {Value::of_bool(true)});
+  fh::Object& link = service(detail, "inv_linkage");
+  call(link, "of_setmaster", {Value::of_object(w.control_ref("dw_head"))});
+  call(link, "of_register", {Value::of_string("ddyjbh"), Value::of_string("ddyjbh")});
+  call(link, "of_setstyle", {Value::of_integer(2)});
+  call(link, "of_setupdateonrowchange", {Value::of_bool(false)});
+  ASSERT_EQ(act({action(K::kRow, "dw_head", 3)}), std::vector<std::string>{});
+  auto dw = control_view("w_01656", "dw_1");
+  ASSERT_EQ(rows(dw), 14);
+  for (long r = 1; r <= 14; ++r) EXPECT_EQ(cell(dw, r, "ddyjbh"), "DD240303");
+  EXPECT_EQ(dw["services"]["inv_linkage"]["properties"]["is_columns"], "ddyjbh=ddyjbh;");
+  ASSERT_EQ(act({action(K::kRow, "dw_head", 2)}), std::vector<std::string>{});
+  EXPECT_EQ(rows(control_view("w_01656", "dw_1")), 8);
+}
+
+TEST_F(FrameworkTest, HeaderClicksSortAndRowColoursAlternate) {
+  fh::Object& w = orders(*this, *session);
+  fh::Object& items = *w.control("dw_items");
+  ASSERT_EQ(act({action(K::kRow, "dw_head", 3)}), std::vector<std::string>{});
+  // Without click sorting a header click changes nothing.
+  auto first = [&] { return cell(control_view("w_01656", "dw_items"), 1, "ddmxid"); };
+  const std::string unsorted = first();
+  ASSERT_EQ(act({action(K::kClick, "dw_items", 0, "ddmxid_t")}), std::vector<std::string>{});
+  EXPECT_EQ(first(), unsorted);
+  call(items, "wf_setclicksort", {Value::of_bool(true)});
+  ASSERT_EQ(act({action(K::kClick, "dw_items", 0, "ddmxid_t")}), std::vector<std::string>{});
+  const std::string ascending = first();
+  ASSERT_EQ(act({action(K::kClick, "dw_items", 0, "ddmxid_t")}), std::vector<std::string>{});
+  const std::string descending = first();
+  EXPECT_LT(std::stol(ascending), std::stol(descending));
+  const auto dw = control_view("w_01656", "dw_items");
+  EXPECT_EQ(cell(dw, rows(dw), "ddmxid"), ascending);
+
+  call(items, "of_setrowcolor", {Value::of_bool(true)});
+  call(service(items, "inv_rowcolor"), "of_register",
+       {Value::of_object(w.control_ref("dw_items")), Value::of_long(14675951), Value::of_long(13690848),
+        Value::of_long(9492719)});
+  ASSERT_EQ(act({action(K::kRow, "dw_items", 2)}), std::vector<std::string>{});
+  const auto colours = control_view("w_01656", "dw_items")["rowcolors"];
+  ASSERT_EQ(colours.size(), 14u);
+  EXPECT_EQ(colours[0], 14675951);
+  EXPECT_EQ(colours[1], 9492719);  // the current row
+  EXPECT_EQ(colours[2], 14675951);
+  EXPECT_EQ(colours[3], 13690848);
+}
+
+TEST_F(FrameworkTest, SplitBarMovesTheAreasOnItsSides) {
+  fh::Object& w = open("w_01691");
+  fh::Object& bar = *w.control("st_hsplit");
+  fh::Object& items = *w.control("dw_items");
+  fh::Object& tab = *w.control("tab_1");
+  items.set("y", Value::of_integer(100));
+  items.set("height", Value::of_integer(1000));
+  tab.set("y", Value::of_integer(1120));
+  tab.set("height", Value::of_integer(400));
+  bar.set("height", Value::of_integer(16));
+  call(bar, "of_register", {Value::of_object(w.control_ref("dw_items")), Value::of_integer(1)});
+  call(bar, "of_register", {Value::of_object(w.control_ref("tab_1")), Value::of_integer(2)});
+  call(bar, "of_setbarcolor", {Value::of_long(12632256)});
+  call(bar, "of_setposition", {Value::of_long(800)});
+  EXPECT_EQ(fh::Long(items.get("height")).as_long(), 700);
+  EXPECT_EQ(fh::Long(tab.get("y")).as_long(), 816);
+  EXPECT_EQ(fh::Long(tab.get("height")).as_long(), 704);
+  EXPECT_EQ(fh::Long(bar.get("backcolor")).as_long(), 12632256);
+  EXPECT_EQ(call(bar, "of_register", {Value::of_object(w.control_ref("tab_1")), Value::of_integer(5)}),
+            Value::of_integer(-1));
+}
+
+}  // namespace
