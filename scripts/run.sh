@@ -8,7 +8,9 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j2 --target formhost_cli zrframe zr016 zrtest zrtestframe
 build/bin/formhost init-db --db sqlite:zr016.db --demo
 # A scenario that shows a session at work (windows, a question, a response
-# window), then a real window of the library on the demo database.
+# window), then the item list of the library on the demo database.
 build/bin/formhost run tests/scenarios/session_at_work.scn --db sqlite:zr016.db \
   --module build/lib/libzrtestframe.so --module build/lib/libzrtest.so
+# An operator at the item list: edit a label, add one, sort, delete it again.
+build/bin/formhost run tests/scenarios/items_at_work.scn --db sqlite:zr016.db > /dev/null
 build/bin/formhost open w_01691 --db sqlite:zr016.db
