@@ -28,6 +28,7 @@ class AppTest : public ::testing::Test {
   void SetUp() override {
     registry.add_module(ZR_LIBRARY_MODULE);
     registry.add_module(ZR_FRAME_MODULE);
+    registry.add_module(ZR_APPTEST_MODULE);
     db_path = std::filesystem::temp_directory_path() /
               ("zr016-app-" + std::to_string(::getpid()) + "-" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".db");
@@ -39,6 +40,7 @@ class AppTest : public ::testing::Test {
     session = std::make_unique<fh::Session>(registry, std::move(o));
     ASSERT_EQ(session->sqlca().connect("sqlite:" + db_path.string()), 0);
     fh::apply_schema(session->sqlca(), *registry.modules()[1]->schema(), true);
+    ASSERT_EQ(session->sqlca().commit(), 0);
   }
   void TearDown() override {
     session.reset();

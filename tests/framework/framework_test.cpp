@@ -144,6 +144,29 @@ TEST_F(FrameworkTest, FailedSaveRollsBackKeepsTheEditsAndSaysWhy) {
   EXPECT_EQ(db_value("select f3bz01 from zr_016910 where f3jbid = 3"), "改了");
 }
 
+TEST_F(FrameworkTest, RefusedPreUpdateSavesNothingAndKeepsTheWindow) {
+  fh::Object& list = open("w_01691");
+  // The test editor edits the list's current record.
+  fh::ObjectRef parm = fh::instantiate(registry.load("str_recordmanager"));
+  parm->set("dw_desc", Value::of_object(list.control_ref("dw_items")));
+  parm->set("a_retrieveparm1", Value::of_string("edit"));
+  fh::Object& w = *session->open("w_tfedit", Value::of_object(parm));
+  fh::Object& form = *w.control("dw_maint");
+  ASSERT_EQ(session->set_dataobject(form, "d_01691_edit"), 1);
+  call(w, "pfc_postopen");
+  ASSERT_EQ(rows(control_view("w_tfedit", "dw_maint")), 1);
+  w.set("ii_answer", Value::of_integer(0));
+  EXPECT_EQ(act({action(K::kType, "dw_maint", 1, "f3bz01", "不保存"), action(K::kClick, "uo_ok")}),
+            std::vector<std::string>{});
+  EXPECT_EQ(db_value("select f3bz01 from zr_016910 where f3jbid = 1"), "ZZ2401");
+  EXPECT_NE(session->window("w_tfedit"), nullptr);
+  EXPECT_EQ(control_view("w_tfedit", "dw_maint")["rows"][0]["status"], "datamodified");
+  w.set("ii_answer", Value::of_integer(1));
+  EXPECT_EQ(act({action(K::kClick, "uo_ok")}), std::vector<std::string>{});
+  EXPECT_EQ(db_value("select f3bz01 from zr_016910 where f3jbid = 1"), "不保存");
+  EXPECT_EQ(session->window("w_tfedit"), nullptr);
+}
+
 TEST_F(FrameworkTest, DeletingAsksThroughTheRowManagerAndSavesAtOnce) {
   fh::Object& w = open("w_01691");
   fh::Object& items = *w.control("dw_items");
