@@ -9,7 +9,8 @@ namespace app {
 
 const char* const kScenarioHelp = R"(Scenario lines (UTF-8; # starts a comment):
   open CLASS [PARM]                 open a window, PARM reaches it as stringparm
-  click [WINDOW.]CONTROL            click a button or check box
+  click [WINDOW.]CONTROL            click a button, check box or menu item
+  click [WINDOW.]DW HEADER          click a header text of a data window
   type [WINDOW.]DW ROW COLUMN TEXT  type TEXT into a cell (ROW 0: the current row)
   row [WINDOW.]DW N                 make row N current
   enter|insert|delete [WINDOW.]DW   Enter key, add a row, delete the current row
