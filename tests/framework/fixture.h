@@ -1,9 +1,13 @@
-// A session over the library and the framework on a fresh SQLite database
-// with the demo data, driven by the actions a front end posts.
+// A session over the library and the framework on a fresh database with the
+// demo data (a new SQLite file, or a schema of its own on the PostgreSQL
+// server of ZR016_TEST_PG), driven by the actions a front end posts.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -18,32 +22,62 @@
 #include "formhost/session.h"
 #include "formhost/text.h"
 #include "formhost/transaction.h"
+#include "../db/backends.h"
 
 namespace zrtest {
 
 inline std::string gbk(const std::string& utf8) { return fh::utf8_to_gbk(utf8, "a test"); }
 
-class AppTest : public ::testing::Test {
+class AppTest : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
+    std::string connection;
+    if (GetParam() == "postgresql") {
+      const char* pg = std::getenv("ZR016_TEST_PG");
+      if (pg == nullptr || *pg == '\0') GTEST_SKIP() << "ZR016_TEST_PG is not set";
+      connection = pg;
+    } else {
+      std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+      for (char& c : name) {
+        if (c == '/') c = '_';
+      }
+      db_path = std::filesystem::temp_directory_path() /
+                ("zr016-app-" + std::to_string(::getpid()) + "-" + name + ".db");
+      remove_files();
+      connection = "sqlite:" + db_path.string();
+    }
     registry.add_module(ZR_LIBRARY_MODULE);
     registry.add_module(ZR_FRAME_MODULE);
     registry.add_module(ZR_APPTEST_MODULE);
-    db_path = std::filesystem::temp_directory_path() /
-              ("zr016-app-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".db");
-    std::filesystem::remove(db_path);
     fh::SessionOptions o;
     o.library = library();
     o.action_events = {{"insert", "pfc_insertrow"}, {"delete", "pfc_deleterow"},
                        {"save", "ue_save"}, {"enter", "e_enter"}};
     session = std::make_unique<fh::Session>(registry, std::move(o));
-    ASSERT_EQ(session->sqlca().connect("sqlite:" + db_path.string()), 0);
+    fh::Transaction& db = session->sqlca();
+    ASSERT_EQ(db.connect(connection), 0) << db.sqlerrtext();
+    if (GetParam() == "postgresql") {
+      // ctest runs tests side by side: each process gets a schema of its own.
+      schema_ = "zrapp_" + std::to_string(::getpid());
+      ASSERT_EQ(db.execute("drop schema if exists " + schema_ + " cascade"), 0) << db.sqlerrtext();
+      ASSERT_EQ(db.execute("create schema " + schema_), 0) << db.sqlerrtext();
+      ASSERT_EQ(db.execute("set search_path to " + schema_), 0) << db.sqlerrtext();
+      ASSERT_EQ(db.commit(), 0);
+    }
     fh::apply_schema(session->sqlca(), *registry.modules()[1]->schema(), true);
     ASSERT_EQ(session->sqlca().commit(), 0);
   }
   void TearDown() override {
+    if (session && !schema_.empty()) {
+      fh::Transaction& db = session->sqlca();
+      db.rollback();
+      db.execute("drop schema if exists " + schema_ + " cascade");
+      db.commit();
+    }
     session.reset();
+    if (!db_path.empty()) remove_files();
+  }
+  void remove_files() {
     for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(db_path.string() + suffix);
   }
   // Where the session takes data-window objects from; the modules' by default.
@@ -122,6 +156,7 @@ class AppTest : public ::testing::Test {
 
   fh::ClassRegistry registry;
   std::filesystem::path db_path;
+  std::string schema_;
   std::unique_ptr<fh::Session> session;
 };
 

@@ -31,7 +31,7 @@ fh::Object& orders(zrtest::AppTest& t, fh::Session& session) {
   return w;
 }
 
-TEST_F(FrameworkTest, ListOpensLaysOutAndRetrievesAfterPreOpen) {
+TEST_P(FrameworkTest, ListOpensLaysOutAndRetrievesAfterPreOpen) {
   fh::Object& w = orders(*this, *session);
   const auto props = window_view("w_01656")["properties"];
   EXPECT_EQ(props["il_xzmnid"], "1656");
@@ -63,7 +63,7 @@ TEST_F(FrameworkTest, ListOpensLaysOutAndRetrievesAfterPreOpen) {
   EXPECT_TRUE(control_view("w_01656", "st_hsplit")["visible"]);
 }
 
-TEST_F(FrameworkTest, RetrieveOnOpenFollowsTheMemberAsPreOpenLeavesIt) {
+TEST_P(FrameworkTest, RetrieveOnOpenFollowsTheMemberAsPreOpenLeavesIt) {
   // A list told not to retrieve shows no rows until asked.
   fh::Object& w = open("w_01691");
   EXPECT_EQ(rows(control_view("w_01691", "dw_items")), 8);
@@ -78,7 +78,7 @@ TEST_F(FrameworkTest, RetrieveOnOpenFollowsTheMemberAsPreOpenLeavesIt) {
   EXPECT_EQ(rows(control_view("w_01691", "dw_items")), 3);
 }
 
-TEST_F(FrameworkTest, EnterOpensTheEditWindowOfTheRowAndOkSavesAndRefreshesTheList) {
+TEST_P(FrameworkTest, EnterOpensTheEditWindowOfTheRowAndOkSavesAndRefreshesTheList) {
   open("w_01691");
   ASSERT_EQ(act({action(K::kRow, "dw_items", 2), action(K::kEnter, "dw_items")}), std::vector<std::string>{});
   const auto form = control_view("w_01691_edit", "dw_maint");
@@ -98,7 +98,7 @@ TEST_F(FrameworkTest, EnterOpensTheEditWindowOfTheRowAndOkSavesAndRefreshesTheLi
   EXPECT_EQ(list["currentrow"], 2);
 }
 
-TEST_F(FrameworkTest, CancelDiscardsAndAddModeGoesOnWithCopies) {
+TEST_P(FrameworkTest, CancelDiscardsAndAddModeGoesOnWithCopies) {
   open("w_01691");
   ASSERT_EQ(act({action(K::kEnter, "dw_items"), action(K::kType, "dw_maint", 1, "f3bz01", "丢弃"),
                  action(K::kClick, "uo_cancel")}),
@@ -127,7 +127,7 @@ TEST_F(FrameworkTest, CancelDiscardsAndAddModeGoesOnWithCopies) {
   EXPECT_EQ(rows(control_view("w_01691", "dw_items")), 9);
 }
 
-TEST_F(FrameworkTest, FailedSaveRollsBackKeepsTheEditsAndSaysWhy) {
+TEST_P(FrameworkTest, FailedSaveRollsBackKeepsTheEditsAndSaysWhy) {
   open("w_01691");
   // Label 2 takes label 1's key: the database refuses the whole save.
   const auto refusals = act({action(K::kType, "dw_items", 3, "zr_016910_f3bz01", "改了"),
@@ -144,7 +144,7 @@ TEST_F(FrameworkTest, FailedSaveRollsBackKeepsTheEditsAndSaysWhy) {
   EXPECT_EQ(db_value("select f3bz01 from zr_016910 where f3jbid = 3"), "改了");
 }
 
-TEST_F(FrameworkTest, RefusedPreUpdateSavesNothingAndKeepsTheWindow) {
+TEST_P(FrameworkTest, RefusedPreUpdateSavesNothingAndKeepsTheWindow) {
   fh::Object& list = open("w_01691");
   // The test editor edits the list's current record.
   fh::ObjectRef parm = fh::instantiate(registry.load("str_recordmanager"));
@@ -167,7 +167,7 @@ TEST_F(FrameworkTest, RefusedPreUpdateSavesNothingAndKeepsTheWindow) {
   EXPECT_EQ(session->window("w_tfedit"), nullptr);
 }
 
-TEST_F(FrameworkTest, DeletingAsksThroughTheRowManagerAndSavesAtOnce) {
+TEST_P(FrameworkTest, DeletingAsksThroughTheRowManagerAndSavesAtOnce) {
   fh::Object& w = open("w_01691");
   fh::Object& items = *w.control("dw_items");
   call(items, "of_setrowmanager", {Value::of_bool(true)});
@@ -191,7 +191,7 @@ TEST_F(FrameworkTest, DeletingAsksThroughTheRowManagerAndSavesAtOnce) {
   EXPECT_EQ(db_value("select count(*) from zr_016910"), "6");
 }
 
-TEST_F(FrameworkTest, SwitchesShowInTheMenu) {
+TEST_P(FrameworkTest, SwitchesShowInTheMenu) {
   fh::Object& w = open("w_01691");
   session->close(w);
   // A descendant's pfc_preopen may switch operations off before they apply.
@@ -210,7 +210,7 @@ TEST_F(FrameworkTest, SwitchesShowInTheMenu) {
   EXPECT_NE(session->window("w_01691_edit"), nullptr);
 }
 
-TEST_F(FrameworkTest, ResizeRulesGrowColumnsByTheirShares) {
+TEST_P(FrameworkTest, ResizeRulesGrowColumnsByTheirShares) {
   fh::Object& w = open("w_01691");
   fh::Object& items = *w.control("dw_items");
   call(items, "of_setresize", {Value::of_bool(true)});
@@ -235,7 +235,7 @@ TEST_F(FrameworkTest, ResizeRulesGrowColumnsByTheirShares) {
             Value::of_integer(-1));
 }
 
-TEST_F(FrameworkTest, LinkageRetrievesTheDetailWhenTheMasterRowChanges) {
+TEST_P(FrameworkTest, LinkageRetrievesTheDetailWhenTheMasterRowChanges) {
   fh::Object& w = orders(*this, *session);
   fh::Object& detail = *w.control("dw_1");
   ASSERT_EQ(session->set_dataobject(detail, "d_004384"), 1);
@@ -255,7 +255,7 @@ TEST_F(FrameworkTest, LinkageRetrievesTheDetailWhenTheMasterRowChanges) {
   EXPECT_EQ(rows(control_view("w_01656", "dw_1")), 8);
 }
 
-TEST_F(FrameworkTest, HeaderClicksSortAndRowColoursAlternate) {
+TEST_P(FrameworkTest, HeaderClicksSortAndRowColoursAlternate) {
   fh::Object& w = orders(*this, *session);
   fh::Object& items = *w.control("dw_items");
   ASSERT_EQ(act({action(K::kRow, "dw_head", 3)}), std::vector<std::string>{});
@@ -286,7 +286,7 @@ TEST_F(FrameworkTest, HeaderClicksSortAndRowColoursAlternate) {
   EXPECT_EQ(colours[3], 13690848);
 }
 
-TEST_F(FrameworkTest, SplitBarMovesTheAreasOnItsSides) {
+TEST_P(FrameworkTest, SplitBarMovesTheAreasOnItsSides) {
   fh::Object& w = open("w_01691");
   fh::Object& bar = *w.control("st_hsplit");
   fh::Object& items = *w.control("dw_items");
@@ -307,5 +307,7 @@ TEST_F(FrameworkTest, SplitBarMovesTheAreasOnItsSides) {
   EXPECT_EQ(call(bar, "of_register", {Value::of_object(w.control_ref("tab_1")), Value::of_integer(5)}),
             Value::of_integer(-1));
 }
+
+INSTANTIATE_TEST_SUITE_P(Db, FrameworkTest, ::testing::ValuesIn(zrtest::backends()), zrtest::backend_name);
 
 }  // namespace

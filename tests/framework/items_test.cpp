@@ -71,7 +71,7 @@ class ItemListTest : public AppTest {
   std::unique_ptr<HidingLibrary> hiding_;
 };
 
-TEST_F(ItemListTest, DemoConfigurationLabelsAndSizesTheColumns) {
+TEST_P(ItemListTest, DemoConfigurationLabelsAndSizesTheColumns) {
   const auto dw = columns();
   const std::map<int, std::pair<std::string, long>> expected = {
       {1, {"款号", 300}}, {2, {"品名", 400}},   {3, {"颜色", 250}},   {4, {"未定04", 0}},
@@ -84,7 +84,7 @@ TEST_F(ItemListTest, DemoConfigurationLabelsAndSizesTheColumns) {
   }
 }
 
-TEST_F(ItemListTest, EmptyConfigurationGivesPlaceholdersAndHidesFromTheFourth) {
+TEST_P(ItemListTest, EmptyConfigurationGivesPlaceholdersAndHidesFromTheFourth) {
   sql("delete from zr_022740");
   sql("delete from zr_023450");
   const auto dw = columns();
@@ -95,7 +95,7 @@ TEST_F(ItemListTest, EmptyConfigurationGivesPlaceholdersAndHidesFromTheFourth) {
   }
 }
 
-TEST_F(ItemListTest, OnlyConfiguredCaptionsCarryTheirWidths) {
+TEST_P(ItemListTest, OnlyConfiguredCaptionsCarryTheirWidths) {
   // Column 5 configured at 300, 6 configured at width 0, 7 is "0", 8 is "0A",
   // 4 has a width but no caption, 9 a null caption.
   configure({"", "", "", "", "五号", "六号", "0", "0A", "null"},
@@ -117,7 +117,7 @@ TEST_F(ItemListTest, OnlyConfiguredCaptionsCarryTheirWidths) {
   EXPECT_EQ(column(dw, col(16))["width"], 0);
 }
 
-TEST_F(ItemListTest, CaptionsShowExactlyWhatIsStored) {
+TEST_P(ItemListTest, CaptionsShowExactlyWhatIsStored) {
   configure({"a'b\"c", "~t~~x", "品~\"名'"}, {310, 320, 330});
   const auto dw = columns();
   EXPECT_EQ(column(dw, col(1))["header"], "a'b\"c");
@@ -127,7 +127,7 @@ TEST_F(ItemListTest, CaptionsShowExactlyWhatIsStored) {
   EXPECT_EQ(column(dw, col(4))["header"], "未定04");  // nothing leaked into the next column
 }
 
-TEST_F(ItemListTest, ColumnNotInUseKeepsItsDesign) {
+TEST_P(ItemListTest, ColumnNotInUseKeepsItsDesign) {
   hiding_->hidden = {col(2)};
   configure({"一", "二", "三", "四"}, {111, 222, 333, 444});
   const auto dw = columns();
@@ -140,7 +140,7 @@ TEST_F(ItemListTest, ColumnNotInUseKeepsItsDesign) {
 
 using ItemEditTest = AppTest;
 
-TEST_F(ItemEditTest, NewRecordTakesOnlyTheConfiguredCaptions) {
+TEST_P(ItemEditTest, NewRecordTakesOnlyTheConfiguredCaptions) {
   sql("update zr_022740 set hctj01 = NULL, hctj02 = '品名', hctj03 = '', hctj05 = '0', hctj07 = NULL, "
       "hctj09 = '0A', hctj11 = NULL, hctj12 = NULL");
   open("w_01691");
@@ -160,7 +160,7 @@ TEST_F(ItemEditTest, NewRecordTakesOnlyTheConfiguredCaptions) {
   EXPECT_EQ(empty["rows"][0]["status"], "new");
 }
 
-TEST_F(ItemEditTest, SaveKeepsFourValuesOfTheRecord) {
+TEST_P(ItemEditTest, SaveKeepsFourValuesOfTheRecord) {
   sql("update zr_016910 set f7bz01 = '甲', f7bz03 = NULL, f7bz07 = '丙', tjgdid = 42 where f3jbid = 3");
   open("w_01691");
   ASSERT_EQ(act({action(K::kRow, "dw_items", 3), action(K::kEnter, "dw_items"),
@@ -180,5 +180,8 @@ TEST_F(ItemEditTest, SaveKeepsFourValuesOfTheRecord) {
   EXPECT_EQ(edit.get("lls[2]").as_string(), "");
   EXPECT_EQ(fh::Long(edit.get("lltjgdid")).as_long(), 42);
 }
+
+INSTANTIATE_TEST_SUITE_P(Db, ItemListTest, ::testing::ValuesIn(zrtest::backends()), zrtest::backend_name);
+INSTANTIATE_TEST_SUITE_P(Db, ItemEditTest, ::testing::ValuesIn(zrtest::backends()), zrtest::backend_name);
 
 }  // namespace
