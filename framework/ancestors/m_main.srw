@@ -15,6 +15,8 @@ type m_save from menu within m_main
 end type
 type m_close from menu within m_main
 end type
+type m_windows from menu within m_main
+end type
 end forward
 
 global type m_main from menu
@@ -49,4 +51,9 @@ end type
 type m_close from menu within m_main
 string text = "关闭(&C)"
 string microhelp = "关闭窗口"
+end type
+
+type m_windows from menu within m_main
+string text = "窗口(&W)"
+string microhelp = "打开本模块的列表窗口"
 end type

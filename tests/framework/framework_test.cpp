@@ -308,6 +308,46 @@ TEST_P(FrameworkTest, SplitBarMovesTheAreasOnItsSides) {
             Value::of_integer(-1));
 }
 
+TEST_P(FrameworkTest, TheMenuOpensTheLibrarysListWindows) {
+  open("w_01691");
+  const auto menu = window_view("w_01691")["menu"];
+  long lists = 0;
+  for (const auto& item : menu) lists += item["name"].get<std::string>().starts_with("m_open_w_") ? 1 : 0;
+  EXPECT_EQ(lists, 36);  // the library's list windows, not the framework's ancestors
+  fh::Action click(K::kClick);
+  click.control = "m_open_w_01665";
+  EXPECT_EQ(act({click}), std::vector<std::string>{});
+  ASSERT_NE(session->window("w_01665"), nullptr);
+  EXPECT_EQ(session->active_window()->cls().name(), "w_01665");
+  click.control = "m_close";
+  EXPECT_EQ(act({click}), std::vector<std::string>{});
+  EXPECT_EQ(session->window("w_01665"), nullptr);
+}
+
+TEST_P(FrameworkTest, DateRangesFollowTheRetrieveType) {
+  // The work records of the demo are from 2024: today's list is empty, the
+  // list "up to today" has them all.
+  fh::Object& w = open("w_01665");
+  EXPECT_EQ(rows(control_view("w_01665", "dw_items")), 0);
+  w.set("is_retrieve_type", Value::of_string("dateend"));
+  fh::Action click(K::kClick);
+  click.control = "m_retrieve";
+  EXPECT_EQ(act({click}), std::vector<std::string>{});
+  EXPECT_EQ(rows(control_view("w_01665", "dw_items")), 21);
+}
+
+TEST_P(FrameworkTest, CardWritingControlsFollowIbRfid) {
+  open("w_01652_edit");  // its class switches card writing off
+  EXPECT_FALSE(control_view("w_01652_edit", "dw_writrfid")["visible"]);
+  EXPECT_FALSE(control_view("w_01652_edit", "cb_writrfid")["visible"]);
+  open("w_016561_edit");
+  EXPECT_TRUE(control_view("w_016561_edit", "dw_writrfid")["visible"]);
+  EXPECT_TRUE(control_view("w_016561_edit", "cb_writrfid")["visible"]);
+  // Centred on the screen.
+  const auto w = window_view("w_016561_edit");
+  EXPECT_EQ(w["x"].get<long>() * 2 + w["width"].get<long>(), 4800);
+}
+
 INSTANTIATE_TEST_SUITE_P(Db, FrameworkTest, ::testing::ValuesIn(zrtest::backends()), zrtest::backend_name);
 
 }  // namespace
