@@ -9,5 +9,5 @@ end type
 global n_cst_dwsrv_rowselection n_cst_dwsrv_rowselection
 
 type variables
-integer ii_style = 1
+integer ii_style = 0
 end variables

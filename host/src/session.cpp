@@ -155,7 +155,9 @@ nlohmann::json datawindow_view(const DataWindow& dw) {
     for (std::size_t c = 0; c < obj.columns().size(); ++c) {
       values[utf8(obj.columns()[c].name)] = utf8(dw.item_text(r, static_cast<int>(c) + 1));
     }
-    rows.push_back({{"status", status_name(dw.row_status(r))}, {"values", std::move(values)}});
+    nlohmann::json row = {{"status", status_name(dw.row_status(r))}, {"values", std::move(values)}};
+    if (dw.is_selected(r)) row["selected"] = true;
+    rows.push_back(std::move(row));
   }
   j["rows"] = std::move(rows);
   j["currentrow"] = dw.get_row();

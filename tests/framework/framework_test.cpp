@@ -308,6 +308,33 @@ TEST_P(FrameworkTest, SplitBarMovesTheAreasOnItsSides) {
             Value::of_integer(-1));
 }
 
+TEST_P(FrameworkTest, RowSelectionHighlightsByStyle) {
+  fh::Object& w = open("w_01691");
+  fh::Object& items = *w.control("dw_items");
+  auto selected = [&] {
+    std::vector<long> out;
+    const auto dw = control_view("w_01691", "dw_items");
+    for (std::size_t i = 0; i < dw["rows"].size(); ++i) {
+      if (dw["rows"][i].value("selected", false)) out.push_back(static_cast<long>(i + 1));
+    }
+    return out;
+  };
+  call(items, "of_setrowselect", {Value::of_bool(true)});
+  ASSERT_EQ(act({action(K::kRow, "dw_items", 3), action(K::kRow, "dw_items", 5)}), std::vector<std::string>{});
+  EXPECT_EQ(selected(), std::vector<long>{5});
+  // Multiple: clicks toggle rows, moving the focus leaves them.
+  call(service(items, "inv_rowselect"), "of_setstyle", {Value::of_integer(1)});
+  ASSERT_EQ(act({action(K::kClick, "dw_items", 2), action(K::kClick, "dw_items", 7),
+                 action(K::kClick, "dw_items", 5), action(K::kRow, "dw_items", 1)}),
+            std::vector<std::string>{});
+  EXPECT_EQ(selected(), (std::vector<long>{2, 7}));
+  // Switched off, the service is gone and nothing changes the selection.
+  call(items, "of_setrowselect", {Value::of_bool(false)});
+  EXPECT_FALSE(control_view("w_01691", "dw_items").contains("services"));
+  ASSERT_EQ(act({action(K::kRow, "dw_items", 4)}), std::vector<std::string>{});
+  EXPECT_EQ(selected(), (std::vector<long>{2, 7}));
+}
+
 TEST_P(FrameworkTest, TheMenuOpensTheLibrarysListWindows) {
   open("w_01691");
   const auto menu = window_view("w_01691")["menu"];

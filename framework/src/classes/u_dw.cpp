@@ -139,6 +139,9 @@ ZR_SCRIPT(32770, 32769, 552, "ue_resetreladw", FH_RESULT_NONE, kExtends) {
 }
 
 ZR_SCRIPT(32770, 32769, 76, "rowfocuschanged", FH_RESULT_LONG, kExtends) {
+  if (fh::Object* selection = zrf::service(s.self(), "inv_rowselect")) {
+    s.raise(*selection, "of_rowfocuschanged", {fh::Value::of_long(static_cast<std::int32_t>(s.dw(s.self()).get_row()))});
+  }
   zrf::refresh_details(s, s.self());
   fh::Object* w = s.self().window();
   if (w == nullptr || !in_list(s) || s.self().name() != "dw_head") return {};
@@ -159,9 +162,11 @@ ZR_SCRIPT(32770, 32769, 76, "rowfocuschanged", FH_RESULT_LONG, kExtends) {
   return {};
 }
 
-// clicked(xpos, ypos, row, dwo): a header click sorts by its column, the same
-// header again reverses the order.
+// clicked(xpos, ypos, row, dwo): the row selection hears of a row clicked; a
+// header click sorts by its column, the same header again reverses the order.
 ZR_SCRIPT(32770, 32769, 60, "clicked", FH_RESULT_LONG, kExtends) {
+  fh::Object* selection = zrf::service(s.self(), "inv_rowselect");
+  if (selection != nullptr && s.arg_count() >= 3) s.raise(*selection, "of_rowclicked", {s.arg(2)});
   fh::Object* sorter = zrf::service(s.self(), "inv_sort");
   const bool by_header = zrf::flag(s.self(), "ib_clicksort", false) ||
                          (sorter != nullptr && zrf::flag(*sorter, "ib_columnheader", false));

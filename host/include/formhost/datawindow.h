@@ -100,6 +100,9 @@ class FH_API DataWindow final : public RowSource {
   long insert_row(long before);
   // Moves a row to the delete buffer (0: the current row). 1 or -1.
   int delete_row(long row);
+  // SelectRow / IsSelected: the highlighted rows; row 0 selects or clears all.
+  int select_row(long row, bool on);
+  bool is_selected(long row) const;
   RowStatus row_status(long row, DwBuffer buffer = DwBuffer::kPrimary) const;
   bool item_modified(long row, std::string_view column) const;
   // Clears the rows, both other buffers and the statuses.
@@ -183,6 +186,7 @@ class FH_API DataWindow final : public RowSource {
     std::unique_ptr<std::vector<Value>> original;
     std::vector<bool> modified;  // empty: nothing changed
     RowStatus status = RowStatus::kNotModified;
+    bool selected = false;
     const Value& original_value(std::size_t i) const { return original ? (*original)[i] : values[i]; }
   };
   int column_or_fail(std::string_view column) const;

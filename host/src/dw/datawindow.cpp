@@ -269,6 +269,20 @@ bool DataWindow::item_modified(long row, std::string_view column) const {
   return !r.modified.empty() && r.modified[i];
 }
 
+int DataWindow::select_row(long row, bool on) {
+  if (row == 0) {
+    for (Row& r : primary_) r.selected = on;
+    return 1;
+  }
+  if (row < 1 || row > row_count()) return fail("row " + std::to_string(row) + " is out of range");
+  primary_[static_cast<std::size_t>(row - 1)].selected = on;
+  return 1;
+}
+
+bool DataWindow::is_selected(long row) const {
+  return row >= 1 && row <= row_count() && primary_[static_cast<std::size_t>(row - 1)].selected;
+}
+
 int DataWindow::reset() {
   primary_.clear();
   filtered_.clear();
