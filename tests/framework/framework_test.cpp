@@ -125,6 +125,27 @@ TEST_P(FrameworkTest, CancelDiscardsAndAddModeGoesOnWithCopies) {
   EXPECT_EQ(form["rows"][1]["status"], "newmodified");
   // The list (the header's order) already shows the saved record.
   EXPECT_EQ(rows(control_view("w_01691", "dw_items")), 9);
+  // A record saved without its number gets the table's next one.
+  EXPECT_EQ(act({action(K::kClick, "cbx_addmode"), action(K::kClick, "uo_ok")}), std::vector<std::string>{});
+  EXPECT_EQ(db_value("select ddyjbh from zr_016910 where f3jbid = 102"), "DD240301");
+  EXPECT_EQ(session->window("w_01691_edit"), nullptr);
+  EXPECT_EQ(rows(control_view("w_01691", "dw_items")), 10);
+}
+
+TEST_P(FrameworkTest, LineEditorTakesTheSecondStructure) {
+  fh::Object& list = open("w_01691");
+  fh::ObjectRef parm = fh::instantiate(registry.load("str_recordmanager2"));
+  parm->set("dw_desc", Value::of_object(list.control_ref("dw_items")));
+  parm->set("a_retrieveparm5", Value::of_long(7));
+  parm->set("i_addmode", Value::of_long(2));
+  fh::Object& w = *session->open("w_01652_edit_list_edit", Value::of_object(parm));
+  fh::Object& first = service(w, "istr_recordmanager");
+  EXPECT_TRUE(first.cls().is_a("str_recordmanager"));
+  EXPECT_EQ(first.get("a_retrieveparm1").as_string(), "edit");
+  EXPECT_EQ(fh::Long(first.get("a_retrieveparm5")).as_long(), 7);
+  EXPECT_EQ(first.get("dw_desc").as_object().get(), list.control("dw_items"));
+  EXPECT_EQ(&service(w, "istr_recordmanager2"), parm.get());
+  EXPECT_EQ(window_view("w_01652_edit_list_edit")["properties"]["is_mode"], "edit");
 }
 
 TEST_P(FrameworkTest, FailedSaveRollsBackKeepsTheEditsAndSaysWhy) {

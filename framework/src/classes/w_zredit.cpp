@@ -1,14 +1,18 @@
 // w_zredit: what every record editor does.
 //
-// Opened with a str_recordmanager (or a str_recordmanager2 for a line editor)
-// whose dw_desc is the caller's data window and a_retrieveparm1 "add" or
-// "edit". Add mode inserts a record through dw_maint's pfc_insertrow; edit mode
-// retrieves dw_maint with the key of dw_desc's current row (each retrieval
-// argument xx_NAME from dw_desc's column NAME). OK saves (pfc_preupdate,
-// update, commit, pfc_postupdate), tells the caller's data window
-// (ue_resetreladw) and closes, or with cbx_addmode checked goes on with a new
-// record, a copy of the saved one when cbx_copyrecord is checked. Cancel
-// closes without saving.
+// Opened with a str_recordmanager (or a str_recordmanager2 for a line editor,
+// whose mode and fifth parameter then also reach istr_recordmanager) whose
+// dw_desc is the caller's data window and a_retrieveparm1 "add" or "edit".
+// Add mode inserts a record through dw_maint's pfc_insertrow; edit mode
+// retrieves dw_maint with the key of dw_desc's current row: the column
+// is_idcolname when set, else each retrieval argument xx_NAME from dw_desc's
+// column NAME. OK gives new records without a number key the next one of the
+// table, saves (pfc_preupdate, update, commit, pfc_postupdate), tells the
+// caller's data window (ue_resetreladw) and closes, or with cbx_addmode
+// checked goes on with a new record, a copy of the saved one when
+// cbx_copyrecord is checked. Cancel closes without saving.
+#include <algorithm>
+
 #include "formhost/classes.h"
 #include "formhost/context.h"
 #include "formhost/functions.h"
@@ -54,6 +58,63 @@ void next_record(zr::Script& s, bool copy) {
   for (const auto& [column, value] : values) s.check(dw.set_item(dw.get_row(), column, value));
 }
 
+// The record of the caller's current row; the rows retrieved, -1 on failure.
+long retrieve_record(zr::Script& s, fh::Object& dw_maint, fh::Object* from) {
+  const std::string id = zrf::text(s.self().get("is_idcolname"));
+  fh::DataWindow* source = from == nullptr ? nullptr : from->datawindow();
+  fh::DataWindow& dw = s.dw(dw_maint);
+  if (id.empty() || source == nullptr || !source->has_object() || source->object().column(id) == nullptr ||
+      source->get_row() < 1 || !dw.has_object() || dw.object().arguments().size() != 1) {
+    return zrf::retrieve(s, dw_maint, from);
+  }
+  const Value key[] = {source->get_item(source->get_row(), id)};
+  if (dw.transaction() == nullptr) dw.set_transaction(&s.session().sqlca());
+  const long rows = dw.retrieve(key);
+  if (rows >= 0) zrf::refresh_details(s, dw_maint);
+  return rows;
+}
+
+bool is_plain_name(const std::string& name) {
+  return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+  });
+}
+
+// New records whose single number key is empty get the table's next number.
+void number_new_records(zr::Script& s, fh::Object& dw_maint) {
+  fh::DataWindow& dw = s.dw(dw_maint);
+  if (!dw.has_object()) return;
+  const fh::DataWindowObject& obj = dw.object();
+  const fh::DwColumn* key = nullptr;
+  for (const fh::DwColumn& c : obj.columns()) {
+    if (!c.key) continue;
+    if (key != nullptr) return;  // a compound key is the user's to give
+    key = &c;
+  }
+  if (key == nullptr || !(key->type == fh::Type::kLong || key->type == fh::Type::kInteger ||
+                          key->type == fh::Type::kDecimal)) {
+    return;
+  }
+  std::string table = zrf::text(s.self().get("is_tablename"));
+  if (table.empty()) table = obj.update_table();
+  const std::string column = key->dbname.substr(key->dbname.find('.') + 1);
+  // Names from the object's source, never from the user; checked all the same.
+  if (!is_plain_name(table) || !is_plain_name(column)) return;
+  Value next;
+  for (long r = 1; r <= dw.row_count(); ++r) {
+    // An untouched new row is not saved, so it takes no number either.
+    if (dw.row_status(r) != fh::RowStatus::kNewModified) continue;
+    if (!dw.get_item(r, key->name).is_null()) continue;
+    if (next.is_null()) {
+      Value last[] = {Value::of_long(0)};
+      s.select_into("select max(" + column + ") from " + table, {}, last);
+      next = fh::add(fh::Long(last[0]).is_null() ? Value::of_long(0) : fh::Long(last[0]), Value::of_long(1));
+    }
+    s.check(dw.set_item(r, key->name, next));
+    next = fh::add(next, Value::of_long(1));
+  }
+}
+
 }  // namespace
 
 // clang-format off
@@ -68,13 +129,24 @@ ZR_SCRIPT(32770, 32769, 54, "open", FH_RESULT_LONG, kExtends) {
   const Value parm = fh::is_valid(msg) ? msg->get("powerobjectparm") : Value();
   if (fh::is_valid(parm)) {
     fh::Object& p = *parm.as_object();
-    const bool second = p.cls().is_a("str_recordmanager2");
-    w.set(second ? "istr_recordmanager2" : "istr_recordmanager", parm);
-    w.set("dw_desc", p.get("dw_desc"));
-    w.set("is_mode", fh::Lower(p.get("a_retrieveparm1")));
-    if (second && fh::is_true(fh::eq(p.get("i_addmode"), Value::of_long(1)))) {
-      if (fh::Object* box = zrf::find_control(w, "cbx_addmode")) box->set("checked", Value::of_bool(true));
+    Value mode = fh::Lower(fh::String(p.get("a_retrieveparm1")));
+    if (p.cls().is_a("str_recordmanager2")) {
+      w.set("istr_recordmanager2", parm);
+      // i_addmode 1 adds, 2 changes, when the text does not say.
+      if (mode.is_null() || mode.as_string().empty()) {
+        const long code = zrf::number(p, "i_addmode");
+        mode = Value::of_string(code == 1 ? "add" : code == 2 ? "edit" : "");
+      }
+      fh::ObjectRef first = fh::instantiate(s.ctx().registry().load("str_recordmanager"));
+      first->set("dw_desc", p.get("dw_desc"));
+      first->set("a_retrieveparm1", mode);
+      first->set("a_retrieveparm5", p.get("a_retrieveparm5"));
+      w.set("istr_recordmanager", Value::of_object(first));
+    } else {
+      w.set("istr_recordmanager", parm);
     }
+    w.set("dw_desc", p.get("dw_desc"));
+    w.set("is_mode", mode);
   }
   for (fh::Object* c : zrf::datawindows(w)) c->datawindow()->set_transaction(&s.session().sqlca());
   s.raise(w, "f_center");
@@ -95,7 +167,7 @@ ZR_SCRIPT(32770, 32769, 140, "pfc_postopen", FH_RESULT_NONE, kExtends) {
   const std::string mode = zrf::text(w.get("is_mode"));
   if (mode == "add") {
     s.raise(dw_maint, "pfc_insertrow");
-  } else if (mode == "edit" && zrf::retrieve(s, dw_maint, caller(w)) == 0) {
+  } else if (mode == "edit" && retrieve_record(s, dw_maint, caller(w)) == 0) {
     s.message_box(zrf::text(w.get("is_msgtitle")), "记录已不存在，可能已被删除。", 2);
   }
   // The other areas follow the record (their arguments from dw_maint).
@@ -115,6 +187,7 @@ ZR_SCRIPT(32770, 32769, 612, "f_center", FH_RESULT_NONE, kOverrides) {
 }
 
 ZR_SCRIPT(32770, 32769, 214, "ue_save", FH_RESULT_LONG, kExtends) {
+  number_new_records(s, form(s));
   const int saved = zrf::save(s, s.self(), zrf::updateable(s.self()));
   if (saved == 1) {
     if (fh::Object* list = caller(s.self())) s.post_if_exists(*list, "ue_resetreladw");
