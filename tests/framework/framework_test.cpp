@@ -63,6 +63,19 @@ TEST_P(FrameworkTest, ListOpensLaysOutAndRetrievesAfterPreOpen) {
   EXPECT_TRUE(control_view("w_01656", "st_hsplit")["visible"]);
 }
 
+TEST_P(FrameworkTest, OpeningRunsItsEventsInOrderAndRetrievesLast) {
+  // w_09901 (a test list on w_ddyrsg) notes each event with what it finds:
+  // il_xzmnid set and no rows yet in pfc_preopen, the rows after pfc_postopen.
+  fh::Object& w = open("w_09901");
+  EXPECT_EQ(w.get("log").as_string(), "constructor,open,pfc_preopen:9901:0,pfc_postopen:14");
+  EXPECT_EQ(w.control("dw_items")->datawindow()->row_count(), 14);
+  session->close(w);
+  // A pfc_preopen that switches retrieval off ("quiet") is heard.
+  fh::Object& quiet = *session->open("w_09901", Value::of_string("quiet"));
+  EXPECT_EQ(quiet.get("log").as_string(), "constructor,open,pfc_preopen:9901:0,pfc_postopen:0");
+  EXPECT_EQ(quiet.control("dw_items")->datawindow()->row_count(), 0);
+}
+
 TEST_P(FrameworkTest, RetrieveOnOpenFollowsTheMemberAsPreOpenLeavesIt) {
   // A list told not to retrieve shows no rows until asked.
   fh::Object& w = open("w_01691");
