@@ -29,10 +29,22 @@ class HidingLibrary : public fh::DataObjectLibrary {
     auto obj = base_.find(name);
     if (obj && name == "d_01691") {
       for (const std::string& c : hidden) EXPECT_EQ(obj->modify(c + ".visible=0"), "");
+      if (!missing_header.empty()) {
+        // The same object with one header text under another name.
+        std::string source = obj->to_source();
+        const std::string from = "name=" + missing_header + " ";
+        const auto at = source.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        if (at != std::string::npos) source.replace(at, from.size(), "name=renamed_t ");
+        fh::SourceLibrary one;
+        one.add("d_01691", source, "d_01691 without " + missing_header);
+        return one.find("d_01691");
+      }
     }
     return obj;
   }
   std::vector<std::string> hidden;
+  std::string missing_header;
 
  private:
   const fh::DataObjectLibrary& base_;
@@ -136,6 +148,18 @@ TEST_P(ItemListTest, ColumnNotInUseKeepsItsDesign) {
   EXPECT_EQ(column(dw, col(2))["width"], 400);
   EXPECT_EQ(column(dw, col(3))["header"], "三");
   EXPECT_EQ(column(dw, col(4))["width"], 444);
+}
+
+TEST_P(ItemListTest, AFailedPropertyChangeStopsAtThatColumn) {
+  hiding_->missing_header = col(5) + "_t";
+  configure({"一", "二", "三", "四", "五", "六"}, {111, 222, 333, 444, 555, 666});
+  const auto dw = columns();
+  EXPECT_EQ(column(dw, col(4))["header"], "四");
+  EXPECT_EQ(column(dw, col(4))["width"], 444);
+  EXPECT_EQ(column(dw, col(5))["width"], 300);  // the script ended at its header
+  EXPECT_EQ(column(dw, col(6))["header"], "栏目06");
+  EXPECT_EQ(column(dw, col(6))["width"], 300);
+  EXPECT_EQ(column(dw, col(16))["header"], "栏目16");
 }
 
 using ItemEditTest = AppTest;
