@@ -38,19 +38,20 @@ std::optional<fh::Value> current_value(fh::Object* control, std::string_view nam
 }
 
 fh::Value argument_value(zr::Script& s, fh::Object& window, const fh::DwArgument& a,
-                         fh::Object* source) {
+                         fh::Object& control, fh::Object* source) {
   const std::string arg = lower(a.name);
   const auto us = arg.find('_');
   const std::string name = us == std::string::npos ? arg : arg.substr(us + 1);
   if (auto v = current_value(source, name)) return *v;
-  if (auto v = current_value(find_control(window, "dw_head"), name)) {
-    if (source == nullptr || source->name() != "dw_head") return *v;
+  // The header's row, unless the header is what is being retrieved.
+  fh::Object* head = find_control(window, "dw_head");
+  if (head != &control) {
+    if (auto v = current_value(head, name)) return *v;
   }
   for (const char* prefix : {"is_", "il_"}) {
     const fh::Value v = window.get(std::string(prefix) + name);
-    if (window.has(std::string(prefix) + name) && !v.is_null() && !(v.type() == fh::Type::kString && v.as_string().empty())) {
-      return v;
-    }
+    const bool empty = v.is_null() || (v.type() == fh::Type::kString && v.as_string().empty());
+    if (!empty) return v;
   }
   if (arg == "as_ckmc") return fh::Value::of_string(window.cls().name());
   const fh::Value today = fh::Today(s.ctx().clock());
@@ -141,7 +142,7 @@ std::vector<fh::Value> retrieve_arguments(zr::Script& s, fh::Object& control, fh
   fh::Object* window = control.window();
   if (dw == nullptr || !dw->has_object() || window == nullptr) return args;
   for (const fh::DwArgument& a : dw->object().arguments()) {
-    args.push_back(argument_value(s, *window, a, source));
+    args.push_back(argument_value(s, *window, a, control, source));
   }
   return args;
 }
