@@ -76,6 +76,18 @@ TEST_P(FrameworkTest, OpeningRunsItsEventsInOrderAndRetrievesLast) {
   EXPECT_EQ(quiet.control("dw_items")->datawindow()->row_count(), 0);
 }
 
+TEST_P(FrameworkTest, ItemsFollowTheHeadersKeyUnderAnotherName) {
+  // w_01603: the styles (al_td2jlb) of the kind in the header's row (recitypeid).
+  open("w_01603");
+  auto items = control_view("w_01603", "dw_items");
+  ASSERT_EQ(rows(items), 5);
+  for (long r = 1; r <= 5; ++r) EXPECT_EQ(cell(items, r, "td2jlb"), "1");
+  ASSERT_EQ(act({action(K::kRow, "dw_head", 4)}), std::vector<std::string>{});
+  items = control_view("w_01603", "dw_items");
+  ASSERT_EQ(rows(items), 5);
+  for (long r = 1; r <= 5; ++r) EXPECT_EQ(cell(items, r, "td2jlb"), "4");
+}
+
 TEST_P(FrameworkTest, RetrieveOnOpenFollowsTheMemberAsPreOpenLeavesIt) {
   // A list told not to retrieve shows no rows until asked.
   fh::Object& w = open("w_01691");

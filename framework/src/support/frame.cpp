@@ -54,6 +54,24 @@ fh::Value argument_value(zr::Script& s, fh::Object& window, const fh::DwArgument
     if (!empty) return v;
   }
   if (arg == "as_ckmc") return fh::Value::of_string(window.cls().name());
+  // The one argument of an area under the header, named otherwise than the
+  // header's one key column (al_td2jlb under recitypeid): that key.
+  if (head != &control && head != nullptr && head->datawindow() != nullptr &&
+      control.datawindow()->object().arguments().size() == 1) {
+    fh::DataWindow& h = *head->datawindow();
+    if (h.has_object() && h.get_row() > 0) {
+      const fh::DwColumn* key = nullptr;
+      int keys = 0;
+      for (const fh::DwColumn& c : h.object().columns()) {
+        if (c.key) {
+          key = &c;
+          ++keys;
+        }
+      }
+      const bool number_arg = a.type != fh::Type::kString;
+      if (keys == 1 && number_arg == (key->type != fh::Type::kString)) return h.get_item(h.get_row(), key->name);
+    }
+  }
   const fh::Value today = fh::Today(s.ctx().clock());
   const bool range_end = name == "end";
   const bool range_begin = name == "begin";

@@ -60,8 +60,10 @@ fh::Object* service(fh::Object& control, std::string_view variable);  // null wh
 // Retrieval. An argument named xx_NAME takes, in this order: the column NAME
 // of `source`'s current row, the column NAME of the window's dw_head's current
 // row, the window's instance variable is_NAME / il_NAME, the window's class
-// name for as_ckmc, and for date ranges today (ad_end, as_end) and, unless
-// is_retrieve_type is "dateend", today for the beginning too; else null.
+// name for as_ckmc, the header's one key when it is the area's one argument
+// (of the same kind, number or text), and for date ranges today (ad_end,
+// as_end) and, unless is_retrieve_type is "dateend", today for the beginning
+// too ("dateend": from 1900-01-01); else null.
 std::vector<fh::Value> retrieve_arguments(zr::Script& s, fh::Object& control, fh::Object* source);
 // Retrieves a control with those arguments, then its linkage details. The
 // rows retrieved, -1 on failure (the script goes on: the caller judges).
