@@ -62,6 +62,13 @@ std::string view_as_text(const nlohmann::json& view) {
     out += "window " + std::string(w["class"]) + (w["modal"].get<bool>() ? " (modal)" : "") + "  \"" +
            std::string(w["title"]) + "\"  " + std::to_string(w["width"].get<long>()) + "x" +
            std::to_string(w["height"].get<long>()) + "\n";
+    // The menu bar on one line.
+    std::string menu;
+    for (const auto& item : w.value("menu", nlohmann::json::array())) {
+      if (item["level"] != 1 || !item["visible"].get<bool>()) continue;
+      menu += "  " + std::string(item["text"]) + (item["enabled"].get<bool>() ? "" : " (disabled)");
+    }
+    if (!menu.empty()) out += "  menu:" + menu + "\n";
     for (const auto& c : w["controls"]) {
       if (!c["visible"].get<bool>()) continue;
       out += "  " + std::string(c["kind"]) + " " + std::string(c["name"]);

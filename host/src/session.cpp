@@ -106,16 +106,21 @@ nlohmann::json services_view(const Object& c) {
   return services;
 }
 
+// The menu's items in order, each with its depth (1: on the menu bar).
+void menu_items(const Object& menu, int depth, nlohmann::json& items) {
+  for (const ObjectRef& item : menu.controls()) {
+    items.push_back({{"name", utf8(item->name())},
+                     {"text", utf8(text_of(*item, "text"))},
+                     {"level", depth},
+                     {"visible", flag(*item, "visible", true)},
+                     {"enabled", flag(*item, "enabled", true)}});
+    menu_items(*item, depth + 1, items);
+  }
+}
+
 nlohmann::json menu_view(const Object& window) {
   nlohmann::json items = nlohmann::json::array();
-  if (Object* menu = menu_of(window)) {
-    each_control(*menu, [&](Object& item) {
-      items.push_back({{"name", utf8(item.name())},
-                       {"text", utf8(text_of(item, "text"))},
-                       {"visible", flag(item, "visible", true)},
-                       {"enabled", flag(item, "enabled", true)}});
-    });
-  }
+  if (Object* menu = menu_of(window)) menu_items(*menu, 1, items);
   return items;
 }
 
