@@ -98,11 +98,13 @@ void lay_out(zr::Script& s) {
   fh::Object* vsplit = zrf::find_control(w, "st_1");
   if (items == nullptr) return;
   // The items keep their designed place; the areas fill the window from there.
-  constexpr long kMargin = 9, kGap = 20, kFrame = 112;
+  // Margin at the right edge, gap beside a bar, window frame (borders and
+  // title bar) across and down.
+  constexpr long kMargin = 9, kGap = 20, kFrameAcross = 50, kFrameDown = 112;
   const long top = zrf::number(*items, "y");
   const long left = zrf::number(*items, "x");
-  const long area_w = std::max(0L, width - left - 2 * kMargin - 32);
-  const long area_h = std::max(0L, height - top - kFrame);
+  const long area_w = std::max(0L, width - left - kMargin - kFrameAcross);
+  const long area_h = std::max(0L, height - top - kFrameDown);
   const bool below = zrf::text(w.get("is_tab_1_postion")) == "2LH";
   const bool tab_shown = tab != nullptr && zrf::flag(*tab, "visible", true);
   if (!tab_shown) {
