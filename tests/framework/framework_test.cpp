@@ -76,6 +76,23 @@ TEST_P(FrameworkTest, OpeningRunsItsEventsInOrderAndRetrievesLast) {
   EXPECT_EQ(quiet.control("dw_items")->datawindow()->row_count(), 0);
 }
 
+TEST_P(FrameworkTest, TheListKeepsTheHeadersKeys) {
+  // The family's own header object (d_002201) carries sjtmic and sjpzbh.
+  open("w_zr3lzb_items");
+  auto check = [&](long row) {
+    const auto head = control_view("w_zr3lzb_items", "dw_head");
+    const auto props = window_view("w_zr3lzb_items")["properties"];
+    ASSERT_GE(rows(head), row);
+    EXPECT_EQ(head["currentrow"], row);
+    EXPECT_EQ(props["is_sjtmic"], cell(head, row, "sjtmic"));
+    EXPECT_EQ(props["is_sjpzbh"], cell(head, row, "sjpzbh"));
+    EXPECT_FALSE(cell(head, row, "sjtmic").empty());
+  };
+  check(1);
+  ASSERT_EQ(act({action(K::kRow, "dw_head", 3)}), std::vector<std::string>{});
+  check(3);
+}
+
 TEST_P(FrameworkTest, ItemsFollowTheHeadersKeyUnderAnotherName) {
   // w_01603: the styles (al_td2jlb) of the kind in the header's row (recitypeid).
   open("w_01603");
