@@ -1,28 +1,17 @@
 // w_01691: the item list. Its pfc_preopen labels and sizes the sixteen free
 // columns of dw_items from the site's configuration rows.
 #include <array>
-#include <cstdio>
 #include <string>
 
+#include "captions.h"
 #include "formhost/dwobject.h"
 #include "formhost/functions.h"
 #include "zr_classes_w_01691.h"
 #include "zrrt/registration.h"
 
-namespace {
-
 using fh::Value;
-
-// A caption is configured when it is not null and sorts after "0".
-bool configured(const Value& caption) { return fh::is_true(fh::gt(caption, Value::of_string("0"))); }
-
-std::string two_digits(int n) {
-  char buf[3];
-  std::snprintf(buf, sizeof buf, "%02d", n);
-  return buf;
-}
-
-}  // namespace
+using items::configured;
+using items::two_digits;
 
 // clang-format off
 #define ZR_GROUP ZR_GROUP_w_01691
@@ -35,9 +24,7 @@ ZR_SCRIPT(32770, 32769, 136, "pfc_preopen", FH_RESULT_NONE, kExtends) {
   std::array<Value, 16> widths;
   captions.fill(Value::of_string(""));
   widths.fill(Value::of_integer(0));
-  s.select_into("select hctj01 , hctj02 , hctj03 , hctj04 , hctj05 , hctj06 , hctj07 , hctj08 , "
-                "hctj09 , hctj10 , hctj11 , hctj12 , hctj13 , hctj14 , hctj15 , hctj16 from zr_022740 ",
-                {}, captions);
+  s.select_into(items::kCaptionSelect, {}, captions);
   s.select_into("select hcwd01 , hcwd02 , hcwd03 , hcwd04 , hcwd05 , hcwd06 , hcwd07 , hcwd08 , "
                 "hcwd09 , hcwd10 , hcwd11 , hcwd12 , hcwd13 , hcwd14 , hcwd15 , hcwd16 from zr_023450 ",
                 {}, widths);

@@ -1,27 +1,17 @@
 // w_01691_edit: the item editor. A new record takes the configured captions;
 // a save keeps four values of the record in window variables.
 #include <array>
-#include <cstdio>
 #include <string>
 
+#include "captions.h"
 #include "formhost/functions.h"
 #include "formhost/object.h"
 #include "zr_classes_w_01691_edit.h"
 #include "zrrt/registration.h"
 
-namespace {
-
 using fh::Value;
-
-bool configured(const Value& caption) { return fh::is_true(fh::gt(caption, Value::of_string("0"))); }
-
-std::string two_digits(int n) {
-  char buf[3];
-  std::snprintf(buf, sizeof buf, "%02d", n);
-  return buf;
-}
-
-}  // namespace
+using items::configured;
+using items::two_digits;
 
 // clang-format off
 #define ZR_GROUP ZR_GROUP_w_01691_edit
@@ -38,9 +28,7 @@ ZR_SCRIPT(32770, 32769, 217, "of_get_zrztpz", FH_RESULT_NONE, kOverrides) { retu
 ZR_SCRIPT(DW_MAINT, DW_MAINT_ANCESTOR, 447, "pfc_insertrow", FH_RESULT_LONG, kExtends) {
   std::array<Value, 16> captions;
   captions.fill(Value::of_string(""));
-  s.select_into("select hctj01 , hctj02 , hctj03 , hctj04 , hctj05 , hctj06 , hctj07 , hctj08 , "
-                "hctj09 , hctj10 , hctj11 , hctj12 , hctj13 , hctj14 , hctj15 , hctj16 from zr_022740 ",
-                {}, captions);
+  s.select_into(items::kCaptionSelect, {}, captions);
   for (int n = 1; n <= 16; ++n) {
     const Value& caption = captions[static_cast<std::size_t>(n - 1)];
     if (!configured(caption)) continue;

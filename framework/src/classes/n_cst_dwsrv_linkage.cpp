@@ -83,10 +83,7 @@ ZR_SCRIPT(32770, 32769, 705, "of_retrievedetail", FH_RESULT_INTEGER, kOverrides)
     (void)detail_column;
     args.push_back(m.get_item(m.get_row(), master_column));
   }
-  if (d.transaction() == nullptr) d.set_transaction(&s.session().sqlca());
-  const long rows = d.retrieve(args);
-  if (rows >= 0) zrf::refresh_details(s, *detail);
-  return Value::of_integer(rows >= 0 ? 1 : -1);
+  return Value::of_integer(zrf::retrieve_with(s, *detail, args) >= 0 ? 1 : -1);
 }
 
 ZR_REGISTER(n_cst_dwsrv_linkage)

@@ -24,9 +24,12 @@ bool stops(const Value& answer) {
 }
 
 
-int set_service(zr::Script& s, const char* variable, const char* cls) {
-  return zrf::switch_service(s, s.self(), variable, cls, zrf::bool_arg(s, 0));
-}
+// of_setNAME(boolean): creates or drops the service in `variable`; answers 1.
+#define ZR_SERVICE_SWITCH(slot, function, variable, service_class)                              \
+  ZR_SCRIPT(32770, 32769, slot, function, FH_RESULT_INTEGER, kOverrides) {                      \
+    zrf::switch_service(s, s.self(), variable, service_class, zrf::bool_arg(s, 0));              \
+    return Value::of_integer(1);                                                                 \
+  }
 
 long insert_row(zr::Script& s) {
   if (stops(s.raise(s.self(), "pfc_preinsertrow"))) return 0;
@@ -204,41 +207,21 @@ ZR_SCRIPT(32770, 32769, 701, "of_settransobject", FH_RESULT_INTEGER, kOverrides)
   s.dw(s.self()).set_transaction(&s.session().sqlca());
   return Value::of_integer(1);
 }
-ZR_SCRIPT(32770, 32769, 702, "of_setrowmanager", FH_RESULT_INTEGER, kOverrides) {
-  return Value::of_integer(static_cast<std::int16_t>(set_service(s, "inv_rowmanager", "n_cst_dwsrv_rowmanager")));
-}
-ZR_SCRIPT(32770, 32769, 703, "of_setfind", FH_RESULT_INTEGER, kOverrides) {
-  return Value::of_integer(static_cast<std::int16_t>(set_service(s, "inv_find", "n_cst_dwsrv_find")));
-}
-ZR_SCRIPT(32770, 32769, 704, "of_setrowselect", FH_RESULT_INTEGER, kOverrides) {
-  return Value::of_integer(static_cast<std::int16_t>(set_service(s, "inv_rowselect", "n_cst_dwsrv_rowselection")));
-}
-ZR_SCRIPT(32770, 32769, 705, "of_setlinkage", FH_RESULT_INTEGER, kOverrides) {
-  return Value::of_integer(static_cast<std::int16_t>(set_service(s, "inv_linkage", "n_cst_dwsrv_linkage")));
-}
+ZR_SERVICE_SWITCH(702, "of_setrowmanager", "inv_rowmanager", "n_cst_dwsrv_rowmanager")
+ZR_SERVICE_SWITCH(703, "of_setfind", "inv_find", "n_cst_dwsrv_find")
+ZR_SERVICE_SWITCH(704, "of_setrowselect", "inv_rowselect", "n_cst_dwsrv_rowselection")
+ZR_SERVICE_SWITCH(705, "of_setlinkage", "inv_linkage", "n_cst_dwsrv_linkage")
 ZR_SCRIPT(32770, 32769, 706, "of_setupdateable", FH_RESULT_INTEGER, kOverrides) {
   zrf::dw_state(s.self()).updateable = zrf::bool_arg(s, 0);
   s.self().set("ib_updateable", Value::of_bool(zrf::bool_arg(s, 0)));
   return Value::of_integer(1);
 }
-ZR_SCRIPT(32770, 32769, 707, "of_setrowcolor", FH_RESULT_INTEGER, kOverrides) {
-  return Value::of_integer(static_cast<std::int16_t>(set_service(s, "inv_rowcolor", "no_dwsrv_rowcolor")));
-}
-ZR_SCRIPT(32770, 32769, 708, "of_setsort", FH_RESULT_INTEGER, kOverrides) {
-  return Value::of_integer(static_cast<std::int16_t>(set_service(s, "inv_sort", "n_cst_dwsrv_sort")));
-}
-ZR_SCRIPT(32770, 32769, 709, "of_setfilter", FH_RESULT_INTEGER, kOverrides) {
-  return Value::of_integer(static_cast<std::int16_t>(set_service(s, "inv_filter", "n_cst_dwsrv_filter")));
-}
-ZR_SCRIPT(32770, 32769, 710, "of_setprintpreview", FH_RESULT_INTEGER, kOverrides) {
-  return Value::of_integer(static_cast<std::int16_t>(set_service(s, "inv_printpreview", "n_cst_dwsrv_printpreview")));
-}
-ZR_SCRIPT(32770, 32769, 711, "of_setresize", FH_RESULT_INTEGER, kOverrides) {
-  return Value::of_integer(static_cast<std::int16_t>(set_service(s, "inv_resize", "n_cst_dwsrv_resize")));
-}
-ZR_SCRIPT(32770, 32769, 712, "of_setmultitable", FH_RESULT_INTEGER, kOverrides) {
-  return Value::of_integer(static_cast<std::int16_t>(set_service(s, "inv_multitable", "n_cst_dwsrv_multitable")));
-}
+ZR_SERVICE_SWITCH(707, "of_setrowcolor", "inv_rowcolor", "no_dwsrv_rowcolor")
+ZR_SERVICE_SWITCH(708, "of_setsort", "inv_sort", "n_cst_dwsrv_sort")
+ZR_SERVICE_SWITCH(709, "of_setfilter", "inv_filter", "n_cst_dwsrv_filter")
+ZR_SERVICE_SWITCH(710, "of_setprintpreview", "inv_printpreview", "n_cst_dwsrv_printpreview")
+ZR_SERVICE_SWITCH(711, "of_setresize", "inv_resize", "n_cst_dwsrv_resize")
+ZR_SERVICE_SWITCH(712, "of_setmultitable", "inv_multitable", "n_cst_dwsrv_multitable")
 ZR_SCRIPT(32770, 32769, 713, "wf_setclicksort", FH_RESULT_INTEGER, kOverrides) {
   s.self().set("ib_clicksort", Value::of_bool(zrf::bool_arg(s, 0)));
   return Value::of_integer(1);

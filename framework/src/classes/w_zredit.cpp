@@ -68,10 +68,7 @@ long retrieve_record(zr::Script& s, fh::Object& dw_maint, fh::Object* from) {
     return zrf::retrieve(s, dw_maint, from);
   }
   const Value key[] = {source->get_item(source->get_row(), id)};
-  if (dw.transaction() == nullptr) dw.set_transaction(&s.session().sqlca());
-  const long rows = dw.retrieve(key);
-  if (rows >= 0) zrf::refresh_details(s, dw_maint);
-  return rows;
+  return zrf::retrieve_with(s, dw_maint, key);
 }
 
 bool is_plain_name(const std::string& name) {
@@ -148,10 +145,8 @@ ZR_SCRIPT(32770, 32769, 54, "open", FH_RESULT_LONG, kExtends) {
     w.set("dw_desc", p.get("dw_desc"));
     w.set("is_mode", mode);
   }
-  for (fh::Object* c : zrf::datawindows(w)) c->datawindow()->set_transaction(&s.session().sqlca());
   s.raise(w, "f_center");
-  s.post(w, "pfc_preopen");
-  s.post(w, "pfc_postopen");
+  zrf::begin_opening(s, w);
   return {};
 }
 

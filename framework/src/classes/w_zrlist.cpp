@@ -168,9 +168,7 @@ ZR_GENERATED_DESTROY_w_zrlist()
 ZR_SCRIPT(32770, 32769, 54, "open", FH_RESULT_LONG, kExtends) {
   fh::Object& w = s.self();
   if (zrf::text(w.get("title")).empty()) w.set("title", w.get("is_title"));
-  for (fh::Object* c : zrf::datawindows(w)) c->datawindow()->set_transaction(&s.session().sqlca());
-  s.post(w, "pfc_preopen");
-  s.post(w, "pfc_postopen");
+  zrf::begin_opening(s, w);
   return {};
 }
 

@@ -166,13 +166,22 @@ std::vector<fh::Value> retrieve_arguments(zr::Script& s, fh::Object& control, fh
 }
 
 long retrieve(zr::Script& s, fh::Object& control, fh::Object* source) {
+  return retrieve_with(s, control, retrieve_arguments(s, control, source));
+}
+
+long retrieve_with(zr::Script& s, fh::Object& control, std::span<const fh::Value> args) {
   fh::DataWindow* dw = control.datawindow();
   if (dw == nullptr || !dw->has_object()) return -1;
   if (dw->transaction() == nullptr) dw->set_transaction(&s.session().sqlca());
-  const std::vector<fh::Value> args = retrieve_arguments(s, control, source);
   const long rows = dw->retrieve(args);
   if (rows >= 0) refresh_details(s, control);
   return rows;
+}
+
+void begin_opening(zr::Script& s, fh::Object& window) {
+  for (fh::Object* c : datawindows(window)) c->datawindow()->set_transaction(&s.session().sqlca());
+  s.post(window, "pfc_preopen");
+  s.post(window, "pfc_postopen");
 }
 
 void refresh_details(zr::Script& s, fh::Object& master) {

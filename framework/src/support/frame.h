@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,6 +69,8 @@ std::vector<fh::Value> retrieve_arguments(zr::Script& s, fh::Object& control, fh
 // Retrieves a control with those arguments, then its linkage details. The
 // rows retrieved, -1 on failure (the script goes on: the caller judges).
 long retrieve(zr::Script& s, fh::Object& control, fh::Object* source = nullptr);
+// The same with the arguments given.
+long retrieve_with(zr::Script& s, fh::Object& control, std::span<const fh::Value> args);
 // Retrieves the linkage details of a master for its current row.
 void refresh_details(zr::Script& s, fh::Object& master);
 
@@ -79,6 +82,10 @@ int save(zr::Script& s, fh::Object& window, const std::vector<fh::Object*>& cont
 // The controls a window saves: data windows with an update table that were
 // not switched off with of_setupdateable(false).
 std::vector<fh::Object*> updateable(fh::Object& window);
+
+// The first steps of every window's open: its data windows work through
+// sqlca, and pfc_preopen and pfc_postopen are posted to follow the open scripts.
+void begin_opening(zr::Script& s, fh::Object& window);
 
 // Moves and sizes a control; a data window whose size changed gets resize.
 void place(zr::Script& s, fh::Object& control, long x, long y, long width, long height);
