@@ -1,6 +1,9 @@
 #include "formhost/object.h"
 
 #include <algorithm>
+#include <stdexcept>
+
+#include "formhost/functions.h"
 
 #include "names.h"
 
@@ -43,6 +46,34 @@ void Object::destroy() {
   destroyed_ = true;
   for (const ObjectRef& c : controls_) c->destroy();
   controls_.clear();
+}
+
+void Object::state_type_mismatch() const {
+  throw std::logic_error("'" + name_ + "' keeps native state of another type");
+}
+
+Object* find_control(Object& root, std::string_view name) {
+  if (Object* c = root.control(name)) return c;
+  for (const ObjectRef& c : root.controls()) {
+    if (Object* inner = find_control(*c, name)) return inner;
+  }
+  return nullptr;
+}
+
+bool flag(const Object& o, std::string_view name, bool otherwise) {
+  const Value v = o.get(name);
+  return v.type() == Type::kBoolean && !v.is_null() ? v.as_bool() : otherwise;
+}
+
+long number(const Object& o, std::string_view name) {
+  const Value v = o.get(name);
+  if (v.is_null() || !v.is_number()) return 0;
+  return Long(v).as_long();
+}
+
+std::string string_of(const Object& o, std::string_view name) {
+  const Value v = o.get(name);
+  return v.type() == Type::kString && !v.is_null() ? v.as_string() : std::string();
 }
 
 bool is_valid(const Object* o) { return o != nullptr && !o->destroyed(); }

@@ -28,34 +28,10 @@ void each_control(Object& obj, const std::function<void(Object&)>& fn) {
   }
 }
 
-Object* find_control(Object& obj, std::string_view name) {
-  if (Object* c = obj.control(name)) return c;
-  for (const ObjectRef& c : obj.controls()) {
-    if (Object* inner = find_control(*c, name)) return inner;
-  }
-  return nullptr;
-}
-
 // The window's menu, when it has a valid one.
 Object* menu_of(const Object& window) {
   const Value m = window.get("menuid");
   return is_valid(m) ? m.as_object().get() : nullptr;
-}
-
-bool flag(const Object& o, std::string_view name, bool otherwise) {
-  const Value v = o.get(name);
-  return v.type() == Type::kBoolean && !v.is_null() ? v.as_bool() : otherwise;
-}
-
-long number(const Object& o, std::string_view name) {
-  const Value v = o.get(name);
-  if (v.is_null() || !v.is_number()) return 0;
-  return Long(v).as_long();
-}
-
-std::string text_of(const Object& o, std::string_view name) {
-  const Value v = o.get(name);
-  return v.type() == Type::kString && !v.is_null() ? v.as_string() : "";
 }
 
 const char* kind_name(Kind k) {
@@ -110,7 +86,7 @@ nlohmann::json services_view(const Object& c) {
 void menu_items(const Object& menu, int depth, nlohmann::json& items) {
   for (const ObjectRef& item : menu.controls()) {
     items.push_back({{"name", utf8(item->name())},
-                     {"text", utf8(text_of(*item, "text"))},
+                     {"text", utf8(string_of(*item, "text"))},
                      {"level", depth},
                      {"visible", flag(*item, "visible", true)},
                      {"enabled", flag(*item, "enabled", true)}});
@@ -558,7 +534,7 @@ nlohmann::json Session::view() const {
       nlohmann::json j = {{"name", utf8(c.name())},
                           {"kind", kind_name(c.cls().kind())},
                           {"class", utf8(c.cls().name())},
-                          {"text", utf8(text_of(c, "text"))},
+                          {"text", utf8(string_of(c, "text"))},
                           {"visible", flag(c, "visible", true)},
                           {"enabled", flag(c, "enabled", true)},
                           {"checked", flag(c, "checked", false)},
@@ -573,7 +549,7 @@ nlohmann::json Session::view() const {
     const bool modal = std::find(modal_.begin(), modal_.end(), w.get()) != modal_.end();
     nlohmann::json properties = plain_properties(*w);
     windows.push_back({{"class", utf8(w->cls().name())},
-                       {"title", utf8(text_of(*w, "title"))},
+                       {"title", utf8(string_of(*w, "title"))},
                        {"x", number(*w, "x")},
                        {"y", number(*w, "y")},
                        {"width", number(*w, "width")},

@@ -20,8 +20,7 @@ struct Linkage {
 };
 
 Linkage& state(fh::Object& service) {
-  if (!service.native()) service.set_native(std::make_shared<Linkage>());
-  return *std::static_pointer_cast<Linkage>(service.native());
+  return service.state<Linkage>();
 }
 
 void show_columns(fh::Object& service) {

@@ -22,8 +22,7 @@ struct Rule {
 };
 
 std::vector<Rule>& rules(fh::Object& service) {
-  if (!service.native()) service.set_native(std::make_shared<std::vector<Rule>>());
-  return *std::static_pointer_cast<std::vector<Rule>>(service.native());
+  return service.state<std::vector<Rule>>();
 }
 
 

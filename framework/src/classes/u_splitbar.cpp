@@ -18,8 +18,7 @@ struct Side {
 };
 
 std::vector<Side>& sides(fh::Object& bar) {
-  if (!bar.native()) bar.set_native(std::make_shared<std::vector<Side>>());
-  return *std::static_pointer_cast<std::vector<Side>>(bar.native());
+  return bar.state<std::vector<Side>>();
 }
 
 

@@ -88,14 +88,6 @@ fh::Value argument_value(zr::Script& s, fh::Object& window, const fh::DwArgument
 
 }  // namespace
 
-fh::Object* find_control(fh::Object& window, std::string_view name) {
-  if (fh::Object* c = window.control(name)) return c;
-  for (const fh::ObjectRef& c : window.controls()) {
-    if (fh::Object* inner = find_control(*c, name)) return inner;
-  }
-  return nullptr;
-}
-
 std::vector<fh::Object*> datawindows(fh::Object& window) {
   std::vector<fh::Object*> out;
   collect(window, out);
@@ -118,20 +110,8 @@ std::string text(const fh::Value& v) {
   return v.type() == fh::Type::kString && !v.is_null() ? v.as_string() : std::string();
 }
 
-bool flag(const fh::Object& o, std::string_view name, bool otherwise) {
-  const fh::Value v = o.get(name);
-  return v.type() == fh::Type::kBoolean && !v.is_null() ? v.as_bool() : otherwise;
-}
-
-long number(const fh::Object& o, std::string_view name) {
-  const fh::Value v = o.get(name);
-  if (v.is_null() || !v.is_number()) return 0;
-  return fh::Long(v).as_long();
-}
-
 DwState& dw_state(fh::Object& control) {
-  if (!control.native()) control.set_native(std::make_shared<DwState>());
-  return *std::static_pointer_cast<DwState>(control.native());
+  return control.state<DwState>();
 }
 
 fh::Object* service(fh::Object& control, std::string_view variable) {

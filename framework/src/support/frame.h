@@ -16,6 +16,10 @@
 
 namespace zrf {
 
+using fh::find_control;
+using fh::flag;
+using fh::number;
+
 // Event and function slots the framework declares (beyond those the library
 // scripts, which keep the numbers the library knows).
 namespace slot {
@@ -28,8 +32,6 @@ inline constexpr std::uint16_t kDeleteRow = 445, kInsertRow = 447, kPostUpdate =
                                kResetRelaDw = 552;
 }  // namespace slot
 
-// A control anywhere in the window (tab pages included); null when none.
-fh::Object* find_control(fh::Object& window, std::string_view name);
 // Every data-window control of the window, in creation order.
 std::vector<fh::Object*> datawindows(fh::Object& window);
 
@@ -38,8 +40,6 @@ long long_arg(zr::Script& s, std::size_t i);
 bool bool_arg(zr::Script& s, std::size_t i);  // false when null or not a boolean
 bool is_yes(const fh::Value& v);  // not "no" (case-insensitive); null counts as yes
 std::string text(const fh::Value& v);  // "" for null or a non-string
-bool flag(const fh::Object& o, std::string_view name, bool otherwise);
-long number(const fh::Object& o, std::string_view name);
 
 // What a data-window control of the framework keeps.
 struct DwState {

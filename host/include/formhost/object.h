@@ -49,10 +49,19 @@ class FH_API Object : public std::enable_shared_from_this<Object> {
   DataWindow* datawindow() { return dw_.get(); }
   const DataWindow* datawindow() const { return dw_.get(); }
 
-  // State a class implemented in C++ keeps with its instances (services).
-  // One slot per object; the class that sets it is the one that reads it.
-  const std::shared_ptr<void>& native() const { return native_; }
-  void set_native(std::shared_ptr<void> state) { native_ = std::move(state); }
+  // State a class implemented in C++ keeps with its instances (services),
+  // made on first use. One slot per object: asking for another type than the
+  // one it holds is a programming error and throws std::logic_error.
+  template <typename T>
+  T& state() {
+    if (!native_) {
+      native_ = std::make_shared<T>();
+      native_type_ = &type_tag<T>;
+    } else if (native_type_ != &type_tag<T>) {
+      state_type_mismatch();
+    }
+    return *static_cast<T*>(native_.get());
+  }
 
   bool destroyed() const { return destroyed_; }
   // Marks this object and its controls destroyed and drops the controls.
@@ -65,9 +74,21 @@ class FH_API Object : public std::enable_shared_from_this<Object> {
   std::vector<ObjectRef> controls_;
   std::map<std::string, Value, std::less<>> props_;
   std::unique_ptr<DataWindow> dw_;
+  template <typename T>
+  static constexpr char type_tag = 0;
+  [[noreturn]] void state_type_mismatch() const;
+
   std::shared_ptr<void> native_;
+  const void* native_type_ = nullptr;
   bool destroyed_ = false;
 };
+
+// A control anywhere inside `root` (tab pages included), depth first; null when none.
+FH_API Object* find_control(Object& root, std::string_view name);
+// A property read leniently: the fallback when it is null or of another type.
+FH_API bool flag(const Object& o, std::string_view name, bool otherwise);
+FH_API long number(const Object& o, std::string_view name);  // 0 unless a number
+FH_API std::string string_of(const Object& o, std::string_view name);  // "" unless a string
 
 // A reference a script may use: not null and not destroyed.
 FH_API bool is_valid(const Object* o);
