@@ -1,9 +1,11 @@
-// zrgen: writes the registration source of each window or control class from
-// its definition file (.srw), and for the windows whose scripts are written by
-// hand a header with the class table they name in ZR_WINDOW.
+// zrgen: writes the registrations of the classes defined in .srw files: one
+// source with every class that has no scripts of its own (plain_windows.cpp),
+// and for each class whose scripts are written by hand a header
+// (zr_group_NAME.h) with its registration prologue and one descriptor per
+// event its classes know, so that scripts are declared by name.
 //
-//   zrgen --output-dir DIR [--context FILE...] [--first-group N]
-//         [--scripted NAME...] [--classes-header] INPUT...
+//   zrgen --output-dir DIR [--context FILE...] [--events FILE...]
+//         [--first-group N] [--scripted NAME...] INPUT...
 //
 // Class numbers of a group: the window 32770, its ancestor 32769; one own class
 // per control block, 32771 upward in file order (the host appends new controls
@@ -57,16 +59,34 @@ struct Source {
   std::int32_t group = 0;
 };
 
+// One line of an event table: CLASS SLOT EVENT RESULT KIND.
+struct EventDecl {
+  std::string name;
+  int slot;
+  std::string result;  // FH_RESULT_NONE, FH_RESULT_LONG, FH_RESULT_INTEGER
+  bool function;       // functions replace the ancestor's script; events extend it
+};
+
+// The events each class declares, by class name; "object" holds those of every class.
+using EventTable = std::map<std::string, std::vector<EventDecl>, std::less<>>;
+
 struct ClassRow {
   int number;
   std::string name;
   int ancestor;  // 0: an ancestor row, resolved by name
 };
 
+struct ControlClasses {
+  std::string name;  // the control's name
+  int number;        // its own class number
+  int ancestor;      // its ancestor's class number
+  std::vector<std::string> chain;  // the classes it is made of, nearest first
+};
+
 struct Table {
   std::vector<ClassRow> rows;
-  // Per control: its own class number and its ancestor's number.
-  std::vector<std::pair<std::string, std::pair<int, int>>> controls;
+  std::vector<ControlClasses> controls;
+  std::vector<std::string> chain;  // the class itself and its ancestors, nearest first
   bool list_window = false;
 };
 
@@ -83,6 +103,51 @@ bool is_identifier(std::string_view s) {
   return std::all_of(s.begin(), s.end(), [](char c) {
     return c == '_' || std::isalnum(static_cast<unsigned char>(c));
   });
+}
+
+// Reads an event table: "CLASS SLOT EVENT RESULT KIND" a line, "#" comments.
+void read_events(const std::string& path, EventTable& table) {
+  const std::string text = read_whole(path);
+  std::size_t pos = 0;
+  int line_no = 0;
+  while (pos < text.size()) {
+    const std::size_t eol = std::min(text.find('\n', pos), text.size());
+    std::string line = text.substr(pos, eol - pos);
+    pos = eol + 1;
+    ++line_no;
+    if (const auto hash = line.find('#'); hash != std::string::npos) line.erase(hash);
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (i < line.size()) {
+      while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+      const std::size_t start = i;
+      while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+      if (i > start) words.push_back(line.substr(start, i - start));
+    }
+    if (words.empty()) continue;
+    const std::string where = path + ":" + std::to_string(line_no) + ": ";
+    if (words.size() != 5) throw Error(where + "expected CLASS SLOT EVENT RESULT KIND");
+    int slot = -1;
+    const auto [end, ec] = std::from_chars(words[1].data(), words[1].data() + words[1].size(), slot);
+    if (ec != std::errc() || end != words[1].data() + words[1].size() || slot < 0 || slot > 65535) {
+      throw Error(where + "slot '" + words[1] + "' is no number from 0 to 65535");
+    }
+    if (!is_identifier(words[0]) || !is_identifier(words[2])) {
+      throw Error(where + "class and event names are identifiers");
+    }
+    static const std::map<std::string, std::string> kResults = {
+        {"none", "FH_RESULT_NONE"}, {"long", "FH_RESULT_LONG"}, {"integer", "FH_RESULT_INTEGER"}};
+    const auto result = kResults.find(words[3]);
+    if (result == kResults.end()) throw Error(where + "result '" + words[3] + "' is not none, long or integer");
+    if (words[4] != "event" && words[4] != "function") {
+      throw Error(where + "kind '" + words[4] + "' is not event or function");
+    }
+    std::vector<EventDecl>& events = table[words[0]];
+    for (const EventDecl& e : events) {
+      if (e.name == words[2]) throw Error(where + words[0] + " declares " + words[2] + " twice");
+    }
+    events.push_back({words[2], slot, result->second, words[4] == "function"});
+  }
 }
 
 // "group 1872" -> 1872; nullopt for any other comment.
@@ -159,6 +224,9 @@ class Generator {
     const ClassDefinition& d = s.def;
     const std::vector<const Source*> chain = ancestors(s);
     Table t;
+    t.chain.push_back(d.name());
+    for (const Source* a : chain) t.chain.push_back(a->def.name());
+    t.chain.push_back(chain.empty() ? d.ancestor() : chain.back()->def.ancestor());
     t.rows.push_back({kWindowNumber, d.name(), kAncestorNumber});
     t.rows.push_back({kAncestorNumber, d.ancestor(), 0});
     t.list_window = lower(effective_menu(s, chain)) == "m_main";
@@ -179,7 +247,7 @@ class Generator {
       if (it->second > kMaxNumber) throw Error(s.file + ": too many controls for class numbers");
       t.rows.push_back({number, name, it->second});
       if (added) t.rows.push_back({it->second, ancestor, 0});
-      t.controls.push_back({c.name, {number, it->second}});
+      t.controls.push_back({c.name, number, it->second, class_chain(base_class(s, chain, c))});
       ++number;
     }
     return t;
@@ -239,6 +307,31 @@ class Generator {
       at = find(c->ancestor.substr(0, tick));
     }
     throw Error(s.file + ": control '" + control + "' has a circular chain of declarations");
+  }
+
+  // The class a control is made of: its `from`, or for an inherited control
+  // the `from` of the ancestor that first declared it.
+  std::string base_class(const Source& s, const std::vector<const Source*>& chain,
+                         const ControlDefinition& c) const {
+    const auto tick = c.ancestor.find('`');
+    if (tick == std::string::npos) return c.ancestor;
+    const std::string window = c.ancestor.substr(0, tick);
+    auto in_chain = std::find_if(chain.begin(), chain.end(),
+                                 [&](const Source* a) { return a->def.name() == window; });
+    const Source* declarer = find(first_declarer(s, **in_chain, c.name));
+    const ControlDefinition* declared = declarer->def.control(c.name);
+    return declared->ancestor;
+  }
+
+  // A class and its ancestors, nearest first, down to the built-in class.
+  std::vector<std::string> class_chain(const std::string& name) const {
+    std::vector<std::string> out{name};
+    std::set<std::string> seen{name};
+    for (const Source* a = find(name); a != nullptr; a = find(a->def.ancestor())) {
+      if (!seen.insert(a->def.ancestor()).second) break;
+      out.push_back(a->def.ancestor());
+    }
+    return out;
   }
 
   // The own class's display name and its ancestor's name.
@@ -304,36 +397,70 @@ std::string rows_text(const Table& t, const std::string& indent, const std::stri
   return out;
 }
 
-std::string registration(const Source& s, const Table& t) {
-  const std::string& name = s.def.name();
-  std::string out = "// Generated by zrgen from " + s.file + "; do not edit.\n";
-  out += "#include \"zrrt/registration.h\"\n\n";
-  out += "#define ZR_GROUP " + std::to_string(s.group) + "\n";
-  out += "ZR_WINDOW(" + name + ",\n" + rows_text(t, "          ", ",") + ")\n";
-  out += "ZR_GENERATED_CREATE()\n";
-  out += t.list_window ? "ZR_GENERATED_LIST_DESTROY()\n" : "ZR_GENERATED_DESTROY()\n";
-  out += "ZR_REGISTER(" + name + ")\n";
+const char* destroy_body(const Table& t) {
+  return t.list_window ? "generated_list_destroy" : "generated_nothing";
+}
+
+// The registration of a class without scripts of its own.
+std::string plain_registration(const Source& s, const Table& t) {
+  return "ZR_PLAIN_WINDOW(" + s.def.name() + ", " + std::to_string(s.group) + ", " +
+         destroy_body(t) + ",\n" + rows_text(t, "                ", ",") + ")\n";
+}
+
+// The events a chain of classes knows, nearest declaration first.
+std::vector<const EventDecl*> known_events(const std::vector<std::string>& chain,
+                                           const EventTable& events) {
+  std::vector<const EventDecl*> out;
+  std::set<std::string> seen;
+  auto take = [&](const std::string& cls) {
+    auto it = events.find(cls);
+    if (it == events.end()) return;
+    for (const EventDecl& e : it->second) {
+      if (seen.insert(e.name).second) out.push_back(&e);
+    }
+  };
+  for (const std::string& cls : chain) take(cls);
+  take("object");
   return out;
 }
 
-std::string classes_header(const Source& s, const Table& t) {
+std::string descriptors(const std::string& prefix, int group, int number, int ancestor,
+                        const std::vector<const EventDecl*>& events) {
+  std::string out;
+  for (const EventDecl* e : events) {
+    out += "#define ZR_EVENT_" + prefix + "_" + e->name + " " + std::to_string(group) + ", " +
+           std::to_string(number) + ", " + std::to_string(ancestor) + ", " +
+           std::to_string(e->slot) + ", " + literal(e->name) + ", " + e->result + ", " +
+           (e->function ? "kOverrides" : "kExtends") + "\n";
+  }
+  return out;
+}
+
+// The header of a class whose scripts are written by hand: its prologue and
+// the descriptors ZR_EVENT takes.
+std::string group_header(const Source& s, const Table& t, const EventTable& events) {
   const std::string& name = s.def.name();
   std::string out = "// Generated by zrgen from " + s.file + "; do not edit.\n";
-  out += "// The class table of " + name + " for its hand-written source:\n";
-  out += "//   #define ZR_GROUP ZR_GROUP_" + name + "\n";
-  out += "//   ZR_WINDOW(" + name + ", ZR_CLASSES_" + name + ")\n";
+  out += "// The class group of " + name + ": its registration prologue, then its events\n";
+  out += "// for ZR_EVENT(" + name + ", EVENT) and ZR_EVENT(" + name + ", CONTROL, EVENT).\n";
+  out += "// A source that scripts create or destroy itself defines ZR_SCRIPTS_CREATE or\n";
+  out += "// ZR_SCRIPTS_DESTROY before including this.\n";
   out += "#pragma once\n\n";
-  out += "#define ZR_GROUP_" + name + " " + std::to_string(s.group) + "\n\n";
-  out += "#define ZR_CLASSES_" + name + " \\\n" + rows_text(t, "  ", ", \\") + "\n\n";
-  out += "// Each control's class number and its ancestor's, for ZR_SCRIPT.\n";
-  for (const auto& [control, numbers] : t.controls) {
-    out += "#define ZR_CLASS_" + name + "_" + control + " " + std::to_string(numbers.first) + "\n";
-    out +=
-        "#define ZR_ANCESTOR_" + name + "_" + control + " " + std::to_string(numbers.second) + "\n";
+  out += "#include \"zrrt/registration.h\"\n";
+  out += "#include \"zrrt/script.h\"\n\n";
+  out += "using fh::Value;\n\n";
+  out += "#define ZR_GROUP " + std::to_string(s.group) + "\n";
+  out += "ZR_WINDOW(" + name + ",\n" + rows_text(t, "          ", ",") + ")\n";
+  out += "#ifndef ZR_SCRIPTS_CREATE\nZR_GENERATED_CREATE()\n#endif\n";
+  out += "#ifndef ZR_SCRIPTS_DESTROY\n";
+  out += t.list_window ? "ZR_GENERATED_LIST_DESTROY()\n" : "ZR_GENERATED_DESTROY()\n";
+  out += "#endif\n\n";
+  out += "// group, class, ancestor, slot, name, result, mode\n";
+  out += descriptors(name, s.group, kWindowNumber, kAncestorNumber, known_events(t.chain, events));
+  for (const ControlClasses& c : t.controls) {
+    out += descriptors(name + "_" + c.name, s.group, c.number, c.ancestor,
+                       known_events(c.chain, events));
   }
-  out += "\n// A list window also destroys its menu.\n";
-  out += "#define ZR_GENERATED_DESTROY_" + name + "() " +
-         (t.list_window ? "ZR_GENERATED_LIST_DESTROY()" : "ZR_GENERATED_DESTROY()") + "\n";
   return out;
 }
 
@@ -355,7 +482,8 @@ void write_if_changed(const std::filesystem::path& path, const std::string& text
 
 int main(int argc, char** argv) {
   CLI::App app{
-      "Writes one registration source (NAME.cpp) per class definition (.srw, UTF-8).\n"
+      "Writes the registrations of class definitions (.srw, UTF-8): plain_windows.cpp with\n"
+      "every class without scripts, zr_group_NAME.h for each class scripted by hand.\n"
       "Class numbers: the window 32770, its ancestor 32769, the controls' classes 32771 up\n"
       "in file order, their ancestors from 32800 (or the next hundred above the controls)."};
   app.name("zrgen");
@@ -363,8 +491,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> inputs;
   std::vector<std::string> context;
   std::vector<std::string> scripted;
+  std::vector<std::string> event_files;
   std::optional<std::int32_t> first_group;
-  bool headers = false;
   app.add_option("-o,--output-dir", output_dir, "Where the sources and headers go")->required();
   app.add_option("inputs", inputs, "The definitions to write registrations for")->required();
   app.add_option("--context", context,
@@ -373,9 +501,9 @@ int main(int argc, char** argv) {
       "--first-group", first_group,
       "Group numbers for inputs without a 'group NNNN' comment, counted up in input order");
   app.add_option("--scripted", scripted,
-                 "Windows whose source is written by hand: no registration is written for them");
-  app.add_flag("--classes-header", headers,
-               "Also write zr_classes_NAME.h with the class table of each --scripted window");
+                 "Classes whose scripts are written by hand: zr_group_NAME.h is written for each");
+  app.add_option("--events", event_files,
+                 "Event tables (CLASS SLOT EVENT RESULT KIND a line) for the event descriptors");
 
   try {
     app.parse(argc, argv);
@@ -387,6 +515,8 @@ int main(int argc, char** argv) {
   }
 
   try {
+    EventTable events;
+    for (const std::string& f : event_files) read_events(f, events);
     Generator gen;
     for (const std::string& f : inputs) gen.add(f, true);
     for (const std::string& f : context) gen.add(f, false);
@@ -402,15 +532,19 @@ int main(int argc, char** argv) {
     // Every table first: a fault in any file leaves the outputs as they were.
     const std::filesystem::path dir(output_dir);
     std::vector<std::pair<std::filesystem::path, std::string>> outputs;
+    std::string plain = "// Generated by zrgen; do not edit.\n";
+    plain += "// The classes without scripts of their own, whole.\n";
+    plain += "#include \"zrrt/registration.h\"\n";
     for (const Source& s : gen.sources()) {
       if (!s.generate) continue;
       const Table t = gen.table(s);
       if (hand_written.count(s.def.name()) == 0) {
-        outputs.emplace_back(dir / (s.def.name() + ".cpp"), registration(s, t));
-      } else if (headers) {
-        outputs.emplace_back(dir / ("zr_classes_" + s.def.name() + ".h"), classes_header(s, t));
+        plain += "\n" + plain_registration(s, t);
+      } else {
+        outputs.emplace_back(dir / ("zr_group_" + s.def.name() + ".h"), group_header(s, t, events));
       }
     }
+    outputs.emplace_back(dir / "plain_windows.cpp", plain);
     std::filesystem::create_directories(dir);
     for (const auto& [path, text] : outputs) write_if_changed(path, text);
   } catch (const std::exception& e) {

@@ -150,6 +150,25 @@ const ClassDef& ClassRegistry::load(std::string_view name) {
   return load_locked(detail::lower(name), 0);
 }
 
+const ClassDef* ClassRegistry::find(std::string_view name) {
+  std::lock_guard lock(mutex_);
+  const std::string lname = detail::lower(name);
+  if (const ClassDef* c = find_loaded(lname)) return c;
+  const auto tick = lname.find('`');
+  const std::string window = lname.substr(0, tick);
+  const std::string entry_name = std::string(kEntryPrefix) + window;
+  const bool provided = std::any_of(modules_.begin(), modules_.end(), [&](const auto& m) {
+    return m->symbol(entry_name) != nullptr;
+  });
+  if (!provided) return nullptr;
+  const ClassDef& w = load_locked(window, 0);
+  if (tick == std::string::npos) return &w;
+  for (const auto& [cname, cls] : w.controls_) {
+    if (cname == lname.substr(tick + 1)) return cls;
+  }
+  return nullptr;
+}
+
 const ClassGroup* ClassRegistry::group_by_index(std::int32_t index) const {
   std::lock_guard lock(mutex_);
   auto it = by_index_.find(index);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "formhost/errors.h"
 #include "formhost/functions.h"
 
 #include "names.h"
@@ -49,7 +50,8 @@ void Object::destroy() {
 }
 
 void Object::state_type_mismatch() const {
-  throw std::logic_error("'" + name_ + "' keeps native state of another type");
+  fh::broken_precondition("state<T>() of the type first asked for",
+                          "'" + name_ + "' keeps native state of another type");
 }
 
 Object* find_control(Object& root, std::string_view name) {

@@ -109,7 +109,7 @@ const ObjectRef& Value::as_object() const {
   return std::get<ObjectRef>(v_);
 }
 
-bool operator==(const Value& a, const Value& b) {
+bool same(const Value& a, const Value& b) {
   if (a.type_ != b.type_ || a.null_ != b.null_) return false;
   return a.null_ || a.v_ == b.v_;
 }

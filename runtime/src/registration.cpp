@@ -1,6 +1,10 @@
 #include "zrrt/registration.h"
 
+#include <cstdlib>
+#include <exception>
+
 #include "formhost/functions.h"
+#include "zrrt/script.h"
 
 namespace zr {
 namespace {
@@ -24,6 +28,18 @@ void trace_failure(fh::Context& ctx, const Abandon& a) {
              "*** WE HAVE A PROBLEM HERE. Error = " + a.site + " ***"});
 }
 
+// A broken precondition is the program's fault, never the operator's: it is
+// traced whatever the switch says, and stops a debug build on the spot.
+void trace_logic_error(fh::Context& ctx, const ScriptInfo& info, const std::exception& e) {
+  ctx.trace_always({fh::kTraceLogicError, FH_STATUS_FAILED,
+                    "logic error in the script at " + site_id(info.site) + " (" +
+                        info.site.file_name() + ":" + std::to_string(info.site.line()) +
+                        "): " + e.what()});
+#ifndef NDEBUG
+  std::abort();
+#endif
+}
+
 }  // namespace
 
 int run_script(fh_context* c, fh_call* call, const ScriptInfo& info) noexcept {
@@ -43,7 +59,7 @@ int run_script(fh_context* c, fh_call* call, const ScriptInfo& info) noexcept {
     ~Restore() { ctx.leave(frame); }
   } restore{ctx, frame};
 
-  Script s(ctx, *call);
+  Script s(ctx, *call, info.site);
   try {
     // Step 2: the ancestor's script first; none counts as success.
     if (info.mode == kExtends) {
@@ -63,11 +79,14 @@ int run_script(fh_context* c, fh_call* call, const ScriptInfo& info) noexcept {
   } catch (const Abandon& a) {
     trace_failure(ctx, a);
   } catch (const fh::RuntimeError&) {
-    // Raised outside a step: nothing smaller than the script to skip.
+    // Raised outside a statement: nothing smaller than the script to skip.
   } catch (const fh::HostFailure& f) {
-    trace_failure(ctx, Abandon{f.status(), site_id(Site::current())});
+    // A failure no statement caught carries the script's own site.
+    trace_failure(ctx, Abandon{f.status(), site_id(info.site)});
+  } catch (const std::logic_error& e) {
+    trace_logic_error(ctx, info, e);
   } catch (...) {
-    trace_failure(ctx, Abandon{FH_STATUS_FAILED, site_id(Site::current())});
+    trace_failure(ctx, Abandon{FH_STATUS_FAILED, site_id(info.site)});
   }
   return 0;
 }
@@ -86,9 +105,11 @@ int register_window(fh_host* host, const fh_vtable_info** out, int abi, const fh
   return fh_register_group(host, &info, index);
 }
 
+Answer generated_nothing(Script&) { return {}; }
+
 Answer generated_list_destroy(Script& s) {
   const fh::Value menu = s.self().get("menuid");
-  if (fh::is_valid(menu)) s.destroy(menu);
+  if (fh::is_valid(menu)) menu.as_object()->destroy();
   return {};
 }
 

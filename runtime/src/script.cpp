@@ -1,7 +1,12 @@
 #include "zrrt/script.h"
 
 #include <cstdio>
-#include <vector>
+
+#include "formhost/classes.h"
+#include "formhost/datawindow.h"
+#include "formhost/dwobject.h"
+#include "formhost/session.h"
+#include "formhost/transaction.h"
 
 namespace zr {
 namespace {
@@ -15,6 +20,8 @@ std::string_view base_name(std::string_view path) {
   const auto slash = path.find_last_of('/');
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
+
+std::vector<Value> list(std::initializer_list<Value> args) { return std::vector<Value>(args); }
 
 }  // namespace
 
@@ -37,7 +44,143 @@ std::string site_id(const Site& site) {
   return text;
 }
 
-const fh::Value& Script::arg(std::size_t i, Site site) const {
+// ---- Handle ----
+
+fh::Object& Handle::object() const {
+  if (!valid()) null_object(obj_ ? "'" + obj_->name() + "' was destroyed" : "no object");
+  return *obj_;
+}
+
+Script& Handle::script() const {
+  // A handle declared but never given an object has no script either.
+  if (s_ == nullptr) null_object("a handle that was never set");
+  return *s_;
+}
+
+Handle Handle::control(std::string_view name) const {
+  fh::Object* c = valid() ? fh::find_control(*obj_, name) : nullptr;
+  return Handle(script(), c == nullptr ? nullptr : c->shared_from_this());
+}
+
+Value Handle::get(std::string_view name, Site site) const {
+  return script().statement(site, [&] {
+    fh::Object& o = object();
+    if (!o.has(name)) script().fail(FH_STATUS_FAILED, site);
+    return o.get(name);
+  });
+}
+
+void Handle::set(std::string_view name, const Value& v, Site site) const {
+  script().statement(site, [&] { object().set(name, v); });
+}
+
+void Handle::set(std::string_view array, long index, const Value& v, Site site) const {
+  script().statement(site, [&] {
+    const std::string element = fh::element_name(array, index);
+    fh::Object& o = object();
+    // Only the declared elements exist: lls[8] of a string lls[7] fails.
+    if (!o.has(element)) script().fail(FH_STATUS_FAILED, site);
+    o.set(element, v);
+  });
+}
+
+Value Handle::raise(std::string_view event, std::initializer_list<Value> args, Site site) const {
+  return script().statement(site, [&] {
+    const std::vector<Value> values = list(args);
+    fh::EventResult r = script().ctx().trigger(object(), event, values);
+    if (r.status != FH_STATUS_NO_SCRIPT) script().check(r.status, site);
+    return r.result;
+  });
+}
+
+void Handle::post(std::string_view event, std::vector<Value> args, Site site) const {
+  script().statement(site, [&] { script().session(site).post_event(object(), event, std::move(args)); });
+}
+
+fh::DataWindow& Handle::datawindow(Site site) const {
+  fh::DataWindow* d = object().datawindow();
+  if (d == nullptr) script().fail(FH_STATUS_FAILED, site);
+  return *d;
+}
+
+Value Handle::get_item(long row, std::string_view column, Site site) const {
+  return script().statement(site, [&] { return datawindow(site).get_item(row, column); });
+}
+
+void Handle::set_item(long row, std::string_view column, const Value& v, Site site) const {
+  script().statement(site, [&] { script().check(datawindow(site).set_item(row, column, v), site); });
+}
+
+long Handle::get_row(Site site) const {
+  return script().statement(site, [&] { return datawindow(site).get_row(); });
+}
+
+long Handle::row_count(Site site) const {
+  return script().statement(site, [&] { return datawindow(site).row_count(); });
+}
+
+long Handle::retrieve(std::initializer_list<Value> args, Site site) const {
+  return script().statement(site, [&] {
+    const std::vector<Value> values = list(args);
+    const long n = datawindow(site).retrieve(values);
+    if (n < 0) script().fail(static_cast<std::int32_t>(n), site);
+    return n;
+  });
+}
+
+void Handle::modify(std::string_view property, const Value& value, Site site) const {
+  script().statement(site, [&] {
+    fh::DataWindow& dw = datawindow(site);
+    // An expression cannot carry a null.
+    if (value.is_null()) script().fail(FH_STATUS_FAILED, site);
+    const std::string text = value.type() == fh::Type::kString
+                                 ? fh::modify_quote(value.as_string())
+                                 : fh::String(value).as_string();
+    if (!dw.modify(std::string(property) + "=" + text).empty()) script().fail(FH_STATUS_FAILED, site);
+  });
+}
+
+void Handle::modify(std::string_view property, std::string_view text, Site site) const {
+  modify(property, Value::of_string(std::string(text)), site);
+}
+
+void Handle::modify(std::string_view property, long number, Site site) const {
+  modify(property, Value::of_long(static_cast<std::int32_t>(number)), site);
+}
+
+std::string Handle::describe(std::string_view expression, Site site) const {
+  return script().statement(site,
+                       [&] { return datawindow(site).describe(std::string(expression)); });
+}
+
+int Handle::update(bool accept, bool reset, Site site) const {
+  return script().statement(site, [&] { return datawindow(site).update(accept, reset); });
+}
+
+// ---- Script ----
+
+Handle Script::window(Site site) {
+  return statement(site, [&] {
+    fh::Object& me = self();
+    fh::Object* w = me.cls().kind() == fh::Kind::kWindow ? &me : me.window();
+    if (!fh::is_valid(w)) {
+      throw fh::RuntimeError(fh::RuntimeCode::kNoParent,
+                             "control '" + me.name() + "' has no parent window");
+    }
+    return Handle(*this, w->shared_from_this());
+  });
+}
+
+Handle Script::control(std::string_view name, Site site) {
+  const Handle w = window(site);
+  return w.control(name);
+}
+
+Handle Script::object(const Value& ref) {
+  return Handle(*this, fh::is_valid(ref) ? ref.as_object() : nullptr);
+}
+
+const Value& Script::arg(std::size_t i, Site site) const {
   if (i >= call_.args.size()) fail(FH_STATUS_FAILED, site);
   return call_.args[i];
 }
@@ -47,148 +190,51 @@ void Script::on_runtime_error(const fh::RuntimeError& e) {
   throw Abandon{static_cast<std::int32_t>(e.code()), {}};
 }
 
-fh::Object& Script::parent_window() {
-  fh::Object& me = self();
-  fh::Object* w = me.parent() == nullptr ? nullptr : me.parent()->window();
-  if (me.cls().kind() == fh::Kind::kWindow) w = &me;
-  if (!fh::is_valid(w)) {
-    throw fh::RuntimeError(fh::RuntimeCode::kNoParent,
-                           "control '" + me.name() + "' has no parent window");
-  }
-  return *w;
-}
-
-fh::Object& Script::control(std::string_view name) { return control(parent_window(), name); }
-
-fh::Object& Script::control(fh::Object& owner, std::string_view name) {
-  fh::Object* c = owner.control(name);
-  if (!fh::is_valid(c)) null_object("'" + owner.name() + "' has no control '" + std::string(name) + "'");
-  return *c;
-}
-
-fh::Object& Script::object(const fh::Value& ref) {
-  if (!fh::is_valid(ref)) null_object("the value holds no valid object");
-  return *ref.as_object();
-}
-
-fh::Value Script::get(fh::Object& obj, std::string_view name, Site site) {
-  if (!obj.has(name)) fail(FH_STATUS_FAILED, site);
-  return obj.get(name);
-}
-
-void Script::set(fh::Object& obj, std::string_view name, fh::Value v) { obj.set(name, std::move(v)); }
-
-fh::Value Script::raise(fh::Object& obj, std::string_view event,
-                        std::initializer_list<fh::Value> args, Site site) {
-  const std::vector<fh::Value> list(args);
-  fh::EventResult r = ctx_.trigger(obj, event, list);
-  if (r.status == FH_STATUS_NO_SCRIPT) return r.result;
-  check(r.status, site);
-  return r.result;
-}
-
-void Script::post_if_exists(fh::Object& obj, std::string_view event,
-                            std::initializer_list<fh::Value> args) {
-  if (obj.cls().find_event(event) == nullptr) return;
-  const std::vector<fh::Value> list(args);
-  ctx_.trigger(obj, event, list);
-}
-
-void Script::destroy(const fh::Value& ref) { object(ref).destroy(); }
-
 fh::Session& Script::session(Site site) {
   fh::Session* s = ctx_.session();
   if (s == nullptr) fail(FH_STATUS_FAILED, site);
   return *s;
 }
 
+fh::Transaction& Script::sqlca(Site site) { return session(site).sqlca(); }
+
 int Script::message_box(const std::string& title, const std::string& text, int icon, int buttons,
                         int default_button, Site site) {
   return session(site).message_box({title, text, icon, buttons, default_button});
 }
 
-fh::Object& Script::open(std::string_view class_name, const fh::Value& parm, Site site) {
-  try {
-    return *session(site).open(class_name, parm);
-  } catch (const fh::Error&) {
-    fail(FH_STATUS_FAILED, site);
-  }
+Handle Script::open(std::string_view class_name, const Value& parm, Site site) {
+  fh::Session& s = session(site);
+  if (ctx_.registry().find(class_name) == nullptr) fail(FH_STATUS_FAILED, site);
+  return statement(site, [&] { return Handle(*this, s.open(class_name, parm)); });
 }
 
-fh::Value Script::open_modal(std::string_view class_name, const fh::Value& parm, Site site) {
-  try {
-    return session(site).open_modal(class_name, parm);
-  } catch (const fh::Error&) {
-    fail(FH_STATUS_FAILED, site);
-  }
+Value Script::open_modal(std::string_view class_name, const Value& parm, Site site) {
+  fh::Session& s = session(site);
+  if (ctx_.registry().find(class_name) == nullptr) fail(FH_STATUS_FAILED, site);
+  return statement(site, [&] { return s.open_modal(class_name, parm); });
 }
 
-void Script::close(fh::Object& window, Site site) { check(session(site).close(window), site); }
+void Script::close(const Handle& window, Site site) {
+  statement(site, [&] { check(session(site).close(window.object()), site); });
+}
 
-void Script::close_with_return(fh::Object& window, const fh::Value& value, Site site) {
+void Script::close_with_return(const Handle& window, const Value& value, Site site) {
   if (fh::is_valid(ctx_.message())) ctx_.message()->set("returnvalue", value);
   close(window, site);
 }
 
-void Script::post(fh::Object& obj, std::string_view event, std::vector<fh::Value> args) {
-  if (fh::Session* s = ctx_.session()) s->post_event(obj, event, std::move(args));
+void Script::refuse(const std::string& reason, Site site) { session(site).refuse(reason); }
+
+int Script::select_into(std::string_view sql, std::initializer_list<Value> params,
+                        std::span<Value> targets, Site site) {
+  const std::vector<Value> values = list(params);
+  return sqlca(site).select_into(sql, values, targets);
 }
 
-fh::DataWindow& Script::dw(fh::Object& control, Site site) {
-  fh::DataWindow* d = control.datawindow();
-  if (d == nullptr) fail(FH_STATUS_FAILED, site);
-  return *d;
-}
-
-fh::Value Script::get_item(fh::Object& control, long row, std::string_view column, Site site) {
-  try {
-    return dw(control, site).get_item(row, column);
-  } catch (const fh::HostFailure& f) {
-    fail(f.status(), site);
-  }
-}
-
-void Script::set_item(fh::Object& control, long row, std::string_view column, const fh::Value& v,
-                      Site site) {
-  try {
-    check(dw(control, site).set_item(row, column, v), site);
-  } catch (const fh::HostFailure& f) {
-    fail(f.status(), site);
-  }
-}
-
-long Script::get_row(fh::Object& control, Site site) { return dw(control, site).get_row(); }
-
-long Script::row_count(fh::Object& control, Site site) { return dw(control, site).row_count(); }
-
-long Script::retrieve(fh::Object& control, std::initializer_list<fh::Value> args, Site site) {
-  const std::vector<fh::Value> list(args);
-  const long n = dw(control, site).retrieve(list);
-  if (n < 0) fail(static_cast<std::int32_t>(n), site);
-  return n;
-}
-
-void Script::modify(fh::Object& control, const std::string& expr, Site site) {
-  if (!dw(control, site).modify(expr).empty()) fail(FH_STATUS_FAILED, site);
-}
-
-std::string Script::describe(fh::Object& control, const std::string& expr, Site site) {
-  return dw(control, site).describe(expr);
-}
-
-int Script::update(fh::Object& control, bool accept, bool reset, Site site) {
-  return dw(control, site).update(accept, reset);
-}
-
-int Script::select_into(std::string_view sql, std::initializer_list<fh::Value> params,
-                        std::span<fh::Value> targets, Site site) {
-  const std::vector<fh::Value> list(params);
-  return session(site).sqlca().select_into(sql, list, targets);
-}
-
-int Script::execute_sql(std::string_view sql, std::initializer_list<fh::Value> params, Site site) {
-  const std::vector<fh::Value> list(params);
-  return session(site).sqlca().execute(sql, list);
+int Script::execute_sql(std::string_view sql, std::initializer_list<Value> params, Site site) {
+  const std::vector<Value> values = list(params);
+  return sqlca(site).execute(sql, values);
 }
 
 void Script::fail(std::int32_t status, Site site) const { throw Abandon{status, site_id(site)}; }

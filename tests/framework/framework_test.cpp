@@ -4,6 +4,7 @@
 #include "fixture.h"
 
 #include "formhost/functions.h"
+#include "../value_eq.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "formhost/errors.h"
 #include "formhost/functions.h"
 #include "formhost/text.h"
+#include "../value_eq.h"
 
 namespace fh {
 namespace {

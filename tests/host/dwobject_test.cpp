@@ -9,6 +9,7 @@
 
 #include "formhost/errors.h"
 #include "formhost/text.h"
+#include "../value_eq.h"
 
 namespace fh {
 namespace {

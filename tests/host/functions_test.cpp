@@ -8,6 +8,7 @@
 
 #include "formhost/errors.h"
 #include "formhost/text.h"
+#include "../value_eq.h"
 
 namespace fh {
 namespace {

@@ -74,7 +74,11 @@ TEST_F(ModuleTest, NullObjectUnderContinueSkipsExactlyOneStatement) {
   const fh::EventResult r = ctx.trigger(*w, "ue_nullref");
   EXPECT_EQ(r.status, FH_STATUS_OK);
   EXPECT_EQ(r.result.as_long(), 1);
-  EXPECT_EQ(log_of(w), "before,after");
+  // Each call on the missing control was one statement, skipped; the value it
+  // would have read is null.
+  EXPECT_EQ(log_of(w), "before,between,after");
+  EXPECT_TRUE(w->has("got"));
+  EXPECT_TRUE(w->get("got").is_null());
 }
 
 TEST_F(ModuleTest, NullObjectUnderAbandonStopsTheScript) {

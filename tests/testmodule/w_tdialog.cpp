@@ -16,7 +16,7 @@ ZR_SCRIPT(32770, 32769, 54, "open", FH_RESULT_LONG, kExtends) {
 ZR_SCRIPT(32771, 32772, 50, "clicked", FH_RESULT_LONG, kExtends) {
   const int answer = s.message_box("", "close?", 3, 4, 2);
   log(s, "dialog-answer:" + std::to_string(answer));
-  if (answer == 1) s.close_with_return(s.parent_window(), fh::Value::of_long(7));
+  if (answer == 1) s.close_with_return(s.window(), fh::Value::of_long(7));
   return 1;
 }
 

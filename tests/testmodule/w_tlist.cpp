@@ -26,7 +26,7 @@ ZR_SCRIPT(32770, 32769, 54, "open", FH_RESULT_LONG, kExtends) {
 ZR_DECLARE(32770, 136, "pfc_preopen", FH_RESULT_NONE)
 ZR_SCRIPT(32770, 32769, 214, "ue_save", FH_RESULT_LONG, kExtends) {
   log(s, "tlist-save");
-  s.step([&] { s.control("dw_list").set("saved", fh::Value::of_bool(true)); });
+  s.control("dw_list").set("saved", fh::Value::of_bool(true));
   s.fail(-1);
 }
 ZR_SCRIPT(32771, 32772, 447, "pfc_insertrow", FH_RESULT_LONG, kExtends) {

@@ -13,7 +13,7 @@ ZR_WINDOW(w_tmain, ZR_CLASS(32770, "w_tmain", 32769), ZR_ANCESTOR(32769, "window
 
 ZR_SCRIPT(32770, 32769, 54, "open", FH_RESULT_LONG, kExtends) {
   log(s, "open:" + s.ctx().message()->get("stringparm").as_string());
-  s.post(s.self(), "ue_posted");
+  s.me().post("ue_posted");
   log(s, "open-end");
   return {};
 }
@@ -52,21 +52,21 @@ ZR_SCRIPT(32776, 32777, 50, "clicked", FH_RESULT_LONG, kExtends) {
 
 // Data-window operations through the control: a bad row ends the script.
 ZR_SCRIPT(32770, 32769, 801, "ue_items", FH_RESULT_LONG, kOverrides) {
-  fh::Object& edit = s.control("dw_edit");
-  s.set_item(edit, s.get_row(edit), "code", fh::Value::of_string("set"));
-  log(s, "rows:" + std::to_string(s.row_count(edit)));
-  fh::Value found[] = {fh::Value::of_long(-1)};
+  const zr::Handle edit = s.control("dw_edit");
+  edit.set_item(edit.get_row(), "code", fh::Value::of_string("set"));
+  log(s, "rows:" + std::to_string(edit.row_count()));
+  zr::Array<1> found{fh::Value::of_long(-1)};
   const int code = s.select_into("select count(*) from no_such_table", {}, found);
   log(s, "sqlcode:" + std::to_string(code));  // a database error is no failure
-  s.modify(edit, "code_t.text=" + fh::modify_quote("it's ~ok"));
-  log(s, "header:" + s.describe(edit, "code_t.text"));
-  s.get_item(edit, 5, "code");
+  edit.modify("code_t.text", "it's ~ok");
+  log(s, "header:" + edit.describe("code_t.text"));
+  edit.get_item(5, "code");
   log(s, "never");
   return 1;
 }
 
 ZR_SCRIPT(32770, 32769, 802, "ue_badmodify", FH_RESULT_LONG, kOverrides) {
-  s.modify(s.control("dw_edit"), "nothing.text='x'");
+  s.control("dw_edit").modify("nothing.text", "x");
   log(s, "never");
   return 1;
 }

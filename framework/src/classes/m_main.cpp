@@ -3,25 +3,23 @@
 #include "formhost/classes.h"
 #include "formhost/context.h"
 #include "formhost/session.h"
-#include "zr_classes_m_main.h"
-#include "zrrt/registration.h"
+// Its create builds the window menu; the generated one would only call the ancestor's.
+#define ZR_SCRIPTS_CREATE
+#include "zr_group_m_main.h"
 
 namespace {
 
 zr::Answer ask_window(zr::Script& s, const char* event) {
   fh::Object* window = s.self().window();
   if (window == nullptr) return 0;
-  return s.raise(*window, event);
+  return s.handle(*window).raise(event);
 }
 
 }  // namespace
 
-// clang-format off
-#define ZR_GROUP ZR_GROUP_m_main
-ZR_WINDOW(m_main, ZR_CLASSES_m_main)
 
 // The library's list windows: those of the modules before the framework's.
-ZR_SCRIPT(32770, 32769, 0, "create", FH_RESULT_NONE, kExtends) {
+ZR_EVENT(m_main, create) {
   fh::ClassRegistry& registry = s.ctx().registry();
   const fh::Module* frame = &s.self().cls().group()->module();
   fh::Object* holder = s.self().control("m_windows");
@@ -39,27 +37,25 @@ ZR_SCRIPT(32770, 32769, 0, "create", FH_RESULT_NONE, kExtends) {
   }
   return {};
 }
-ZR_GENERATED_DESTROY()
 
-ZR_SCRIPT(ZR_CLASS_m_main_m_add, ZR_ANCESTOR_m_main_m_add, 50, "clicked", FH_RESULT_LONG, kExtends) {
+ZR_EVENT(m_main, m_add, clicked) {
   return ask_window(s, "ue_add");
 }
-ZR_SCRIPT(ZR_CLASS_m_main_m_edit, ZR_ANCESTOR_m_main_m_edit, 50, "clicked", FH_RESULT_LONG, kExtends) {
+ZR_EVENT(m_main, m_edit, clicked) {
   return ask_window(s, "ue_edit");
 }
-ZR_SCRIPT(ZR_CLASS_m_main_m_delete, ZR_ANCESTOR_m_main_m_delete, 50, "clicked", FH_RESULT_LONG, kExtends) {
+ZR_EVENT(m_main, m_delete, clicked) {
   return ask_window(s, "ue_delete");
 }
-ZR_SCRIPT(ZR_CLASS_m_main_m_retrieve, ZR_ANCESTOR_m_main_m_retrieve, 50, "clicked", FH_RESULT_LONG, kExtends) {
+ZR_EVENT(m_main, m_retrieve, clicked) {
   return ask_window(s, "ue_retrieve");
 }
-ZR_SCRIPT(ZR_CLASS_m_main_m_save, ZR_ANCESTOR_m_main_m_save, 50, "clicked", FH_RESULT_LONG, kExtends) {
+ZR_EVENT(m_main, m_save, clicked) {
   return ask_window(s, "ue_save");
 }
-ZR_SCRIPT(ZR_CLASS_m_main_m_close, ZR_ANCESTOR_m_main_m_close, 50, "clicked", FH_RESULT_LONG, kExtends) {
-  if (fh::Object* window = s.self().window()) s.close(*window);
+ZR_EVENT(m_main, m_close, clicked) {
+  if (fh::Object* window = s.self().window()) s.close(s.handle(*window));
   return 0;
 }
 
 ZR_REGISTER(m_main)
-// clang-format on

@@ -7,8 +7,8 @@
 
 #include "formhost/functions.h"
 #include "support/frame.h"
+#include "zr_group_n_cst_dwsrv_linkage.h"
 #include "support/service.h"
-#include "zr_classes_n_cst_dwsrv_linkage.h"
 
 namespace {
 
@@ -31,14 +31,9 @@ void show_columns(fh::Object& service) {
 
 }  // namespace
 
-// clang-format off
-#define ZR_GROUP ZR_GROUP_n_cst_dwsrv_linkage
-ZR_WINDOW(n_cst_dwsrv_linkage, ZR_CLASSES_n_cst_dwsrv_linkage)
-ZR_GENERATED_CREATE()
-ZR_GENERATED_DESTROY()
 
-ZR_SCRIPT(32770, 32769, 700, "of_setmaster", FH_RESULT_INTEGER, kOverrides) {
-  fh::Object& master = s.object(s.arg(0));
+ZR_EVENT(n_cst_dwsrv_linkage, of_setmaster) {
+  fh::Object& master = s.object(s.arg(0)).object();
   fh::Object* detail = s.self().parent();
   if (detail == nullptr || master.datawindow() == nullptr) return Value::of_integer(-1);
   state(s.self()).master = master.weak_from_this();
@@ -47,19 +42,19 @@ ZR_SCRIPT(32770, 32769, 700, "of_setmaster", FH_RESULT_INTEGER, kOverrides) {
   return Value::of_integer(1);
 }
 
-ZR_SCRIPT(32770, 32769, 701, "of_register", FH_RESULT_INTEGER, kOverrides) {
+ZR_EVENT(n_cst_dwsrv_linkage, of_register) {
   state(s.self()).columns.emplace_back(fh::Lower(s.arg(0)).as_string(), fh::Lower(s.arg(1)).as_string());
   show_columns(s.self());
   return Value::of_integer(1);
 }
 
-ZR_SETTING(702, "of_setstyle", "ii_style")
-ZR_SETTING(703, "of_setupdateonrowchange", "ib_updateonrowchange")
-ZR_SETTING(704, "of_setconfirmonrowchange", "ib_confirmonrowchange")
+ZR_SETTING(n_cst_dwsrv_linkage, of_setstyle, "ii_style")
+ZR_SETTING(n_cst_dwsrv_linkage, of_setupdateonrowchange, "ib_updateonrowchange")
+ZR_SETTING(n_cst_dwsrv_linkage, of_setconfirmonrowchange, "ib_confirmonrowchange")
 
 // The master's current row changed: the detail follows. Pending detail edits
 // are saved first when the service is told to (asking first when told to).
-ZR_SCRIPT(32770, 32769, 705, "of_retrievedetail", FH_RESULT_INTEGER, kOverrides) {
+ZR_EVENT(n_cst_dwsrv_linkage, of_retrievedetail) {
   Linkage& link = state(s.self());
   fh::ObjectRef master = link.master.lock();
   fh::Object* detail = s.self().parent();
@@ -86,4 +81,3 @@ ZR_SCRIPT(32770, 32769, 705, "of_retrievedetail", FH_RESULT_INTEGER, kOverrides)
 }
 
 ZR_REGISTER(n_cst_dwsrv_linkage)
-// clang-format on

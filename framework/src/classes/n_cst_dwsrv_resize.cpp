@@ -7,8 +7,7 @@
 
 #include "formhost/functions.h"
 #include "support/frame.h"
-#include "zr_classes_n_cst_dwsrv_resize.h"
-#include "zrrt/registration.h"
+#include "zr_group_n_cst_dwsrv_resize.h"
 
 namespace {
 
@@ -28,13 +27,8 @@ std::vector<Rule>& rules(fh::Object& service) {
 
 }  // namespace
 
-// clang-format off
-#define ZR_GROUP ZR_GROUP_n_cst_dwsrv_resize
-ZR_WINDOW(n_cst_dwsrv_resize, ZR_CLASSES_n_cst_dwsrv_resize)
-ZR_GENERATED_CREATE()
-ZR_GENERATED_DESTROY()
 
-ZR_SCRIPT(32770, 32769, 700, "of_register", FH_RESULT_INTEGER, kOverrides) {
+ZR_EVENT(n_cst_dwsrv_resize, of_register) {
   fh::Object* control = s.self().parent();
   if (control == nullptr || control->datawindow() == nullptr) return Value::of_integer(-1);
   fh::DataWindow& dw = *control->datawindow();
@@ -49,21 +43,20 @@ ZR_SCRIPT(32770, 32769, 700, "of_register", FH_RESULT_INTEGER, kOverrides) {
 }
 
 // of_resize(newwidth, newheight), raised by u_dw when its size changes.
-ZR_SCRIPT(32770, 32769, 701, "of_resize", FH_RESULT_INTEGER, kOverrides) {
+ZR_EVENT(n_cst_dwsrv_resize, of_resize) {
   fh::Object* control = s.self().parent();
   if (control == nullptr || control->datawindow() == nullptr) return Value::of_integer(-1);
   const long width = zrf::long_arg(s, 0), height = zrf::long_arg(s, 1);
+  const zr::Handle dw = s.handle(*control);
   for (const Rule& r : rules(s.self())) {
     const long dx = width - r.base_width, dy = height - r.base_height;
-    const auto n = [](long v) { return std::to_string(std::max(0L, v)); };
-    const std::string expr = r.column + ".x=" + n(r.x + dx * r.move_x / 100) + " " + r.column +
-                             ".y=" + n(r.y + dy * r.move_y / 100) + " " + r.column +
-                             ".width=" + n(r.width + dx * r.scale_x / 100) + " " + r.column +
-                             ".height=" + n(r.height + dy * r.scale_y / 100);
-    s.modify(*control, expr);
+    const auto at_least_0 = [](long v) { return std::max(0L, v); };
+    dw.modify(r.column + ".x", at_least_0(r.x + dx * r.move_x / 100));
+    dw.modify(r.column + ".y", at_least_0(r.y + dy * r.move_y / 100));
+    dw.modify(r.column + ".width", at_least_0(r.width + dx * r.scale_x / 100));
+    dw.modify(r.column + ".height", at_least_0(r.height + dy * r.scale_y / 100));
   }
   return Value::of_integer(1);
 }
 
 ZR_REGISTER(n_cst_dwsrv_resize)
-// clang-format on

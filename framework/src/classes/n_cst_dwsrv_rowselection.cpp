@@ -3,8 +3,8 @@
 // row clicked and leaves the others.
 #include "formhost/functions.h"
 #include "support/frame.h"
+#include "zr_group_n_cst_dwsrv_rowselection.h"
 #include "support/service.h"
-#include "zr_classes_n_cst_dwsrv_rowselection.h"
 
 namespace {
 
@@ -17,15 +17,10 @@ long style(fh::Object& service) { return zrf::number(service, "ii_style"); }
 
 }  // namespace
 
-// clang-format off
-#define ZR_GROUP ZR_GROUP_n_cst_dwsrv_rowselection
-ZR_WINDOW(n_cst_dwsrv_rowselection, ZR_CLASSES_n_cst_dwsrv_rowselection)
-ZR_GENERATED_CREATE()
-ZR_GENERATED_DESTROY()
-ZR_SETTING(700, "of_setstyle", "ii_style")
+ZR_SETTING(n_cst_dwsrv_rowselection, of_setstyle, "ii_style")
 
 // of_rowfocuschanged(currentrow), raised by u_dw.
-ZR_SCRIPT(32770, 32769, 701, "of_rowfocuschanged", FH_RESULT_INTEGER, kOverrides) {
+ZR_EVENT(n_cst_dwsrv_rowselection, of_rowfocuschanged) {
   fh::DataWindow* dw = rows_of(s.self());
   if (dw == nullptr || style(s.self()) == 1) return fh::Value::of_integer(0);
   dw->select_row(0, false);
@@ -35,7 +30,7 @@ ZR_SCRIPT(32770, 32769, 701, "of_rowfocuschanged", FH_RESULT_INTEGER, kOverrides
 }
 
 // of_rowclicked(row), raised by u_dw.
-ZR_SCRIPT(32770, 32769, 702, "of_rowclicked", FH_RESULT_INTEGER, kOverrides) {
+ZR_EVENT(n_cst_dwsrv_rowselection, of_rowclicked) {
   fh::DataWindow* dw = rows_of(s.self());
   const long row = zrf::long_arg(s, 0);
   if (dw == nullptr || row < 1 || style(s.self()) != 1) return fh::Value::of_integer(0);
@@ -44,4 +39,3 @@ ZR_SCRIPT(32770, 32769, 702, "of_rowclicked", FH_RESULT_INTEGER, kOverrides) {
 }
 
 ZR_REGISTER(n_cst_dwsrv_rowselection)
-// clang-format on

@@ -3,8 +3,7 @@
 #include <string>
 
 #include "formhost/functions.h"
-#include "zr_classes_no_dwsrv_rowcolor.h"
-#include "zrrt/registration.h"
+#include "zr_group_no_dwsrv_rowcolor.h"
 
 namespace {
 
@@ -15,21 +14,16 @@ std::string colour(zr::Script& s, std::size_t i) {
 
 }  // namespace
 
-// clang-format off
-#define ZR_GROUP ZR_GROUP_no_dwsrv_rowcolor
-ZR_WINDOW(no_dwsrv_rowcolor, ZR_CLASSES_no_dwsrv_rowcolor)
-ZR_GENERATED_CREATE()
-ZR_GENERATED_DESTROY()
 
 // of_register(dw, odd colour, even colour, current row colour)
-ZR_SCRIPT(32770, 32769, 700, "of_register", FH_RESULT_INTEGER, kOverrides) {
-  fh::Object& control = s.object(s.arg(0));
+ZR_EVENT(no_dwsrv_rowcolor, of_register) {
+  const zr::Handle control = s.object(s.arg(0));
   const std::string c1 = colour(s, 1), c2 = colour(s, 2), c3 = colour(s, 3);
-  s.modify(control, "DataWindow.Detail.Color='" + c2 + "~tif(getrow() = currentrow(), " + c3 +
-                        ", if(mod(getrow(), 2) = 1, " + c1 + ", " + c2 + "))'");
+  // A default, a tab, then the expression each row's colour comes from.
+  control.modify("DataWindow.Detail.Color", c2 + "\tif(getrow() = currentrow(), " + c3 +
+                                                ", if(mod(getrow(), 2) = 1, " + c1 + ", " + c2 + "))");
   for (int i = 1; i <= 3; ++i) s.self().set("il_color" + std::to_string(i), fh::Long(s.arg(static_cast<std::size_t>(i))));
   return fh::Value::of_integer(1);
 }
 
 ZR_REGISTER(no_dwsrv_rowcolor)
-// clang-format on

@@ -6,8 +6,7 @@
 #include "formhost/functions.h"
 #include "formhost/session.h"
 #include "support/frame.h"
-#include "zr_classes_u_dw.h"
-#include "zrrt/registration.h"
+#include "zr_group_u_dw.h"
 
 namespace {
 
@@ -25,15 +24,15 @@ bool stops(const Value& answer) {
 
 
 // of_setNAME(boolean): creates or drops the service in `variable`; answers 1.
-#define ZR_SERVICE_SWITCH(slot, function, variable, service_class)                              \
-  ZR_SCRIPT(32770, 32769, slot, function, FH_RESULT_INTEGER, kOverrides) {                      \
+#define ZR_SERVICE_SWITCH(function, variable, service_class)                              \
+  ZR_EVENT(u_dw, function) {                                                            \
     zrf::switch_service(s, s.self(), variable, service_class, zrf::bool_arg(s, 0));              \
     return Value::of_integer(1);                                                                 \
   }
 
 long insert_row(zr::Script& s) {
-  if (stops(s.raise(s.self(), "pfc_preinsertrow"))) return 0;
-  fh::DataWindow& dw = s.dw(s.self());
+  if (stops(s.me().raise("pfc_preinsertrow"))) return 0;
+  fh::DataWindow& dw = s.me().datawindow();
   const long row = dw.insert_row(0);
   if (row < 1) s.fail(-1);
   dw.scroll_to_row(row);
@@ -42,11 +41,11 @@ long insert_row(zr::Script& s) {
 
 // The current row through the delete events; 1 deleted, 0 stopped.
 int delete_current_row(zr::Script& s) {
-  fh::DataWindow& dw = s.dw(s.self());
+  fh::DataWindow& dw = s.me().datawindow();
   const long row = dw.get_row();
   if (row < 1) return 0;
-  if (stops(s.raise(s.self(), "pfc_prepredeleterow"))) return 0;
-  if (stops(s.raise(s.self(), "pfc_predeleterow"))) return 0;
+  if (stops(s.me().raise("pfc_prepredeleterow"))) return 0;
+  if (stops(s.me().raise("pfc_predeleterow"))) return 0;
   if (fh::Object* manager = zrf::service(s.self(), "inv_rowmanager")) {
     if (zrf::flag(*manager, "ib_confirmondelete", true) &&
         s.message_box("删除", "确实要删除当前记录吗？", 3, 4, 2) != 1) {
@@ -58,66 +57,61 @@ int delete_current_row(zr::Script& s) {
 
 }  // namespace
 
-// clang-format off
-#define ZR_GROUP ZR_GROUP_u_dw
-ZR_WINDOW(u_dw, ZR_CLASSES_u_dw)
-ZR_GENERATED_CREATE()
-ZR_GENERATED_DESTROY()
 
-ZR_SCRIPT(32770, 32769, 497, "pfc_preinsertrow", FH_RESULT_INTEGER, kExtends) { return 1; }
+ZR_EVENT(u_dw, pfc_preinsertrow) { return 1; }
 
-ZR_SCRIPT(32770, 32769, 447, "pfc_insertrow", FH_RESULT_LONG, kExtends) {
-  if (in_list(s)) return s.raise(s.parent_window(), "ue_add", {Value::of_object(s.self().shared_from_this())});
+ZR_EVENT(u_dw, pfc_insertrow) {
+  if (in_list(s)) return s.window().raise("ue_add", {Value::of_object(s.self().shared_from_this())});
   return static_cast<int>(insert_row(s));
 }
 
-ZR_SCRIPT(32770, 32769, 506, "pfc_prepredeleterow", FH_RESULT_INTEGER, kExtends) { return 1; }
-ZR_SCRIPT(32770, 32769, 494, "pfc_predeleterow", FH_RESULT_INTEGER, kExtends) { return 1; }
+ZR_EVENT(u_dw, pfc_prepredeleterow) { return 1; }
+ZR_EVENT(u_dw, pfc_predeleterow) { return 1; }
 
-ZR_SCRIPT(32770, 32769, 445, "pfc_deleterow", FH_RESULT_INTEGER, kExtends) {
+ZR_EVENT(u_dw, pfc_deleterow) {
   if (!in_list(s)) return delete_current_row(s);
-  fh::Object& w = s.parent_window();
+  fh::Object& w = s.window().object();
   if (!zrf::is_yes(w.get("is_delete"))) {
     s.session().refuse("deleting is switched off in " + w.cls().name());
     return 0;
   }
   if (delete_current_row(s) != 1) return 0;
   // A list has no pending edits of its own: a deletion is saved at once.
-  const Value saved = s.raise(w, "ue_save");
+  const Value saved = s.handle(w).raise("ue_save");
   return !saved.is_null() && saved.is_number() && fh::Long(saved).as_long() == 1 ? 1 : -1;
 }
 
-ZR_SCRIPT(32770, 32769, 492, "pfc_preupdate", FH_RESULT_INTEGER, kExtends) { return 1; }
-ZR_SCRIPT(32770, 32769, 488, "pfc_postupdate", FH_RESULT_INTEGER, kExtends) { return 1; }
+ZR_EVENT(u_dw, pfc_preupdate) { return 1; }
+ZR_EVENT(u_dw, pfc_postupdate) { return 1; }
 
 // A column is in use when the object shows it and the site has not hidden it
 // (visible="0" in the object).
-ZR_SCRIPT(32770, 32769, 507, "pfc_prerela", FH_RESULT_INTEGER, kExtends) {
+ZR_EVENT(u_dw, pfc_prerela) {
   const std::string column = zrf::text(s.arg(0));
-  fh::DataWindow& dw = s.dw(s.self());
+  fh::DataWindow& dw = s.me().datawindow();
   if (!dw.has_object() || dw.object().column(column) == nullptr) return Value::of_integer(0);
   const std::string visible = dw.describe(column + ".visible");
   return Value::of_integer(visible == "0" ? 0 : 1);
 }
 
 // Enter in a list opens the current row; in a form it moves to the next column.
-ZR_SCRIPT(32770, 32769, 551, "e_enter", FH_RESULT_LONG, kExtends) {
-  if (in_list(s)) return s.raise(s.parent_window(), "ue_edit", {Value::of_object(s.self().shared_from_this())});
-  fh::DataWindow& dw = s.dw(s.self());
+ZR_EVENT(u_dw, e_enter) {
+  if (in_list(s)) return s.window().raise("ue_edit", {Value::of_object(s.self().shared_from_this())});
+  fh::DataWindow& dw = s.me().datawindow();
   if (dw.has_object() && dw.get_column() < static_cast<int>(dw.object().columns().size())) {
     dw.set_column(dw.get_column() + 1);
   }
   return 0;
 }
 
-ZR_SCRIPT(32770, 32769, 61, "doubleclicked", FH_RESULT_LONG, kExtends) {
-  if (in_list(s)) return s.raise(s.parent_window(), "ue_edit", {Value::of_object(s.self().shared_from_this())});
+ZR_EVENT(u_dw, doubleclicked) {
+  if (in_list(s)) return s.window().raise("ue_edit", {Value::of_object(s.self().shared_from_this())});
   return 0;
 }
 
 // Retrieves again after an edit window saved, staying on the same record.
-ZR_SCRIPT(32770, 32769, 552, "ue_resetreladw", FH_RESULT_NONE, kExtends) {
-  fh::DataWindow& dw = s.dw(s.self());
+ZR_EVENT(u_dw, ue_resetreladw) {
+  fh::DataWindow& dw = s.me().datawindow();
   if (!dw.has_object()) return {};
   std::vector<std::pair<std::string, Value>> key;
   if (dw.get_row() > 0) {
@@ -141,15 +135,15 @@ ZR_SCRIPT(32770, 32769, 552, "ue_resetreladw", FH_RESULT_NONE, kExtends) {
   return {};
 }
 
-ZR_SCRIPT(32770, 32769, 76, "rowfocuschanged", FH_RESULT_LONG, kExtends) {
+ZR_EVENT(u_dw, rowfocuschanged) {
   if (fh::Object* selection = zrf::service(s.self(), "inv_rowselect")) {
-    s.raise(*selection, "of_rowfocuschanged", {fh::Value::of_long(static_cast<std::int32_t>(s.dw(s.self()).get_row()))});
+    s.handle(*selection).raise("of_rowfocuschanged", {fh::Value::of_long(static_cast<std::int32_t>(s.me().datawindow().get_row()))});
   }
   zrf::refresh_details(s, s.self());
   fh::Object* w = s.self().window();
   if (w == nullptr || !in_list(s) || s.self().name() != "dw_head") return {};
   // The header's keys, and the areas that take them as retrieval arguments.
-  fh::DataWindow& dw = s.dw(s.self());
+  fh::DataWindow& dw = s.me().datawindow();
   for (const char* key : {"sjtmic", "sjpzbh"}) {
     if (dw.has_object() && dw.get_row() > 0 && dw.object().column(key) != nullptr) {
       w->set(std::string("is_") + key, fh::String(dw.get_item(dw.get_row(), key)));
@@ -167,18 +161,18 @@ ZR_SCRIPT(32770, 32769, 76, "rowfocuschanged", FH_RESULT_LONG, kExtends) {
 
 // clicked(xpos, ypos, row, dwo): the row selection hears of a row clicked; a
 // header click sorts by its column, the same header again reverses the order.
-ZR_SCRIPT(32770, 32769, 60, "clicked", FH_RESULT_LONG, kExtends) {
+ZR_EVENT(u_dw, clicked) {
   fh::Object* selection = zrf::service(s.self(), "inv_rowselect");
-  if (selection != nullptr && s.arg_count() >= 3) s.raise(*selection, "of_rowclicked", {s.arg(2)});
+  if (selection != nullptr && s.arg_count() >= 3) s.handle(*selection).raise("of_rowclicked", {s.arg(2)});
   fh::Object* sorter = zrf::service(s.self(), "inv_sort");
   const bool by_header = zrf::flag(s.self(), "ib_clicksort", false) ||
                          (sorter != nullptr && zrf::flag(*sorter, "ib_columnheader", false));
   if (!by_header) return 0;
   if (s.arg_count() < 4 || !fh::is_valid(s.arg(3))) return 0;
-  const std::string clicked = zrf::text(s.object(s.arg(3)).get("name"));
+  const std::string clicked = zrf::text(s.object(s.arg(3))->get("name"));
   if (clicked.size() < 3 || clicked.compare(clicked.size() - 2, 2, "_t") != 0) return 0;
   const std::string column = clicked.substr(0, clicked.size() - 2);
-  fh::DataWindow& dw = s.dw(s.self());
+  fh::DataWindow& dw = s.me().datawindow();
   if (!dw.has_object() || dw.object().column(column) == nullptr) return 0;
   zrf::DwState& state = zrf::dw_state(s.self());
   state.ascending = state.sorted_by == column ? !state.ascending : true;
@@ -191,41 +185,40 @@ ZR_SCRIPT(32770, 32769, 60, "clicked", FH_RESULT_LONG, kExtends) {
 }
 
 // resize(sizetype, newwidth, newheight): the resize service follows.
-ZR_SCRIPT(32770, 32769, 62, "resize", FH_RESULT_LONG, kExtends) {
+ZR_EVENT(u_dw, resize) {
   if (fh::Object* resizer = zrf::service(s.self(), "inv_resize")) {
-    s.raise(*resizer, "of_resize", {s.arg(1), s.arg(2)});
+    s.handle(*resizer).raise("of_resize", {s.arg(1), s.arg(2)});
   }
   return 0;
 }
 
-ZR_SCRIPT(32770, 32769, 700, "of_setbase", FH_RESULT_INTEGER, kOverrides) {
+ZR_EVENT(u_dw, of_setbase) {
   s.self().set("ib_base", Value::of_bool(zrf::bool_arg(s, 0)));
   return Value::of_integer(1);
 }
 // The control works through the session's transaction (sqlca).
-ZR_SCRIPT(32770, 32769, 701, "of_settransobject", FH_RESULT_INTEGER, kOverrides) {
-  s.dw(s.self()).set_transaction(&s.session().sqlca());
+ZR_EVENT(u_dw, of_settransobject) {
+  s.me().datawindow().set_transaction(&s.session().sqlca());
   return Value::of_integer(1);
 }
-ZR_SERVICE_SWITCH(702, "of_setrowmanager", "inv_rowmanager", "n_cst_dwsrv_rowmanager")
-ZR_SERVICE_SWITCH(703, "of_setfind", "inv_find", "n_cst_dwsrv_find")
-ZR_SERVICE_SWITCH(704, "of_setrowselect", "inv_rowselect", "n_cst_dwsrv_rowselection")
-ZR_SERVICE_SWITCH(705, "of_setlinkage", "inv_linkage", "n_cst_dwsrv_linkage")
-ZR_SCRIPT(32770, 32769, 706, "of_setupdateable", FH_RESULT_INTEGER, kOverrides) {
+ZR_SERVICE_SWITCH(of_setrowmanager, "inv_rowmanager", "n_cst_dwsrv_rowmanager")
+ZR_SERVICE_SWITCH(of_setfind, "inv_find", "n_cst_dwsrv_find")
+ZR_SERVICE_SWITCH(of_setrowselect, "inv_rowselect", "n_cst_dwsrv_rowselection")
+ZR_SERVICE_SWITCH(of_setlinkage, "inv_linkage", "n_cst_dwsrv_linkage")
+ZR_EVENT(u_dw, of_setupdateable) {
   zrf::dw_state(s.self()).updateable = zrf::bool_arg(s, 0);
   s.self().set("ib_updateable", Value::of_bool(zrf::bool_arg(s, 0)));
   return Value::of_integer(1);
 }
-ZR_SERVICE_SWITCH(707, "of_setrowcolor", "inv_rowcolor", "no_dwsrv_rowcolor")
-ZR_SERVICE_SWITCH(708, "of_setsort", "inv_sort", "n_cst_dwsrv_sort")
-ZR_SERVICE_SWITCH(709, "of_setfilter", "inv_filter", "n_cst_dwsrv_filter")
-ZR_SERVICE_SWITCH(710, "of_setprintpreview", "inv_printpreview", "n_cst_dwsrv_printpreview")
-ZR_SERVICE_SWITCH(711, "of_setresize", "inv_resize", "n_cst_dwsrv_resize")
-ZR_SERVICE_SWITCH(712, "of_setmultitable", "inv_multitable", "n_cst_dwsrv_multitable")
-ZR_SCRIPT(32770, 32769, 713, "wf_setclicksort", FH_RESULT_INTEGER, kOverrides) {
+ZR_SERVICE_SWITCH(of_setrowcolor, "inv_rowcolor", "no_dwsrv_rowcolor")
+ZR_SERVICE_SWITCH(of_setsort, "inv_sort", "n_cst_dwsrv_sort")
+ZR_SERVICE_SWITCH(of_setfilter, "inv_filter", "n_cst_dwsrv_filter")
+ZR_SERVICE_SWITCH(of_setprintpreview, "inv_printpreview", "n_cst_dwsrv_printpreview")
+ZR_SERVICE_SWITCH(of_setresize, "inv_resize", "n_cst_dwsrv_resize")
+ZR_SERVICE_SWITCH(of_setmultitable, "inv_multitable", "n_cst_dwsrv_multitable")
+ZR_EVENT(u_dw, wf_setclicksort) {
   s.self().set("ib_clicksort", Value::of_bool(zrf::bool_arg(s, 0)));
   return Value::of_integer(1);
 }
 
 ZR_REGISTER(u_dw)
-// clang-format on

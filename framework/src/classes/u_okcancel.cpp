@@ -4,8 +4,7 @@
 #include <string>
 
 #include "support/frame.h"
-#include "zr_classes_u_okcancel.h"
-#include "zrrt/registration.h"
+#include "zr_group_u_okcancel.h"
 
 namespace {
 
@@ -23,22 +22,16 @@ std::string setting(const std::string& text, const std::string& key) {
 
 }  // namespace
 
-// clang-format off
-#define ZR_GROUP ZR_GROUP_u_okcancel
-ZR_WINDOW(u_okcancel, ZR_CLASSES_u_okcancel)
-ZR_GENERATED_CREATE()
-ZR_GENERATED_DESTROY()
 
-ZR_SCRIPT(32770, 32769, 51, "constructor", FH_RESULT_LONG, kExtends) {
+ZR_EVENT(u_okcancel, constructor) {
   const std::string property = zrf::text(s.self().get("is_property"));
   s.self().set("text", fh::Value::of_string(setting(property, "caption")));
   s.self().set("microhelp", fh::Value::of_string(setting(property, "microhelp")));
   return {};
 }
 
-ZR_SCRIPT(32770, 32769, 50, "clicked", FH_RESULT_LONG, kExtends) {
-  return s.raise(s.parent_window(), s.self().name() == "uo_cancel" ? "ue_cancel" : "ue_ok");
+ZR_EVENT(u_okcancel, clicked) {
+  return s.window().raise(s.self().name() == "uo_cancel" ? "ue_cancel" : "ue_ok");
 }
 
 ZR_REGISTER(u_okcancel)
-// clang-format on

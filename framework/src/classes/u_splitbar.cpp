@@ -5,8 +5,7 @@
 #include <vector>
 
 #include "support/frame.h"
-#include "zr_classes_u_splitbar.h"
-#include "zrrt/registration.h"
+#include "zr_group_u_splitbar.h"
 
 namespace {
 
@@ -24,15 +23,10 @@ std::vector<Side>& sides(fh::Object& bar) {
 
 }  // namespace
 
-// clang-format off
-#define ZR_GROUP ZR_GROUP_u_splitbar
-ZR_WINDOW(u_splitbar, ZR_CLASSES_u_splitbar)
-ZR_GENERATED_CREATE()
-ZR_GENERATED_DESTROY()
 
 // of_register(object, position 1-4)
-ZR_SCRIPT(32770, 32769, 700, "of_register", FH_RESULT_INTEGER, kOverrides) {
-  fh::Object& object = s.object(s.arg(0));
+ZR_EVENT(u_splitbar, of_register) {
+  fh::Object& object = s.object(s.arg(0)).object();
   const long position = zrf::long_arg(s, 1);
   if (position < 1 || position > 4) return Value::of_integer(-1);
   sides(s.self()).push_back({object.weak_from_this(), position});
@@ -40,14 +34,14 @@ ZR_SCRIPT(32770, 32769, 700, "of_register", FH_RESULT_INTEGER, kOverrides) {
   return Value::of_integer(1);
 }
 
-ZR_SCRIPT(32770, 32769, 701, "of_setbarcolor", FH_RESULT_INTEGER, kOverrides) {
+ZR_EVENT(u_splitbar, of_setbarcolor) {
   s.self().set("il_barcolor", s.arg(0));
   s.self().set("backcolor", s.arg(0));
   return Value::of_integer(1);
 }
 
 // of_setposition(y of a horizontal bar, x of a vertical one)
-ZR_SCRIPT(32770, 32769, 702, "of_setposition", FH_RESULT_INTEGER, kOverrides) {
+ZR_EVENT(u_splitbar, of_setposition) {
   fh::Object& bar = s.self();
   const long at = zrf::long_arg(s, 0);
   const bool horizontal = zrf::number(bar, "width") >= zrf::number(bar, "height");
@@ -70,4 +64,3 @@ ZR_SCRIPT(32770, 32769, 702, "of_setposition", FH_RESULT_INTEGER, kOverrides) {
 }
 
 ZR_REGISTER(u_splitbar)
-// clang-format on

@@ -18,8 +18,7 @@
 #include "formhost/functions.h"
 #include "formhost/session.h"
 #include "support/frame.h"
-#include "zr_classes_w_zredit.h"
-#include "zrrt/registration.h"
+#include "zr_group_w_zredit.h"
 
 namespace {
 
@@ -35,7 +34,7 @@ fh::Object* caller(fh::Object& window) {
 
 fh::Object& form(zr::Script& s) {
   if (fh::Object* c = zrf::find_control(s.self(), "dw_maint")) return *c;
-  return s.control("dw_maint");
+  return s.control("dw_maint").object();
 }
 
 bool checked(fh::Object& window, const char* box) {
@@ -46,14 +45,14 @@ bool checked(fh::Object& window, const char* box) {
 // A new record; with `copy` the saved record's values except its key.
 void next_record(zr::Script& s, bool copy) {
   fh::Object& dw_maint = form(s);
-  fh::DataWindow& dw = s.dw(dw_maint);
+  fh::DataWindow& dw = s.handle(dw_maint).datawindow();
   std::vector<std::pair<std::string, Value>> values;
   if (copy && dw.has_object() && dw.get_row() > 0) {
     for (const fh::DwColumn& c : dw.object().columns()) {
       if (!c.key) values.emplace_back(c.name, dw.get_item(dw.get_row(), c.name));
     }
   }
-  s.raise(dw_maint, "pfc_insertrow");
+  s.handle(dw_maint).raise("pfc_insertrow");
   if (dw.get_row() < 1) return;
   for (const auto& [column, value] : values) s.check(dw.set_item(dw.get_row(), column, value));
 }
@@ -62,7 +61,7 @@ void next_record(zr::Script& s, bool copy) {
 long retrieve_record(zr::Script& s, fh::Object& dw_maint, fh::Object* from) {
   const std::string id = zrf::text(s.self().get("is_idcolname"));
   fh::DataWindow* source = from == nullptr ? nullptr : from->datawindow();
-  fh::DataWindow& dw = s.dw(dw_maint);
+  fh::DataWindow& dw = s.handle(dw_maint).datawindow();
   if (id.empty() || source == nullptr || !source->has_object() || source->object().column(id) == nullptr ||
       source->get_row() < 1 || !dw.has_object() || dw.object().arguments().size() != 1) {
     return zrf::retrieve(s, dw_maint, from);
@@ -79,7 +78,7 @@ bool is_plain_name(const std::string& name) {
 
 // New records whose single number key is empty get the table's next number.
 void number_new_records(zr::Script& s, fh::Object& dw_maint) {
-  fh::DataWindow& dw = s.dw(dw_maint);
+  fh::DataWindow& dw = s.handle(dw_maint).datawindow();
   if (!dw.has_object()) return;
   const fh::DataWindowObject& obj = dw.object();
   const fh::DwColumn* key = nullptr;
@@ -114,13 +113,8 @@ void number_new_records(zr::Script& s, fh::Object& dw_maint) {
 
 }  // namespace
 
-// clang-format off
-#define ZR_GROUP ZR_GROUP_w_zredit
-ZR_WINDOW(w_zredit, ZR_CLASSES_w_zredit)
-ZR_GENERATED_CREATE()
-ZR_GENERATED_DESTROY()
 
-ZR_SCRIPT(32770, 32769, 54, "open", FH_RESULT_LONG, kExtends) {
+ZR_EVENT(w_zredit, open) {
   fh::Object& w = s.self();
   const fh::ObjectRef& msg = s.ctx().message();
   const Value parm = fh::is_valid(msg) ? msg->get("powerobjectparm") : Value();
@@ -145,14 +139,14 @@ ZR_SCRIPT(32770, 32769, 54, "open", FH_RESULT_LONG, kExtends) {
     w.set("dw_desc", p.get("dw_desc"));
     w.set("is_mode", mode);
   }
-  s.raise(w, "f_center");
+  s.handle(w).raise("f_center");
   zrf::begin_opening(s, w);
   return {};
 }
 
-ZR_SCRIPT(32770, 32769, 136, "pfc_preopen", FH_RESULT_NONE, kExtends) { return {}; }
+ZR_EVENT(w_zredit, pfc_preopen) { return {}; }
 
-ZR_SCRIPT(32770, 32769, 140, "pfc_postopen", FH_RESULT_NONE, kExtends) {
+ZR_EVENT(w_zredit, pfc_postopen) {
   fh::Object& w = s.self();
   const bool rfid = zrf::flag(w, "ib_rfid", true);
   for (const char* card : {"dw_writrfid", "cb_writrfid"}) {
@@ -161,7 +155,7 @@ ZR_SCRIPT(32770, 32769, 140, "pfc_postopen", FH_RESULT_NONE, kExtends) {
   fh::Object& dw_maint = form(s);
   const std::string mode = zrf::text(w.get("is_mode"));
   if (mode == "add") {
-    s.raise(dw_maint, "pfc_insertrow");
+    s.handle(dw_maint).raise("pfc_insertrow");
   } else if (mode == "edit" && retrieve_record(s, dw_maint, caller(w)) == 0) {
     s.message_box(zrf::text(w.get("is_msgtitle")), "记录已不存在，可能已被删除。", 2);
   }
@@ -174,38 +168,41 @@ ZR_SCRIPT(32770, 32769, 140, "pfc_postopen", FH_RESULT_NONE, kExtends) {
   return {};
 }
 
-ZR_SCRIPT(32770, 32769, 612, "f_center", FH_RESULT_NONE, kOverrides) {
+ZR_EVENT(w_zredit, f_center) {
   fh::Object& w = s.self();
   w.set("x", Value::of_long(static_cast<std::int32_t>(std::max(0L, (kScreenWidth - zrf::number(w, "width")) / 2))));
   w.set("y", Value::of_long(static_cast<std::int32_t>(std::max(0L, (kScreenHeight - zrf::number(w, "height")) / 2))));
   return {};
 }
 
-ZR_SCRIPT(32770, 32769, 214, "ue_save", FH_RESULT_LONG, kExtends) {
+ZR_EVENT(w_zredit, ue_save) {
   number_new_records(s, form(s));
   const int saved = zrf::save(s, s.self(), zrf::updateable(s.self()));
   if (saved == 1) {
-    if (fh::Object* list = caller(s.self())) s.post_if_exists(*list, "ue_resetreladw");
+    // The list refreshes if it can; what it makes of that is not the save's.
+    fh::Object* list = caller(s.self());
+    if (list != nullptr && list->cls().find_event("ue_resetreladw") != nullptr) {
+      s.ctx().trigger(*list, "ue_resetreladw");
+    }
   }
   return saved;
 }
 
-ZR_SCRIPT(32770, 32769, 610, "ue_ok", FH_RESULT_LONG, kOverrides) {
+ZR_EVENT(w_zredit, ue_ok) {
   fh::Object& w = s.self();
-  const Value saved = s.raise(w, "ue_save");
+  const Value saved = s.handle(w).raise("ue_save");
   if (!fh::is_true(fh::eq(saved, Value::of_long(1)))) return 0;
   if (checked(w, "cbx_addmode")) {
     next_record(s, checked(w, "cbx_copyrecord"));
   } else {
-    s.close(w);
+    s.close(s.handle(w));
   }
   return 1;
 }
 
-ZR_SCRIPT(32770, 32769, 611, "ue_cancel", FH_RESULT_LONG, kOverrides) {
-  s.close(s.self());
+ZR_EVENT(w_zredit, ue_cancel) {
+  s.close(s.me());
   return 1;
 }
 
 ZR_REGISTER(w_zredit)
-// clang-format on

@@ -15,8 +15,7 @@
 #include "formhost/functions.h"
 #include "formhost/session.h"
 #include "support/frame.h"
-#include "zr_classes_w_zrlist.h"
-#include "zrrt/registration.h"
+#include "zr_group_w_zrlist.h"
 
 namespace {
 
@@ -57,7 +56,7 @@ std::string edit_window(zr::Script& s, fh::Object& window, const fh::Object& con
 // The data window an operation works on: the one passed, else dw_items.
 fh::Object& target(zr::Script& s) {
   if (fh::Object* c = zrf::find_control(s.self(), "dw_items")) return *c;
-  return s.control("dw_items");
+  return s.control("dw_items").object();
 }
 
 fh::Object& asked_for(zr::Script& s) {
@@ -153,19 +152,14 @@ void retrieve_areas(zr::Script& s) {
     fh::Object* c = zrf::find_control(s.self(), area);
     if (c == nullptr || c->datawindow() == nullptr || !c->datawindow()->has_object()) continue;
     zrf::retrieve(s, *c);
-    if (std::string_view(area) == "dw_head") s.raise(*c, "rowfocuschanged", {Value::of_long(static_cast<std::int32_t>(c->datawindow()->get_row()))});
+    if (std::string_view(area) == "dw_head") s.handle(*c).raise("rowfocuschanged", {Value::of_long(static_cast<std::int32_t>(c->datawindow()->get_row()))});
   }
 }
 
 }  // namespace
 
-// clang-format off
-#define ZR_GROUP ZR_GROUP_w_zrlist
-ZR_WINDOW(w_zrlist, ZR_CLASSES_w_zrlist)
-ZR_GENERATED_CREATE()
-ZR_GENERATED_DESTROY_w_zrlist()
 
-ZR_SCRIPT(32770, 32769, 54, "open", FH_RESULT_LONG, kExtends) {
+ZR_EVENT(w_zrlist, open) {
   fh::Object& w = s.self();
   if (zrf::text(w.get("title")).empty()) w.set("title", w.get("is_title"));
   zrf::begin_opening(s, w);
@@ -173,7 +167,7 @@ ZR_SCRIPT(32770, 32769, 54, "open", FH_RESULT_LONG, kExtends) {
 }
 
 // The module's menu number: the list's screen number.
-ZR_SCRIPT(32770, 32769, 136, "pfc_preopen", FH_RESULT_NONE, kExtends) {
+ZR_EVENT(w_zrlist, pfc_preopen) {
   const std::string screen = screen_of(s.self());
   std::size_t digits = 0;
   while (digits < screen.size() && std::isdigit(static_cast<unsigned char>(screen[digits]))) ++digits;
@@ -181,28 +175,28 @@ ZR_SCRIPT(32770, 32769, 136, "pfc_preopen", FH_RESULT_NONE, kExtends) {
   return {};
 }
 
-ZR_SCRIPT(32770, 32769, 140, "pfc_postopen", FH_RESULT_NONE, kExtends) {
+ZR_EVENT(w_zrlist, pfc_postopen) {
   apply_switches(s);
   lay_out(s);
   if (zrf::text(s.self().get("is_retrieve_open")) == "retrieve") retrieve_areas(s);
   return {};
 }
 
-ZR_SCRIPT(32770, 32769, 56, "resize", FH_RESULT_LONG, kExtends) {
+ZR_EVENT(w_zrlist, resize) {
   lay_out(s);
   return {};
 }
 
-ZR_SCRIPT(32770, 32769, 214, "ue_save", FH_RESULT_LONG, kExtends) {
+ZR_EVENT(w_zrlist, ue_save) {
   return zrf::save(s, s.self(), zrf::updateable(s.self()));
 }
 
-ZR_SCRIPT(32770, 32769, 600, "ue_add", FH_RESULT_LONG, kOverrides) {
+ZR_EVENT(w_zrlist, ue_add) {
   if (!switched_on(s, "is_add", "adding")) return 0;
   return static_cast<int>(open_editor(s, asked_for(s), "add"));
 }
 
-ZR_SCRIPT(32770, 32769, 601, "ue_edit", FH_RESULT_LONG, kOverrides) {
+ZR_EVENT(w_zrlist, ue_edit) {
   if (!switched_on(s, "is_edit", "changing")) return 0;
   fh::Object& control = asked_for(s);
   if (control.datawindow() == nullptr || control.datawindow()->get_row() < 1) {
@@ -212,14 +206,13 @@ ZR_SCRIPT(32770, 32769, 601, "ue_edit", FH_RESULT_LONG, kOverrides) {
   return static_cast<int>(open_editor(s, control, "edit"));
 }
 
-ZR_SCRIPT(32770, 32769, 602, "ue_delete", FH_RESULT_LONG, kOverrides) {
-  return s.raise(target(s), "pfc_deleterow");
+ZR_EVENT(w_zrlist, ue_delete) {
+  return s.handle(target(s)).raise("pfc_deleterow");
 }
 
-ZR_SCRIPT(32770, 32769, 603, "ue_retrieve", FH_RESULT_LONG, kOverrides) {
+ZR_EVENT(w_zrlist, ue_retrieve) {
   retrieve_areas(s);
   return 1;
 }
 
 ZR_REGISTER(w_zrlist)
-// clang-format on

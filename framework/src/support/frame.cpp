@@ -160,8 +160,8 @@ long retrieve_with(zr::Script& s, fh::Object& control, std::span<const fh::Value
 
 void begin_opening(zr::Script& s, fh::Object& window) {
   for (fh::Object* c : datawindows(window)) c->datawindow()->set_transaction(&s.session().sqlca());
-  s.post(window, "pfc_preopen");
-  s.post(window, "pfc_postopen");
+  s.handle(window).post("pfc_preopen");
+  s.handle(window).post("pfc_postopen");
 }
 
 void refresh_details(zr::Script& s, fh::Object& master) {

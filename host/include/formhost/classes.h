@@ -158,6 +158,9 @@ class FH_API ClassRegistry {
   // Throws fh::Error naming the class when no module provides it or its
   // registration fails.
   const ClassDef& load(std::string_view name);
+  // The same as a lookup: null when no module provides the class (an
+  // expected outcome); a damaged registration still throws.
+  const ClassDef* find(std::string_view name);
   // The data-window objects of every module, the first module's first.
   const DataObjectLibrary& dataobjects() const { return dataobjects_; }
 

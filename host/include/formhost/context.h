@@ -94,6 +94,8 @@ class FH_API Context {
   void set_trace(bool on) { trace_on_ = on; }
   void set_trace_sink(std::shared_ptr<TraceSink> sink);
   void trace(const TraceRecord& record);  // writes only when the switch is on
+  // Writes whatever the switch says: programming errors must never pass unseen.
+  void trace_always(const TraceRecord& record);
 
   const Clock& clock() const { return *clock_; }
   void set_clock(std::shared_ptr<const Clock> clock) { clock_ = std::move(clock); }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <source_location>
 #include <stdexcept>
 #include <string>
 
@@ -46,4 +47,18 @@ class Error : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A broken precondition of the program (never of the operator's input):
+// std::logic_error naming the file, line and condition. Scripts trace it
+// always, and a debug build stops there.
+[[noreturn]] inline void broken_precondition(
+    const char* condition, const std::string& what,
+    std::source_location where = std::source_location::current()) {
+  throw std::logic_error(std::string(where.file_name()) + ":" + std::to_string(where.line()) +
+                         ": " + what + " (expected " + condition + ")");
+}
+
 }  // namespace fh
+
+// The one assertion for preconditions: FH_EXPECTS(row >= 1, "a row number").
+#define FH_EXPECTS(condition, what) \
+  ((condition) ? void() : ::fh::broken_precondition(#condition, what))

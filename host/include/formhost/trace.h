@@ -20,6 +20,9 @@ struct TraceRecord {
 
 // Category of a failed host operation in a script.
 inline constexpr int kTraceScriptFailure = 31;
+// Category of a programming error inside a script (a broken precondition):
+// written whether the trace switch is on or off.
+inline constexpr int kTraceLogicError = 90;
 
 class FH_API TraceSink {
  public:

@@ -73,8 +73,14 @@ class FH_API Value {
   const DateTime& as_datetime() const;
   const ObjectRef& as_object() const;
 
-  // Same type, same null flag, same value (objects by identity).
-  friend FH_API bool operator==(const Value& a, const Value& b);
+  // A condition: true only for a non-null true boolean, so a null condition
+  // takes no branch, as on the platform.
+  explicit operator bool() const { return type_ == Type::kBoolean && !null_ && as_bool(); }
+
+  // Same type, same null flag, same value (objects by identity): what tests
+  // and caches compare. The platform's = is fh::eq, spelled == for scripts in
+  // formhost/operators.h.
+  friend FH_API bool same(const Value& a, const Value& b);
 
  private:
   using Storage = std::variant<std::monostate, bool, std::int16_t, std::int32_t, Decimal, double,

@@ -1,12 +1,16 @@
-// The script side of the library: what a window's event script sees.
+// What a window's event script sees: the script `s`, handles on objects, and
+// values with the platform's operators.
 //
-// A script body is a list of steps. Each statement that uses an object runs
-// inside s.step(...): when the object is missing, the session's error policy
-// either skips exactly that statement or abandons the script. A host
-// operation that fails abandons the script; with the trace switch on, the
-// wrapper writes one record naming the call site.
+// Every call on a handle (and every call of `s` that takes a call site) is
+// one statement under the failure rules: a missing object raises runtime
+// error 20502, which the session's error policy either skips (the call does
+// nothing and answers null, 0 or an empty handle) or turns into abandoning
+// the script; a host operation that fails abandons the script, and with the
+// trace switch on the wrapper writes one record naming the call site.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <source_location>
@@ -19,13 +23,20 @@
 #include "formhost/context.h"
 #include "formhost/errors.h"
 #include "formhost/object.h"
-#include "formhost/session.h"
+#include "formhost/operators.h"
 #include "formhost/value.h"
+
+namespace fh {
+class DataWindow;
+class Session;
+class Transaction;
+}  // namespace fh
 
 namespace zr {
 
-struct ScriptInfo;
+class Script;
 using Site = std::source_location;
+using fh::Value;
 
 // The short, stable identifier of a call site: the same for the same source
 // line and column of the same file in every build, different between sites.
@@ -36,106 +47,156 @@ std::string site_id(const Site& site);
 class Answer {
  public:
   Answer() = default;
-  Answer(int n) : returned_(true), value_(fh::Value::of_long(n)) {}  // NOLINT: return 1;
-  Answer(fh::Value v) : returned_(true), value_(std::move(v)) {}     // NOLINT
+  Answer(int n) : returned_(true), value_(Value::of_long(n)) {}  // NOLINT: return 1;
+  Answer(Value v) : returned_(true), value_(std::move(v)) {}     // NOLINT
   bool returned() const { return returned_; }
-  const fh::Value& value() const { return value_; }
+  const Value& value() const { return value_; }
 
  private:
   bool returned_ = false;
-  fh::Value value_;
+  Value value_;
 };
 
-// Thrown to abandon the running script; the wrapper catches it.
+// Thrown to abandon the running script; the wrapper catches it and traces it
+// with `site`.
 struct Abandon {
   std::int32_t status;  // the failed operation's status
-  std::string site;     // empty: abandoned without a failed operation of its own
+  std::string site;     // empty: abandoned by the error policy, no failed operation
+};
+
+// A fixed array of values numbered from 1, as the platform's arrays are:
+// `zr::Array<16> captions{""};` then `captions[n]` for n in 1..16. An index
+// outside the bounds is a programming error.
+template <std::size_t N>
+class Array {
+ public:
+  Array() = default;
+  explicit Array(const Value& initial) { values_.fill(initial); }
+  explicit Array(std::string_view initial) : Array(Value::of_string(std::string(initial))) {}
+  explicit Array(int initial) : Array(Value::of_long(initial)) {}
+
+  Value& operator[](long n) { return values_[index(n)]; }
+  const Value& operator[](long n) const { return values_[index(n)]; }
+  static constexpr long size() { return static_cast<long>(N); }
+  std::span<Value> values() { return values_; }
+
+ private:
+  static std::size_t index(long n) {
+    FH_EXPECTS(n >= 1 && n <= static_cast<long>(N), "an index inside the array");
+    return static_cast<std::size_t>(n - 1);
+  }
+  std::array<Value, N> values_;
+};
+
+// A handle on an object a script uses: a window, a control, a service. It
+// may be empty (the control does not exist, the reference was null); each
+// call then raises 20502 under the error policy. Cheap to copy.
+class Handle {
+ public:
+  Handle() = default;
+  Handle(Script& s, fh::ObjectRef obj) : s_(&s), obj_(std::move(obj)) {}
+
+  bool valid() const { return fh::is_valid(obj_); }
+  explicit operator bool() const { return valid(); }
+  // The object itself; an empty handle raises 20502 (outside a statement:
+  // the script is abandoned).
+  fh::Object& object() const;
+  fh::Object* operator->() const { return &object(); }
+  const fh::ObjectRef& ref() const { return obj_; }
+  Value as_value() const { return Value::of_object(obj_); }
+
+  // A child control by name (tab pages included); empty when there is none.
+  Handle control(std::string_view name) const;
+
+  // Properties and instance variables. Reading one the object lacks fails.
+  Value get(std::string_view name, Site site = Site::current()) const;
+  void set(std::string_view name, const Value& v, Site site = Site::current()) const;
+  // An element of a declared array: set("lls", 3, v) is lls[3] = v.
+  void set(std::string_view array, long index, const Value& v, Site site = Site::current()) const;
+
+  // Raises an event by name and answers its result. An event without a
+  // script counts as success and answers null; other failures abandon.
+  Value raise(std::string_view event, std::initializer_list<Value> args = {},
+              Site site = Site::current()) const;
+  // PostEvent: runs after the current scripts.
+  void post(std::string_view event, std::vector<Value> args = {},
+            Site site = Site::current()) const;
+
+  // ---- data windows: a control without one fails ----
+  Value get_item(long row, std::string_view column, Site site = Site::current()) const;
+  void set_item(long row, std::string_view column, const Value& v,
+                Site site = Site::current()) const;
+  long get_row(Site site = Site::current()) const;
+  long row_count(Site site = Site::current()) const;
+  long retrieve(std::initializer_list<Value> args = {}, Site site = Site::current()) const;
+  // One property through Modify: the value is quoted (texts) or written out
+  // (numbers) here, so quotes, tildes and GBK bytes arrive as they are. A null
+  // value cannot be written and fails.
+  void modify(std::string_view property, const Value& value, Site site = Site::current()) const;
+  void modify(std::string_view property, std::string_view text, Site site = Site::current()) const;
+  void modify(std::string_view property, long number, Site site = Site::current()) const;
+  std::string describe(std::string_view expression, Site site = Site::current()) const;
+  // Update(accept, reset): its 1 or -1 is the script's to judge.
+  int update(bool accept = true, bool reset = true, Site site = Site::current()) const;
+  // The rows themselves, for the framework's own work.
+  fh::DataWindow& datawindow(Site site = Site::current()) const;
+
+ private:
+  Script& script() const;
+
+  Script* s_ = nullptr;
+  fh::ObjectRef obj_;
 };
 
 class Script {
  public:
-  Script(fh::Context& ctx, fh_call& call) : ctx_(ctx), call_(call) {}
+  Script(fh::Context& ctx, fh_call& call, const Site& script_site)
+      : ctx_(ctx), call_(call), script_site_(script_site) {}
 
   fh::Context& ctx() { return ctx_; }
   fh::Object& self() { return *call_.self; }
+  Handle me() { return Handle(*this, call_.self->shared_from_this()); }
+  // The window of the object whose script runs (itself for a window); a
+  // control without one raises 20543.
+  Handle window(Site site = Site::current());
+  // A control of that window, found by name anywhere in it.
+  Handle control(std::string_view name, Site site = Site::current());
+  Handle handle(fh::Object& obj) { return Handle(*this, obj.shared_from_this()); }
+  // The object a value holds; an empty handle when it holds none.
+  Handle object(const Value& ref);
+
   // The event's arguments; a missing one is a failed host operation.
-  const fh::Value& arg(std::size_t i, Site site = Site::current()) const;
+  const Value& arg(std::size_t i, Site site = Site::current()) const;
   std::size_t arg_count() const { return call_.args.size(); }
   // What the ancestor's script answered (null when it had none).
-  const fh::Value& ancestor_result() const { return ancestor_result_; }
+  const Value& ancestor_result() const { return ancestor_result_; }
 
-  // Runs one statement. A runtime error inside it (null object, no parent,
-  // division by zero) goes to the error policy: skip this statement or abandon.
-  template <typename F>
-  void step(F&& statement) {
-    try {
-      std::forward<F>(statement)();
-    } catch (const fh::RuntimeError& e) {
-      on_runtime_error(e);
-    }
-  }
-
-  // Objects. A null or destroyed reference raises runtime error 20502; a
-  // control asking for the parent window it lacks raises 20543.
-  fh::Object& parent_window();
-  fh::Object& control(std::string_view name);           // a control of self's window
-  fh::Object& control(fh::Object& owner, std::string_view name);
-  fh::Object& object(const fh::Value& ref);             // an object held in a value
-
-  // Properties and instance variables of an object.
-  fh::Value get(fh::Object& obj, std::string_view name, Site site = Site::current());
-  void set(fh::Object& obj, std::string_view name, fh::Value v);
-
-  // Raises an event on an object by name. A handler-less event counts as
-  // success (its result stays as the host left it: null); every other
-  // negative status abandons the script.
-  fh::Value raise(fh::Object& obj, std::string_view event,
-                  std::initializer_list<fh::Value> args = {}, Site site = Site::current());
-  // Calls an event by name when the object has it; its absence is no error.
-  void post_if_exists(fh::Object& obj, std::string_view event,
-                      std::initializer_list<fh::Value> args = {});
-  // Destroys the object a value refers to; a null or invalid one raises 20502.
-  void destroy(const fh::Value& ref);
-
-  // ---- the session: windows, message boxes, posted events ----
+  // ---- the session: windows, message boxes ----
   fh::Session& session(Site site = Site::current());
   // MessageBox(title, text, icon, buttons, default): the button pressed, -1 on error.
-  int message_box(const std::string& title, const std::string& text, int icon = 0, int buttons = 0,
-                  int default_button = 1, Site site = Site::current());
-  // Opens a window; a response window waits here until it closes and answers
-  // what it closed with (the message object's returnvalue).
-  fh::Object& open(std::string_view class_name, const fh::Value& parm = {}, Site site = Site::current());
-  fh::Value open_modal(std::string_view class_name, const fh::Value& parm = {},
-                       Site site = Site::current());
-  // Close(window) and CloseWithReturn(window, value).
-  void close(fh::Object& window, Site site = Site::current());
-  void close_with_return(fh::Object& window, const fh::Value& value, Site site = Site::current());
-  // PostEvent: runs after the current scripts.
-  void post(fh::Object& obj, std::string_view event, std::vector<fh::Value> args = {});
-
-  // The data window of a data-window control; another control fails.
-  fh::DataWindow& dw(fh::Object& control, Site site = Site::current());
-
-  // ---- data-window operations through a control; a bad row or column, a
-  // failed retrieval or a refused Modify abandons the script ----
-  fh::Value get_item(fh::Object& control, long row, std::string_view column,
-                     Site site = Site::current());
-  void set_item(fh::Object& control, long row, std::string_view column, const fh::Value& v,
-                Site site = Site::current());
-  long get_row(fh::Object& control, Site site = Site::current());
-  long row_count(fh::Object& control, Site site = Site::current());
-  long retrieve(fh::Object& control, std::initializer_list<fh::Value> args = {},
-                Site site = Site::current());
-  void modify(fh::Object& control, const std::string& expr, Site site = Site::current());
-  std::string describe(fh::Object& control, const std::string& expr, Site site = Site::current());
-  // Update(accept, reset): its 1 or -1 is the script's to judge.
-  int update(fh::Object& control, bool accept = true, bool reset = true, Site site = Site::current());
+  int message_box(const std::string& title, const std::string& text, int icon = 0,
+                  int buttons = 0, int default_button = 1, Site site = Site::current());
+  // Opens a window; an unknown class fails. A response window waits here
+  // until it closes and answers what it closed with.
+  Handle open(std::string_view class_name, const Value& parm = {}, Site site = Site::current());
+  Value open_modal(std::string_view class_name, const Value& parm = {},
+                   Site site = Site::current());
+  void close(const Handle& window, Site site = Site::current());
+  void close_with_return(const Handle& window, const Value& value, Site site = Site::current());
+  // Declines what the operator asked for; the reason reaches the front end.
+  void refuse(const std::string& reason, Site site = Site::current());
 
   // ---- embedded SQL through sqlca: the outcome is in SQLCode, never a failure ----
-  int select_into(std::string_view sql, std::initializer_list<fh::Value> params,
-                  std::span<fh::Value> targets, Site site = Site::current());
-  int execute_sql(std::string_view sql, std::initializer_list<fh::Value> params = {},
+  int select_into(std::string_view sql, std::initializer_list<Value> params,
+                  std::span<Value> targets, Site site = Site::current());
+  template <std::size_t N>
+  int select_into(std::string_view sql, std::initializer_list<Value> params, Array<N>& targets,
+                  Site site = Site::current()) {
+    return select_into(sql, params, targets.values(), site);
+  }
+  int execute_sql(std::string_view sql, std::initializer_list<Value> params = {},
                   Site site = Site::current());
+  fh::Transaction& sqlca(Site site = Site::current());
 
   // Abandons the script as a failed host operation at this site.
   [[noreturn]] void fail(std::int32_t status, Site site = Site::current()) const;
@@ -145,13 +206,36 @@ class Script {
     return status;
   }
 
+  // Runs one statement of the runtime under the failure rules; what a
+  // skipped statement answers is a default `R`.
+  template <typename F>
+  auto statement(const Site& site, F&& body) -> decltype(body()) {
+    using R = decltype(body());
+    try {
+      return std::forward<F>(body)();
+    } catch (const fh::RuntimeError& e) {
+      on_runtime_error(e);
+    } catch (const fh::HostFailure& f) {
+      fail(f.status(), site);
+    } catch (const fh::Error&) {
+      fail(FH_STATUS_FAILED, site);
+    }
+    if constexpr (!std::is_void_v<R>) return R{};
+  }
+
+  // The site of the script itself: where failures that carry no site of
+  // their own are traced.
+  const Site& script_site() const { return script_site_; }
+
  private:
-  friend int run_script(fh_context*, fh_call*, const ScriptInfo&) noexcept;
+  friend struct ScriptInfo;
+  friend int run_script(fh_context*, fh_call*, const struct ScriptInfo&) noexcept;
   void on_runtime_error(const fh::RuntimeError& e);
 
   fh::Context& ctx_;
   fh_call& call_;
-  fh::Value ancestor_result_;
+  Site script_site_;
+  Value ancestor_result_;
 };
 
 }  // namespace zr
