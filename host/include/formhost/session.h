@@ -6,6 +6,8 @@
 // Modal calls (a message box, a response window) run a nested loop on the
 // session's thread that keeps taking actions until answered or closed, so the
 // script that called them goes on afterwards with the answer.
+//
+// What front ends show of a session is its view: formhost/view.h.
 #pragma once
 
 #include <map>
