@@ -24,7 +24,9 @@ const char* const kScenarioHelp = R"(Scenario lines (UTF-8; # starts a comment):
                                     w_01691.dw_items.row.1.mc = 衬衫
                                     messagebox.text = 不能删除
   expect refused TEXT               the last action was refused for a reason containing TEXT
-  show                              print the view)";
+  show                              print the view
+After every action each open data window's buffers are checked; a broken one
+fails the run.)";
 
 namespace {
 
@@ -109,7 +111,10 @@ std::vector<ScenarioLine> parse_scenario(const std::string& text, const std::str
       a.window = next("a window class");
       a.text = gbk(remainder());
     } else if (verb == "click" || verb == "enter" || verb == "insert" || verb == "delete") {
-      a.kind = verb == "click" ? K::kClick : verb == "enter" ? K::kEnter : verb == "insert" ? K::kInsert : K::kDelete;
+      a.kind = verb == "click"    ? K::kClick
+               : verb == "enter"  ? K::kEnter
+               : verb == "insert" ? K::kInsert
+                                  : K::kDelete;
       split_target(next("a control"), a);
       // click DATAWINDOW HEADER: a header text (or column) of a data window.
       if (std::string header; verb == "click" && args >> header) a.column = header;
@@ -144,7 +149,8 @@ std::vector<ScenarioLine> parse_scenario(const std::string& text, const std::str
         l.expected = unquote(trim(rest.substr(7)));
       } else {
         const auto eq = rest.find('=');
-        if (eq == std::string::npos) throw fh::Error(where + ": expected PATH = VALUE after 'expect'");
+        if (eq == std::string::npos)
+          throw fh::Error(where + ": expected PATH = VALUE after 'expect'");
         l.kind = ScenarioLine::Kind::kExpect;
         l.path = trim(rest.substr(0, eq));
         l.expected = unquote(trim(rest.substr(eq + 1)));
@@ -153,8 +159,10 @@ std::vector<ScenarioLine> parse_scenario(const std::string& text, const std::str
     } else if (verb == "show") {
       l.kind = ScenarioLine::Kind::kShow;
     } else {
-      throw fh::Error(where + ": expected open, click, type, row, enter, insert, delete, save, close, "
-                              "answer, resize, expect or show, found '" + verb + "'");
+      throw fh::Error(where +
+                      ": expected open, click, type, row, enter, insert, delete, save, close, "
+                      "answer, resize, expect or show, found '" +
+                      verb + "'");
     }
     lines.push_back(std::move(l));
   }

@@ -11,7 +11,9 @@ namespace {
 
 // The framework's events behind the user's insert, delete, save and Enter.
 std::map<std::string, std::string> framework_action_events() {
-  return {{"insert", "pfc_insertrow"}, {"delete", "pfc_deleterow"}, {"save", "ue_save"},
+  return {{"insert", "pfc_insertrow"},
+          {"delete", "pfc_deleterow"},
+          {"save", "ue_save"},
           {"enter", "e_enter"}};
 }
 
@@ -26,6 +28,7 @@ Workspace::Workspace(const WorkspaceOptions& options) {
   fh::SessionOptions o;
   o.headless = false;
   o.trace = options.trace;
+  o.check_invariants = options.check_invariants;
   o.action_events = framework_action_events();
   session_ = std::make_unique<fh::Session>(registry_, std::move(o));
   if (session_->sqlca().connect(options.db) != 0) {

@@ -18,6 +18,8 @@ struct WorkspaceOptions {
   std::vector<std::string> modules;
   std::string db;
   bool trace = false;
+  // Check every data window after each action (scenarios).
+  bool check_invariants = false;
 };
 
 class Workspace {

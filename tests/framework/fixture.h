@@ -4,17 +4,16 @@
 #pragma once
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
+#include "../db/backends.h"
 #include "formhost/classes.h"
 #include "formhost/errors.h"
 #include "formhost/object.h"
@@ -22,7 +21,7 @@
 #include "formhost/session.h"
 #include "formhost/text.h"
 #include "formhost/transaction.h"
-#include "../db/backends.h"
+#include "formhost/view.h"
 
 namespace zrtest {
 
@@ -51,8 +50,11 @@ class AppTest : public ::testing::TestWithParam<std::string> {
     registry.add_module(ZR_APPTEST_MODULE);
     fh::SessionOptions o;
     o.library = library();
-    o.action_events = {{"insert", "pfc_insertrow"}, {"delete", "pfc_deleterow"},
-                       {"save", "ue_save"}, {"enter", "e_enter"}};
+    o.action_events = {{"insert", "pfc_insertrow"},
+                       {"delete", "pfc_deleterow"},
+                       {"save", "ue_save"},
+                       {"enter", "e_enter"}};
+    o.check_invariants = true;
     session = std::make_unique<fh::Session>(registry, std::move(o));
     fh::Transaction& db = session->sqlca();
     ASSERT_EQ(db.connect(connection), 0) << db.sqlerrtext();
@@ -68,6 +70,10 @@ class AppTest : public ::testing::TestWithParam<std::string> {
     ASSERT_EQ(session->sqlca().commit(), 0);
   }
   void TearDown() override {
+    // What scripts and direct calls did must leave the buffers sound too.
+    if (session) {
+      for (const std::string& f : session->unsound_datawindows()) ADD_FAILURE() << f;
+    }
     if (session && !schema_.empty()) {
       fh::Transaction& db = session->sqlca();
       db.rollback();
@@ -78,15 +84,21 @@ class AppTest : public ::testing::TestWithParam<std::string> {
     if (!db_path.empty()) remove_files();
   }
   void remove_files() {
-    for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(db_path.string() + suffix);
+    for (const char* suffix : {"", "-wal", "-shm"})
+      std::filesystem::remove(db_path.string() + suffix);
   }
   // Where the session takes data-window objects from; the modules' by default.
   virtual const fh::DataObjectLibrary* library() { return nullptr; }
 
-  // Carries out the actions; answers the refusals.
+  // Carries out the actions; answers the refusals. A data window left
+  // unsound fails the test whatever the test expects.
   std::vector<std::string> act(std::vector<fh::Action> actions) {
     for (fh::Action& a : actions) session->post(std::move(a));
-    return session->run_pending();
+    std::vector<std::string> refusals = session->run_pending();
+    for (const std::string& r : refusals) {
+      if (r.starts_with(fh::kUnsoundDataWindow)) ADD_FAILURE() << r;
+    }
+    return refusals;
   }
   static fh::Action action(fh::Action::Kind kind, std::string control = {}, long row = 0,
                            std::string column = {}, std::string text = {}) {
@@ -117,7 +129,7 @@ class AppTest : public ::testing::TestWithParam<std::string> {
 
   // The view of an open window by class, and of one of its controls.
   nlohmann::json window_view(const std::string& cls) {
-    const nlohmann::json view = session->view();
+    const nlohmann::json view = fh::view(*session);
     for (const auto& w : view["windows"]) {
       if (w["class"] == cls) return w;
     }

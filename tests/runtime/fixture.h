@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "formhost/context.h"
+#include "formhost/session.h"
 
 namespace zrtest {
 
@@ -18,6 +19,14 @@ class RecordingSink : public fh::TraceSink {
   void write(const fh::TraceRecord& r) override { records.push_back(r); }
   std::vector<fh::TraceRecord> records;
 };
+
+// Options for a session in a test: every action is followed by the check of
+// the data windows' buffers.
+inline fh::SessionOptions checked_options() {
+  fh::SessionOptions o;
+  o.check_invariants = true;
+  return o;
+}
 
 class ModuleTest : public ::testing::Test {
  protected:

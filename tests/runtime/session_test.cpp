@@ -1,13 +1,15 @@
 // Sessions: opening windows, modal calls answered from the action queue, typed
 // text through itemchanged, the view, and sessions side by side.
+#include "formhost/session.h"
+
 #include <gtest/gtest.h>
 
 #include <thread>
 
-#include "formhost/errors.h"
-#include "formhost/session.h"
 #include "fixture.h"
+#include "formhost/errors.h"
 #include "formhost/text.h"
+#include "formhost/view.h"
 
 namespace {
 
@@ -35,7 +37,7 @@ class SessionTest : public ::testing::Test {
   }
 
   fh::Session make_session() {
-    fh::SessionOptions o;
+    fh::SessionOptions o = zrtest::checked_options();
     o.library = &library;
     return fh::Session(registry, std::move(o));
   }
@@ -66,7 +68,7 @@ TEST_F(SessionTest, OpenRunsTheSequenceWithItsParameterThenPostedEvents) {
   EXPECT_EQ(s.window("w_tmain"), w.get());
   EXPECT_THROW(s.open("w_nowhere"), fh::Error);
   EXPECT_THROW(s.open("u_tdw"), fh::Error);  // not a window
-  EXPECT_EQ(s.windows().size(), 1u);          // the session keeps running
+  EXPECT_EQ(s.windows().size(), 1u);         // the session keeps running
   EXPECT_EQ(s.close(*w), 1);
   EXPECT_EQ(s.close(*w), -1);
   EXPECT_TRUE(s.windows().empty());
@@ -144,7 +146,7 @@ TEST_F(SessionTest, TypedTextGoesThroughItemChanged) {
   EXPECT_EQ(log_of(w.get()), "open:,open-end,posted,itemchanged:code=bad,itemchanged:qty=12");
 
   // The view shows it all, in UTF-8.
-  const nlohmann::json v = s.view();
+  const nlohmann::json v = fh::view(s);
   const nlohmann::json& grid = v["windows"][0]["controls"][2];
   EXPECT_EQ(grid["name"], "dw_edit");
   EXPECT_EQ(grid["dataobject"], "d_edit");
@@ -211,14 +213,16 @@ TEST_F(SessionTest, SessionsSideBySideOnOneDatabase) {
     ASSERT_EQ(b.sqlca().connect("sqlite:" + path), 0);
     for (int i = 0; i < 50; ++i) {
       const Value id[] = {Value::of_long(1000 + i)};
-      ASSERT_EQ(b.sqlca().execute("insert into n (id) values (:id)", id), 0) << b.sqlca().sqlerrtext();
+      ASSERT_EQ(b.sqlca().execute("insert into n (id) values (:id)", id), 0)
+          << b.sqlca().sqlerrtext();
       ASSERT_EQ(b.sqlca().commit(), 0);
     }
     b.open("w_tmain");
   });
   for (int i = 0; i < 50; ++i) {
     const Value id[] = {Value::of_long(i)};
-    ASSERT_EQ(a.sqlca().execute("insert into n (id) values (:id)", id), 0) << a.sqlca().sqlerrtext();
+    ASSERT_EQ(a.sqlca().execute("insert into n (id) values (:id)", id), 0)
+        << a.sqlca().sqlerrtext();
     ASSERT_EQ(a.sqlca().commit(), 0);
   }
   a.open("w_tmain");
@@ -241,7 +245,7 @@ TEST(Definitions, OpeningAppliesTheChainOfDefinitions) {
   registry.add_module(ZR_TEST_MODULE);
   registry.add_module(ZR_TEST_FRAME_MODULE);
   EXPECT_TRUE(registry.dataobjects().find("d_edit").has_value());
-  fh::Session s(registry, fh::SessionOptions{});
+  fh::Session s(registry, zrtest::checked_options());
   fh::ObjectRef w = s.open("w_tchild");
   EXPECT_EQ(fh::gbk_to_utf8(w->get("title").as_string(), "test"), "子窗口");
   EXPECT_EQ(w->get("width").as_integer(), 3200);  // inherited
@@ -256,7 +260,7 @@ TEST(Definitions, OpeningAppliesTheChainOfDefinitions) {
   EXPECT_EQ(grid.datawindow()->dataobject(), "d_edit");
   EXPECT_EQ(fh::gbk_to_utf8(w->control("cb_ok")->get("text").as_string(), "test"), "确定(&O)");
 
-  const nlohmann::json v = s.view();
+  const nlohmann::json v = fh::view(s);
   EXPECT_EQ(v["windows"][0]["title"], "子窗口");
   EXPECT_EQ(v["windows"][0]["controls"][0]["columns"][0]["header"], "编号");
 }

@@ -6,22 +6,18 @@
 // Modal calls (a message box, a response window) run a nested loop on the
 // session's thread that keeps taking actions until answered or closed, so the
 // script that called them goes on afterwards with the answer.
+//
+// What front ends show of a session is its view: formhost/view.h.
 #pragma once
 
-#include <condition_variable>
-#include <cstdint>
-#include <deque>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "formhost/context.h"
-#include "formhost/datawindow.h"
 #include "formhost/export.h"
 #include "formhost/transaction.h"
 
@@ -38,25 +34,25 @@ struct MessageBoxRequest {
   int buttons = 0;
   int default_button = 1;
 };
-FH_API const char* icon_name(int icon);                  // "question", ...; null when unknown
+FH_API const char* icon_name(int icon);                      // "question", ...; null when unknown
 FH_API std::vector<std::string> button_labels(int buttons);  // {"Yes", "No"}; empty when unknown
 
 // What a front end asks of the session. Windows are named by class; an empty
 // window means the active (topmost) one. Texts are GBK.
 struct Action {
   enum class Kind {
-    kOpen,      // window, text = parameter
-    kClick,     // control (a menu item too); on a data window, column names the
-                // header text clicked
-    kType,      // control (a data window), row, column, text
-    kRow,       // control, row: makes it current, raises rowfocuschanged
-    kEnter,     // control: the Enter key in a data window
-    kInsert,    // control: a new row through the framework's event
-    kDelete,    // control: the current row through the framework's event
-    kSave,      // the window's save event
-    kClose,     // window
-    kAnswer,    // number: the button pressed in the pending message box
-    kResize,    // window, width, height
+    kOpen,    // window, text = parameter
+    kClick,   // control (a menu item too); on a data window, column names the
+              // header text clicked
+    kType,    // control (a data window), row, column, text
+    kRow,     // control, row: makes it current, raises rowfocuschanged
+    kEnter,   // control: the Enter key in a data window
+    kInsert,  // control: a new row through the framework's event
+    kDelete,  // control: the current row through the framework's event
+    kSave,    // the window's save event
+    kClose,   // window
+    kAnswer,  // number: the button pressed in the pending message box
+    kResize,  // window, width, height
   };
   explicit Action(Kind k = Kind::kClick) : kind(k) {}
 
@@ -76,15 +72,24 @@ struct SessionOptions {
   const DataObjectLibrary* library = nullptr;
   ErrorPolicy error_policy = ErrorPolicy::kAbandon;
   bool trace = false;
-  std::shared_ptr<TraceSink> trace_sink;       // stderr when null
-  std::shared_ptr<const Clock> clock;          // the system clock when null
+  std::shared_ptr<TraceSink> trace_sink;  // stderr when null
+  std::shared_ptr<const Clock> clock;     // the system clock when null
   // Headless: a modal call with no queued action to answer it fails (-1)
   // instead of waiting for a front end.
   bool headless = true;
   // The framework's events behind the insert, delete and save actions
   // ("insert" -> "pfc_insertrow"...); an action without one is refused.
   std::map<std::string, std::string> action_events;
+  // Checks every data window of every open window after each action (tests
+  // and scenarios): a broken buffer is refused as kUnsoundDataWindow.
+  bool check_invariants = false;
 };
+
+// How a refusal for a data window with broken buffers begins; the rest names
+// the window, the control and the fault ("...: w_x.dw_y: primary row 2 ...").
+inline constexpr std::string_view kUnsoundDataWindow = "data window left unsound";
+
+struct SessionState;
 
 class FH_API Session {
  public:
@@ -95,7 +100,7 @@ class FH_API Session {
 
   Context& context() { return *ctx_; }
   Transaction& sqlca() { return sqlca_; }
-  const DataObjectLibrary* library() const { return options_.library; }
+  const DataObjectLibrary* library() const;
 
   // ---- windows ----
   // Opens a window of that class: creates it and its controls (constructor
@@ -110,10 +115,12 @@ class FH_API Session {
   // Closes a window: close and destroy events, then it is gone. 1, or -1
   // when it is not open.
   int close(Object& window);
-  const std::vector<ObjectRef>& windows() const { return windows_; }
+  const std::vector<ObjectRef>& windows() const;
   // An open window by class name (the topmost of that class), or null.
   Object* window(std::string_view class_name) const;
   Object* active_window() const;
+  // Whether the window is an open response window that others wait behind.
+  bool is_modal(const Object& window) const;
 
   // Shows the data-window object `name` in a data-window control. 1 or -1.
   int set_dataobject(Object& control, std::string_view name);
@@ -123,7 +130,7 @@ class FH_API Session {
   void post_event(Object& obj, std::string_view event, std::vector<Value> args = {});
   // A message box; a nested loop until it is answered.
   int message_box(const MessageBoxRequest& request);
-  const std::optional<MessageBoxRequest>& pending_message_box() const { return box_; }
+  const std::optional<MessageBoxRequest>& pending_message_box() const;
   // A script declines what the user asked for (an operation switched off):
   // the reason reaches the front end as the action's refusal.
   void refuse(std::string reason);
@@ -138,48 +145,24 @@ class FH_API Session {
   // A session with a front end on another thread (not headless): serve()
   // runs on the session's thread, taking actions as they come, until stop().
   // The front end posts, then wait_idle() until the session waits for the
-  // next action; only then may it read view() and take_refusals().
+  // next action; only then may it read the view (formhost/view.h) and
+  // take_refusals().
   void serve();
   void stop();
   void wait_idle();
   std::vector<std::string> take_refusals();
 
-  // ---- the view ----
-  // The read model of every front end: windows, controls, data windows with
-  // columns and rows, the pending message box. Texts in UTF-8.
-  nlohmann::json view() const;
+  // What is wrong with the buffers of the open windows' data windows, each
+  // fault as "window.control: fault"; empty when all are sound.
+  std::vector<std::string> unsound_datawindows() const;
 
  private:
-  struct Posted {
-    std::weak_ptr<Object> obj;
-    std::string event;
-    std::vector<Value> args;
-  };
-  void run_posted();
-  void carry_out(const Action& a);
-  bool next_action(Action& out);
-  Object& target_window(const Action& a) const;
-  Object& target_control(const Action& a) const;
-  long item_changed(Object& control, long row, const std::string& column, const std::string& text);
-  void wire_datawindows(Object& obj);
-  void create_menu(Object& window);
-
   ClassRegistry& registry_;
-  SessionOptions options_;
   std::unique_ptr<Context> ctx_;
   Transaction sqlca_;
-  std::vector<ObjectRef> windows_;
-  std::vector<Object*> modal_;  // response windows, innermost last
-  std::optional<MessageBoxRequest> box_;
-  std::optional<int> box_answer_;
-  std::deque<Posted> posted_;
-  std::mutex mutex_;
-  std::condition_variable arrived_;
-  std::condition_variable idle_changed_;
-  std::deque<Action> actions_;
-  bool idle_ = false;
-  bool stopping_ = false;
-  std::vector<std::string> refusals_;  // written on the session's thread
+  // Windows, modal loops, posted events and the action queue: the last, so
+  // the windows go before the transaction and the context.
+  std::unique_ptr<SessionState> state_;
 };
 
 }  // namespace fh

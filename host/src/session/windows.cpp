@@ -1,0 +1,153 @@
+// The window life cycle: open, response windows, close, menus and the data
+// windows a new window brings along.
+#include <algorithm>
+
+#include "formhost/errors.h"
+#include "formhost/functions.h"
+#include "formhost/session.h"
+#include "session/state.h"
+
+namespace fh {
+namespace {
+
+// Typed text reaches the row through the control's itemchanged event; its
+// answer decides (0 accept, 1 reject, 2 reject and leave).
+long item_changed(Context& ctx, Object& control, long row, const std::string& column,
+                  const std::string& text) {
+  ObjectRef dwo = instantiate(ctx.registry().load("dwobject"), column);
+  dwo->set("name", Value::of_string(column));
+  const Value args[] = {Value::of_long(static_cast<std::int32_t>(row)), Value::of_object(dwo),
+                        Value::of_string(text)};
+  const EventResult r = ctx.trigger(control, "itemchanged", args);
+  if (r.status != FH_STATUS_OK || r.result.is_null() || !r.result.is_number()) return 0;
+  return Long(r.result).as_long();
+}
+
+void wire_datawindows(Session& session, Object& window) {
+  each_control(window, [&](Object& c) {
+    DataWindow* dw = c.datawindow();
+    if (dw == nullptr) return;
+    dw->set_library(session.library());
+    Object* control = &c;
+    Context* ctx = &session.context();
+    dw->on_item_changed(
+        [ctx, control](long row, const std::string& column, const std::string& text) {
+          return item_changed(*ctx, *control, row, column, text);
+        });
+  });
+}
+
+// A window that names a menu the library list provides gets an instance of
+// it in menuid; an unknown menu leaves menuid null.
+void create_menu(Context& ctx, Object& window) {
+  const Value name = window.get("menuname");
+  if (name.type() != Type::kString || name.is_null() || name.as_string().empty()) return;
+  try {
+    const ClassDef& cls = ctx.registry().load(name.as_string());
+    if (cls.kind() != Kind::kMenu) return;
+    ObjectRef menu = instantiate(cls, {}, &window);
+    window.set("menuid", Value::of_object(menu));
+    ctx.trigger(*menu, "create");
+  } catch (const Error&) {
+  }
+}
+
+}  // namespace
+
+const std::vector<ObjectRef>& Session::windows() const { return state_->windows; }
+
+Object* Session::window(std::string_view class_name) const {
+  const auto& windows = state_->windows;
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+    if ((*it)->cls().is_a(class_name) && (*it)->cls().name().size() == class_name.size()) {
+      return it->get();
+    }
+  }
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+    if ((*it)->cls().is_a(class_name)) return it->get();
+  }
+  return nullptr;
+}
+
+Object* Session::active_window() const {
+  if (!state_->modal.empty()) return state_->modal.back();
+  return state_->windows.empty() ? nullptr : state_->windows.back().get();
+}
+
+bool Session::is_modal(const Object& window) const {
+  const auto& modal = state_->modal;
+  return std::find(modal.begin(), modal.end(), &window) != modal.end();
+}
+
+int Session::set_dataobject(Object& control, std::string_view name) {
+  DataWindow* dw = control.datawindow();
+  const DataObjectLibrary* lib = library();
+  if (dw == nullptr || lib == nullptr) return -1;
+  if (dw->set_dataobject(*lib, name) != 1) return -1;
+  control.set("dataobject", Value::of_string(std::string(name)));
+  return 1;
+}
+
+ObjectRef Session::open(std::string_view class_name, const Value& parm) {
+  const ClassDef& cls = registry_.load(class_name);
+  if (cls.kind() != Kind::kWindow) throw Error("class '" + cls.name() + "' is not a window");
+  ObjectRef w = instantiate(cls);
+  const ObjectRef& msg = ctx_->message();
+  if (is_valid(msg) && !parm.is_null()) {
+    if (parm.type() == Type::kString)
+      msg->set("stringparm", parm);
+    else if (parm.type() == Type::kObject)
+      msg->set("powerobjectparm", parm);
+    else if (parm.is_number())
+      msg->set("doubleparm", Double(parm));
+  }
+  state_->windows.push_back(w);
+  wire_datawindows(*this, *w);
+  // The class's own data-window objects, as its definition assigns them.
+  each_control(*w, [&](Object& c) {
+    const Value name = c.get("dataobject");
+    if (c.datawindow() != nullptr && name.type() == Type::kString && !name.is_null()) {
+      set_dataobject(c, name.as_string());
+    }
+  });
+  create_menu(*ctx_, *w);
+  ctx_->trigger(*w, "create");
+  each_control(*w, [&](Object& c) { ctx_->trigger(c, "constructor"); });
+  if (!w->destroyed()) ctx_->trigger(*w, "open");
+  run_posted(*state_);
+  return w;
+}
+
+Value Session::open_modal(std::string_view class_name, const Value& parm) {
+  SessionState& st = *state_;
+  ObjectRef w = open(class_name, parm);
+  st.modal.push_back(w.get());
+  while (!w->destroyed()) {
+    Action a;
+    if (!next_action(st, a)) {
+      st.add_refusal("response window " + w->cls().name() +
+                     " waits for actions and none is queued: closed");
+      close(*w);
+      break;
+    }
+    carry_out(st, a);
+  }
+  st.modal.erase(std::remove(st.modal.begin(), st.modal.end(), w.get()), st.modal.end());
+  const ObjectRef& msg = ctx_->message();
+  return is_valid(msg) ? msg->get("returnvalue") : Value::of_long(0);
+}
+
+int Session::close(Object& window) {
+  auto& windows = state_->windows;
+  auto it = std::find_if(windows.begin(), windows.end(),
+                         [&](const ObjectRef& w) { return w.get() == &window; });
+  if (it == windows.end()) return -1;
+  ObjectRef keep = *it;  // alive until its scripts are done
+  ctx_->trigger(window, "close");
+  ctx_->trigger(window, "destroy");
+  window.destroy();
+  windows.erase(std::find(windows.begin(), windows.end(), keep));
+  return 1;
+}
+
+}  // namespace fh
