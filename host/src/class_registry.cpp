@@ -10,7 +10,7 @@
 #include "formhost/classes.h"
 #include "formhost/container.h"
 #include "formhost/errors.h"
-#include "names.h"
+#include "formhost/text.h"
 
 namespace fh {
 namespace {
@@ -38,7 +38,7 @@ ClassDef::ClassDef(std::string name, Kind kind, const ClassDef* ancestor, const 
     : name_(std::move(name)), kind_(kind), ancestor_(ancestor), group_(group), number_(number) {}
 
 bool ClassDef::is_a(std::string_view name) const {
-  const std::string wanted = detail::lower(name);
+  const std::string wanted = text::lower(name);
   for (const ClassDef* c = this; c != nullptr; c = c->ancestor_) {
     if (c->name_ == wanted) return true;
   }
@@ -46,7 +46,7 @@ bool ClassDef::is_a(std::string_view name) const {
 }
 
 const EventDecl* ClassDef::find_event(std::string_view name) const {
-  const std::string wanted = detail::lower(name);
+  const std::string wanted = text::lower(name);
   for (const ClassDef* c = this; c != nullptr; c = c->ancestor_) {
     for (const EventDecl& e : c->events_) {
       if (e.name == wanted) return &e;
@@ -112,7 +112,7 @@ const Module& ClassRegistry::add_module(const std::string& path) {
   if (LibraryContainer::has_container(bytes)) {
     const LibraryContainer container = LibraryContainer::read(bytes, path);
     for (const LibraryContainer::Entry& e : container.entries()) {
-      const std::string name = detail::lower(e.name);
+      const std::string name = text::lower(e.name);
       if (name.ends_with(".win")) {
         sources[name.substr(0, name.size() - 4)] = e.data;
       } else if (name.ends_with(".srd")) {
@@ -147,7 +147,7 @@ const Module& ClassRegistry::add_module(const std::string& path) {
 
 const ClassDef& ClassRegistry::load(std::string_view name) {
   std::lock_guard lock(mutex_);
-  return load_locked(detail::lower(name), 0);
+  return load_locked(text::lower(name), 0);
 }
 
 const ClassGroup* ClassRegistry::group_by_index(std::int32_t index) const {
@@ -225,7 +225,7 @@ const ClassDef& ClassRegistry::load_window(const std::string& window, int depth)
 
 void ClassRegistry::link_group(ClassGroup& g, const fh_vtable_info& info, int depth) {
   const std::string where = "class group of '" + g.window_ + "'";
-  if (info.window == nullptr || detail::lower(info.window) != g.window_) {
+  if (info.window == nullptr || text::lower(info.window) != g.window_) {
     throw Error(where + ": its table names another window");
   }
   // Ancestor rows first: they name classes of other groups or built-ins.
@@ -237,7 +237,7 @@ void ClassRegistry::link_group(ClassGroup& g, const fh_vtable_info& info, int de
       throw Error(where + ": class number " + std::to_string(row.number) + " appears twice");
     }
     if (row.ancestor == 0) {
-      g.numbers_[row.number] = &load_locked(detail::lower(row.name), depth + 1);
+      g.numbers_[row.number] = &load_locked(text::lower(row.name), depth + 1);
     } else {
       own.push_back(&row);
     }
@@ -253,7 +253,7 @@ void ClassRegistry::link_group(ClassGroup& g, const fh_vtable_info& info, int de
     const fh_class_row& row = **ready;
     const ClassDef* ancestor = g.numbers_.at(row.ancestor);
     g.numbers_[row.number] =
-        &make_class(detail::lower(row.name), ancestor->kind(), ancestor, &g, row.number);
+        &make_class(text::lower(row.name), ancestor->kind(), ancestor, &g, row.number);
     own.erase(ready);
   }
   const ClassDef* window = g.by_number(FH_CLASS_WINDOW);
@@ -269,7 +269,7 @@ void ClassRegistry::link_group(ClassGroup& g, const fh_vtable_info& info, int de
       throw Error(where + ": script row " + std::to_string(i) + " names no class of the group");
     }
     auto& cls = const_cast<ClassDef&>(*target);
-    const std::string event = detail::lower(row.event);
+    const std::string event = text::lower(row.event);
     const EventDecl* known = cls.find_event(event);
     if (known != nullptr && known->slot != row.slot) {
       throw Error(where + ": event '" + event + "' of '" + cls.name_ + "' has slot " +
@@ -310,7 +310,7 @@ std::int32_t ClassRegistry::new_class_index(std::string_view window) {
 
 std::int32_t ClassRegistry::register_group(const fh_vtable_info& info, std::int32_t index) {
   if (pending_module_ == nullptr || info.window == nullptr ||
-      detail::lower(info.window) != pending_window_) {
+      text::lower(info.window) != pending_window_) {
     return FH_STATUS_FAILED;  // not the registration the host asked for
   }
   pending_info_ = &info;

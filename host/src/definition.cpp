@@ -98,8 +98,6 @@ std::string_view trim(std::string_view s) {
   return s;
 }
 
-std::string lower(std::string_view s) { return text::lower(s); }
-
 // Texts for messages, cut short on a character boundary.
 std::string shorten(std::string_view s) { return dw::shorten(s, 48); }
 
@@ -160,7 +158,7 @@ bool is_plain_number(std::string_view s) {
 class Parser {
  public:
   Parser(std::string_view text, std::string_view source)
-      : source_(source), class_file_(lower(base_name(source))) {
+      : source_(source), class_file_(text::lower(base_name(source))) {
     split_lines(text);
   }
 
@@ -278,7 +276,7 @@ class Parser {
 
   // The lower-case word at toks[i], "" when there is none.
   static std::string word(const std::vector<Token>& toks, std::size_t i) {
-    return i < toks.size() && toks[i].kind == Tok::kWord ? lower(toks[i].text) : "";
+    return i < toks.size() && toks[i].kind == Tok::kWord ? text::lower(toks[i].text) : "";
   }
 
   static std::string describe(const std::vector<Token>& toks, std::size_t i) {
@@ -298,13 +296,13 @@ class Parser {
     if (i >= toks.size() || toks[i].kind != Tok::kWord || !is_identifier(toks[i].text)) {
       fail(line.number, what, describe(toks, i));
     }
-    return lower(toks[i].text);
+    return text::lower(toks[i].text);
   }
 
   // `end WHAT` alone on its line. Scans no quotes: script lines may hold any text.
   static bool is_end(std::string_view t, std::string_view what) {
-    if (t.size() < 4 || lower(t.substr(0, 3)) != "end" || !dw::is_blank(t[3])) return false;
-    return lower(trim(t.substr(4))) == what;
+    if (t.size() < 4 || !text::iequal(t.substr(0, 3), "end") || !dw::is_blank(t[3])) return false;
+    return text::lower(trim(t.substr(4))) == what;
   }
 
   void export_header(const Line& line, std::string_view t) {
@@ -315,7 +313,7 @@ class Parser {
       return;
     }
     if (!t.starts_with(kHeader)) return;
-    const std::string named = lower(base_name(t.substr(kHeader.size())));
+    const std::string named = text::lower(base_name(t.substr(kHeader.size())));
     if (!class_file_.empty() && named != class_file_) {
       fail(line.number, "the export header of " + class_file_, quote(t));
     }
@@ -333,7 +331,7 @@ class Parser {
     if (anc >= toks.size() || toks[anc].kind != Tok::kWord || !is_class_name(toks[anc].text)) {
       fail(line.number, "an ancestor class after 'from'", describe(toks, anc));
     }
-    h.ancestor = lower(toks[anc].text);
+    h.ancestor = text::lower(toks[anc].text);
     if (anc + 1 < toks.size()) {
       if (word(toks, anc + 1) != "within") {
         fail(line.number, "'within' or end of line after the ancestor", describe(toks, anc + 1));
@@ -463,7 +461,7 @@ class Parser {
                  std::to_string(h.line) + ")",
              quote(t));
       }
-      const std::string type = lower(toks[0].text);
+      const std::string type = text::lower(toks[0].text);
       PropertySetting p;
       p.name = name_at(line, toks, 1, "a property name");
       if (toks.size() < 3 || toks[2].text != "=" || toks[2].kind != Tok::kSymbol) {
@@ -532,7 +530,7 @@ class Parser {
         if (i >= toks.size() || toks[i].kind != Tok::kString) bad("a quoted string");
         return Value::of_string(toks[i].text);
       case Type::kBoolean: {
-        const std::string b = lower(w);
+        const std::string b = text::lower(w);
         if (b != "true" && b != "false") bad("true or false");
         return Value::of_bool(b == "true");
       }
@@ -573,7 +571,7 @@ class Parser {
              quote(t));
       }
       VariableDefinition v;
-      v.type = lower(toks[0].text);
+      v.type = text::lower(toks[0].text);
       v.name = name_at(line, toks, 1, "a variable name");
       if (def_.variable(v.name) != nullptr) {
         fail(line.number, "a variable not declared before", quote(v.name) + " again");
@@ -631,7 +629,7 @@ class Parser {
   static bool calls_super(std::string_view script) {
     constexpr std::string_view kCall = "call super::";
     for (std::size_t i = 0; i < script.size(); i += gbk_char_size(script, i)) {
-      if (i + kCall.size() <= script.size() && lower(script.substr(i, kCall.size())) == kCall) {
+      if (i + kCall.size() <= script.size() && text::iequal(script.substr(i, kCall.size()), kCall)) {
         return true;
       }
     }
@@ -650,7 +648,7 @@ class Parser {
 
   // An object named by a script header: "" for the class, else a control.
   std::string script_object(std::string_view name) const {
-    const std::string n = lower(name);
+    const std::string n = text::lower(name);
     return n == def_.name() || n == class_file_ ? "" : n;
   }
 
@@ -669,7 +667,7 @@ class Parser {
     }
     EventDefinition e;
     e.object = script_object(target.substr(0, dot));
-    e.name = lower(target.substr(dot + 1));
+    e.name = text::lower(target.substr(dot + 1));
     e.line = line.number;
     e.script = body(line, "on", "");
     if (!e.script.empty()) e.script.erase(0, 1);  // the body starts on the next line
@@ -708,7 +706,7 @@ class Parser {
       target.remove_prefix(colons + 2);
     }
     if (!is_identifier(target)) fail(line.number, expected, quote(toks[i].text));
-    e.name = lower(target);
+    e.name = text::lower(target);
     ++i;
     if (i < toks.size() && toks[i].text == "(") {
       while (i < toks.size() && toks[i].text != ")") ++i;
@@ -763,7 +761,7 @@ class Parser {
 template <typename T>
 const T* find_named(const std::vector<T>& items, std::string_view name) {
   for (const T& item : items) {
-    if (dw::iequal(item.name, name)) return &item;
+    if (text::iequal(item.name, name)) return &item;
   }
   return nullptr;
 }
@@ -795,12 +793,12 @@ const VariableDefinition* ClassDefinition::variable(std::string_view name) const
 const EventDefinition* ClassDefinition::event(std::string_view name,
                                               std::string_view object) const {
   for (const EventDefinition& e : events_) {
-    if (dw::iequal(e.name, name) && dw::iequal(e.object, object)) {
+    if (text::iequal(e.name, name) && text::iequal(e.object, object)) {
       return &e;
     }
   }
   // The class may also be named by its own name.
-  if (!object.empty() && dw::iequal(object, name_)) return event(name, "");
+  if (!object.empty() && text::iequal(object, name_)) return event(name, "");
   return nullptr;
 }
 

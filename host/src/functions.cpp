@@ -229,13 +229,7 @@ struct Token {
 };
 
 bool starts_with_nocase(std::string_view s, std::string_view prefix) {
-  if (s.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char c = s[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
+  return s.size() >= prefix.size() && text::iequal(s.substr(0, prefix.size()), prefix);
 }
 
 std::vector<Token> tokenize(std::string_view mask) {

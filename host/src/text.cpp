@@ -331,6 +331,23 @@ std::string upper(std::string_view s) { return map_ascii_letters(s, 'a', 'z', 'A
 
 std::string lower(std::string_view s) { return map_ascii_letters(s, 'A', 'Z', 'a' - 'A'); }
 
+bool iequal(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  const auto lower_byte = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  for (std::size_t i = 0; i < a.size();) {
+    const std::size_t n = gbk_char_size(a, i);
+    if (n == 2) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+    } else if (lower_byte(a[i]) != lower_byte(b[i])) {
+      return false;
+    }
+    i += n;
+  }
+  return true;
+}
+
 std::string fill(std::string_view chars, std::int64_t n) {
   if (chars.empty() || n <= 0) return "";
   const auto size = static_cast<std::size_t>(n);

@@ -302,6 +302,15 @@ TEST(DwExpressionGbk, TrailBytesInsideQuotesNeverEscapeOrClose) {
   const auto e = DwExpression::parse(je + " > 100 and mc = '" + mc + ji + "'");
   EXPECT_EQ(e.evaluate(rows, 1), Value::of_bool(true));
   EXPECT_EQ(e.columns(), (std::vector<std::string>{je, "mc"}));
+
+  // 際 (0xEB 0x48) and 雋 (0xEB 0x68): two names, only the ASCII letters fold.
+  const std::string ji_h = "\xEB\x48";
+  const std::string jun = "\xEB\x68";
+  const TableRows pair({"sl" + ji_h, "sl" + jun}, {{lng(1), lng(2)}});
+  const auto both = DwExpression::parse("SL" + ji_h + " * 10 + Sl" + jun);
+  EXPECT_EQ(both.columns(), (std::vector<std::string>{"sl" + ji_h, "sl" + jun}));
+  EXPECT_EQ(both.evaluate(pair, 1), lng(12));
+  EXPECT_EQ(eval("lower('A" + ji_h + "B')"), str("a" + ji_h + "b"));
 }
 
 // ---- errors ----

@@ -14,6 +14,9 @@ const std::string kWeiDing01 = "\xCE\xB4\xB6\xA8" "01";  // 未定01
 const std::string kQiA = "\x81\x61";                      // 乤, trail byte looks like 'a'
 const std::string kShi = "\x81\x7E";                      // 亊, trail byte looks like '~'
 const std::string kCheng = "\x81\x5C";                    // 乗, trail byte looks like '\'
+const std::string kJi = "\xEB\x48";                       // 際, trail byte looks like 'H'
+const std::string kJun = "\xEB\x68";                      // 雋, the same but 'h'
+const std::string kMa = "\xB4\x61";                       // 碼, trail byte looks like 'a'
 
 // The message of the fh::Error that f throws, or "" when it throws none.
 template <typename F>
@@ -154,6 +157,20 @@ TEST(TextBytes, UpperAndLowerNeverTouchADoubleByteCharacter) {
   EXPECT_EQ(text::upper("\x81 a"), "\x81 A");
   EXPECT_EQ(text::upper("\xFF" "a"), "\xFF" "A");
   EXPECT_EQ(text::upper("mIxEd 1-z"), "MIXED 1-Z");
+  // Characters in use whose trail bytes fall in A-Z and a-z.
+  EXPECT_EQ(text::lower("Q" + kJi + "ZZ" + kMa + "X"), "q" + kJi + "zz" + kMa + "x");
+  EXPECT_EQ(text::upper("q" + kJun + kMa + "b"), "Q" + kJun + kMa + "B");
+}
+
+TEST(TextBytes, IequalIgnoresTheCaseOfAsciiLettersOnly) {
+  EXPECT_TRUE(text::iequal("DW_" + kJi + "a", "dw_" + kJi + "A"));
+  EXPECT_TRUE(text::iequal("", ""));
+  // 際 and 雋 differ only in a trail byte that looks like a letter.
+  EXPECT_FALSE(text::iequal("dw_" + kJi, "dw_" + kJun));
+  EXPECT_FALSE(text::iequal(kMa, "\xB4\x41"));
+  EXPECT_FALSE(text::iequal("ab", "abc"));
+  EXPECT_FALSE(text::iequal("a" + kJi, "a\xEB" "h"));
+  EXPECT_TRUE(text::iequal("\x81 A", "\x81 a"));  // a lone lead byte
 }
 
 TEST(TextBytes, FillAndReplace) {

@@ -68,9 +68,14 @@ FH_API std::string left_trim(std::string_view s);
 FH_API std::string right_trim(std::string_view s);
 
 // ASCII letters only. Double-byte characters pass unchanged, including a trail
-// byte that looks like a letter.
+// byte that looks like a letter ("際" is 0xEB 0x48, "碼" 0xB4 0x61). The one
+// case mapping of the host: names, keywords and the platform's Upper/Lower.
 FH_API std::string upper(std::string_view s);
 FH_API std::string lower(std::string_view s);
+
+// True when a and b are equal but for the case of ASCII letters; double-byte
+// characters must match byte for byte. How the host matches names.
+FH_API bool iequal(std::string_view a, std::string_view b);
 
 // n bytes made by repeating `chars`; "" when n <= 0 or chars is empty.
 FH_API std::string fill(std::string_view chars, std::int64_t n);

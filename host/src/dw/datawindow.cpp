@@ -13,14 +13,6 @@ namespace {
 
 constexpr const char* kSavepoint = "fh_dw_update";
 
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 // A typed text ("12.5", "2026-12-07") as a value of the column's type; none
 // when it does not convert. An empty text is null for everything but strings.
 std::optional<Value> from_text(const std::string& text, Type type) {
@@ -84,19 +76,19 @@ std::string db_column(const DwColumn& c) {
 }  // namespace
 
 void SourceLibrary::add(std::string name, std::string gbk_source, std::string label) {
-  entries_[lower(name)] = Entry{std::move(gbk_source), std::move(label), std::nullopt};
+  entries_[text::lower(name)] = Entry{std::move(gbk_source), std::move(label), std::nullopt};
 }
 
 void SourceLibrary::add(std::string name, DataWindowObject parsed) {
-  name = lower(name);
+  name = text::lower(name);
   parsed.set_name(name);
   entries_[name] = Entry{std::string(), std::string(), std::move(parsed)};
 }
 
-bool SourceLibrary::has(std::string_view name) const { return entries_.count(lower(name)) != 0; }
+bool SourceLibrary::has(std::string_view name) const { return entries_.count(text::lower(name)) != 0; }
 
 std::optional<DataWindowObject> SourceLibrary::find(std::string_view name) const {
-  auto it = entries_.find(lower(name));
+  auto it = entries_.find(text::lower(name));
   if (it == entries_.end()) return std::nullopt;
   const Entry& e = it->second;
   if (!e.parsed) {
@@ -194,7 +186,7 @@ long DataWindow::retrieve(std::span<const Value> args) {
   std::vector<std::string> names;
   std::vector<Value> values;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    names.push_back(lower(declared[i].name));
+    names.push_back(text::lower(declared[i].name));
     std::optional<Value> v = convert(args[i], declared[i].type);
     if (!v) return fail("retrieval argument " + declared[i].name + " does not take " + fh::describe(args[i]));
     values.push_back(std::move(*v));
@@ -597,7 +589,7 @@ std::string DataWindow::describe(std::string_view expr) const {
 DataWindow* DataWindow::get_child(std::string_view column) {
   const DwColumn* c = object_ ? object_->column(column) : nullptr;
   if (c == nullptr || c->dddw_name.empty() || library_ == nullptr) return nullptr;
-  const std::string key = lower(column);
+  const std::string key = text::lower(column);
   for (auto& [name, child] : children_) {
     if (name == key) return child.get();
   }

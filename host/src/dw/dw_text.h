@@ -21,10 +21,6 @@ bool is_blank(char c);
 // which the source may therefore carry without quotes.
 bool is_bare_word(std::string_view s);
 
-// Case-insensitive for ASCII letters; double-byte characters compare exactly.
-bool iequal(std::string_view a, std::string_view b);
-std::string lower(std::string_view s);
-
 // Reads the quoted text whose opening quote is s[open]. Appends the text with
 // ~" ~' ~~ ~t ~r ~n undone to `out`; any other ~ stays as it is. Answers the
 // index after the closing quote, or npos when the text is not closed.
