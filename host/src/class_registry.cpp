@@ -118,7 +118,8 @@ const Module& ClassRegistry::add_module(const std::string& path) {
       } else if (name.ends_with(".srd")) {
         const std::string object = name.substr(0, name.size() - 4);
         // Parsed now, so a damaged source is reported when the module loads.
-        objects.emplace_back(object, DataWindowObject::parse(e.data, path + "(" + object + ".srd)"));
+        objects.emplace_back(object,
+                             DataWindowObject::parse(e.data, path + "(" + object + ".srd)"));
       }
     }
   }
@@ -138,7 +139,8 @@ const Module& ClassRegistry::add_module(const std::string& path) {
   std::sort(module->windows_.begin(), module->windows_.end());
   module->sources_ = std::move(sources);
   for (auto& [object, parsed] : objects) {
-    if (!dataobjects_.has(object)) dataobjects_.add(object, std::move(parsed));  // first module wins
+    if (!dataobjects_.has(object))
+      dataobjects_.add(object, std::move(parsed));  // first module wins
   }
 
   modules_.push_back(std::move(module));
@@ -232,7 +234,8 @@ void ClassRegistry::link_group(ClassGroup& g, const fh_vtable_info& info, int de
   std::vector<const fh_class_row*> own;
   for (std::size_t i = 0; i < info.class_count; ++i) {
     const fh_class_row& row = info.classes[i];
-    if (row.name == nullptr) throw Error(where + ": class " + std::to_string(row.number) + " has no name");
+    if (row.name == nullptr)
+      throw Error(where + ": class " + std::to_string(row.number) + " has no name");
     if (g.numbers_.count(row.number) != 0) {
       throw Error(where + ": class number " + std::to_string(row.number) + " appears twice");
     }

@@ -629,7 +629,8 @@ class Parser {
   static bool calls_super(std::string_view script) {
     constexpr std::string_view kCall = "call super::";
     for (std::size_t i = 0; i < script.size(); i += gbk_char_size(script, i)) {
-      if (i + kCall.size() <= script.size() && text::iequal(script.substr(i, kCall.size()), kCall)) {
+      if (i + kCall.size() <= script.size() &&
+          text::iequal(script.substr(i, kCall.size()), kCall)) {
         return true;
       }
     }

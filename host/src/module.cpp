@@ -17,7 +17,8 @@ const ClassDefinition* Module::definition(std::string_view class_name) const {
   if (auto it = definitions_.find(name); it != definitions_.end()) return it->second.get();
   auto source = sources_.find(name);
   if (source == sources_.end()) return nullptr;
-  auto parsed = std::make_unique<ClassDefinition>(ClassDefinition::parse(source->second, name + ".srw"));
+  auto parsed =
+      std::make_unique<ClassDefinition>(ClassDefinition::parse(source->second, name + ".srw"));
   return definitions_.emplace(name, std::move(parsed)).first->second.get();
 }
 

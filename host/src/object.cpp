@@ -4,7 +4,6 @@
 #include <stdexcept>
 
 #include "formhost/functions.h"
-
 #include "formhost/text.h"
 
 namespace fh {

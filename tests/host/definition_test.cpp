@@ -216,7 +216,8 @@ TEST(ClassDefinitionParse, ACallOfTheAncestorIsFoundOnlyAtCharacterStarts) {
   const ClassDefinition d = ClassDefinition::parse(
       "global type w_gbk from window\n"
       "end type\n"
-      "event clicked;string ls = '\xEB\x43" "ALL SUPER::clicked'\n"
+      "event clicked;string ls = '\xEB\x43"
+      "ALL SUPER::clicked'\n"
       "end event\n"
       "event Open;ls = '\xEB\x43';Call Super::open\n"
       "end event\n",

@@ -428,12 +428,12 @@ TEST(DwObjectDescribe, ItemsAreJoinedByNewlines) {
 // 際 (0xEB 0x48) and 雋 (0xEB 0x68) differ only in a trail byte that looks
 // like a letter: lowering names must keep them apart.
 TEST(DwObjectDescribe, NamesMatchOnTheirAsciiLettersOnly) {
-  DataWindowObject o = DataWindowObject::parse(
-      gbk("table(column=(type=long name=sl際 dbname=\"t.a\" )\n"
-          " column=(type=long name=sl雋 dbname=\"t.b\" ) )\n"
-          "column(band=detail id=1 name=sl際 width=\"10\" )\n"
-          "column(band=detail id=2 name=sl雋 width=\"20\" )\n"),
-      "d_gbk.srd");
+  DataWindowObject o =
+      DataWindowObject::parse(gbk("table(column=(type=long name=sl際 dbname=\"t.a\" )\n"
+                                  " column=(type=long name=sl雋 dbname=\"t.b\" ) )\n"
+                                  "column(band=detail id=1 name=sl際 width=\"10\" )\n"
+                                  "column(band=detail id=2 name=sl雋 width=\"20\" )\n"),
+                              "d_gbk.srd");
   EXPECT_EQ(o.modify(gbk("SL雋.Width=30")), "");
   EXPECT_EQ(o.describe(gbk("SL際.width sl雋.WIDTH Sl雋.id sl際.name")), gbk("10\n30\n2\nsl際"));
   EXPECT_EQ(o.describe(gbk("sl碼.width")), "!");

@@ -5,11 +5,11 @@
 // double-byte character.
 #pragma once
 
-#include "formhost/export.h"
-
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "formhost/export.h"
 
 namespace fh {
 
@@ -84,7 +84,7 @@ FH_API std::string fill(std::string_view chars, std::int64_t n);
 // appends; fewer than n bytes left replaces to the end. A start below 1 or a
 // negative n gives "" (the platform's failure answer).
 FH_API std::string replace(std::string_view s, std::int64_t start, std::int64_t n,
-                    std::string_view with);
+                           std::string_view with);
 
 // The platform's string order: bytes compared as unsigned, then the shorter
 // first. Negative, zero or positive. So "0A" > "0" and "" < "0".
