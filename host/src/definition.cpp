@@ -103,15 +103,6 @@ std::string shorten(std::string_view s) { return dw::shorten(s, 48); }
 
 std::string quote(std::string_view s) { return "'" + shorten(s) + "'"; }
 
-// "dir/w_01691.srw" -> "w_01691"
-std::string base_name(std::string_view source) {
-  const std::size_t slash = source.find_last_of("/\\");
-  if (slash != std::string_view::npos) source.remove_prefix(slash + 1);
-  const std::size_t dot = source.rfind('.');
-  if (dot != std::string_view::npos && dot > 0) source = source.substr(0, dot);
-  return std::string(source);
-}
-
 // Value types of property and variable lines; other types are enumerations.
 std::optional<Type> scalar_type(std::string_view type) {
   if (type == "integer" || type == "int") return Type::kInteger;
@@ -158,7 +149,7 @@ bool is_plain_number(std::string_view s) {
 class Parser {
  public:
   Parser(std::string_view text, std::string_view source)
-      : source_(source), class_file_(text::lower(base_name(source))) {
+      : source_(source), class_file_(text::lower(dw::source_name(source))) {
     split_lines(text);
   }
 
@@ -313,7 +304,7 @@ class Parser {
       return;
     }
     if (!t.starts_with(kHeader)) return;
-    const std::string named = text::lower(base_name(t.substr(kHeader.size())));
+    const std::string named = text::lower(dw::source_name(t.substr(kHeader.size())));
     if (!class_file_.empty() && named != class_file_) {
       fail(line.number, "the export header of " + class_file_, quote(t));
     }
@@ -349,19 +340,29 @@ class Parser {
     }
   }
 
-  // Forward declarations: empty type blocks, checked and otherwise ignored.
-  void forward(const Line& begin) {
+  // The next line of the `block` begun on line `begun` that holds something
+  // (blank and comment lines are skipped); nullptr for its `end WHAT` line.
+  // Fails when the text ends first.
+  const Line* block_line(std::string_view what, std::string_view block, int begun) {
     for (;;) {
       if (i_ >= lines_.size()) {
         fail(end_line(),
-             "'end forward' to close the forward block begun on line " +
-                 std::to_string(begin.number),
+             "'end " + std::string(what) + "' to close the " + std::string(block) +
+                 " begun on line " + std::to_string(begun),
              "end of text");
       }
       const Line& line = lines_[i_++];
       const std::string_view t = trim(line.text);
-      if (t.empty() || t.starts_with("//")) continue;  // blank or a comment line
-      if (is_end(t, "forward")) return;
+      if (t.empty() || t.starts_with("//")) continue;
+      return is_end(t, what) ? nullptr : &line;
+    }
+  }
+
+  // Forward declarations: empty type blocks, checked and otherwise ignored.
+  void forward(const Line& begin) {
+    while (const Line* next = block_line("forward", "forward block", begin.number)) {
+      const Line& line = *next;
+      const std::string_view t = trim(line.text);
       const std::vector<Token> toks = lex(line);
       const bool global = word(toks, 0) == "global";
       if (word(toks, global ? 1 : 0) != "type") {
@@ -379,15 +380,10 @@ class Parser {
   }
 
   void expect_empty_type(const TypeHeader& h) {
-    while (i_ < lines_.size()) {
-      const Line& line = lines_[i_++];
-      const std::string_view t = trim(line.text);
-      if (t.empty() || t.starts_with("//")) continue;  // blank or a comment line
-      if (is_end(t, "type")) return;
-      fail(line.number, "'end type' to close the declaration of " + h.name, quote(t));
+    if (const Line* line = block_line("type", "type", h.line)) {
+      fail(line->number, "'end type' to close the declaration of " + h.name,
+           quote(trim(line->text)));
     }
-    fail(end_line(), "'end type' to close the type begun on line " + std::to_string(h.line),
-         "end of text");
   }
 
   void global_type(const Line& line, const std::vector<Token>& toks) {
@@ -444,15 +440,9 @@ class Parser {
 
   std::vector<PropertySetting> property_block(const TypeHeader& h) {
     std::vector<PropertySetting> out;
-    for (;;) {
-      if (i_ >= lines_.size()) {
-        fail(end_line(), "'end type' to close the type begun on line " + std::to_string(h.line),
-             "end of text");
-      }
-      const Line& line = lines_[i_++];
+    while (const Line* next = block_line("type", "type", h.line)) {
+      const Line& line = *next;
       const std::string_view t = trim(line.text);
-      if (t.empty() || t.starts_with("//")) continue;  // blank or a comment line
-      if (is_end(t, "type")) return out;
       const std::vector<Token> toks = lex(line);
       if (toks.size() < 2 || toks[0].kind != Tok::kWord || !is_identifier(toks[0].text) ||
           toks[1].kind != Tok::kWord || starts_block(word(toks, 0))) {
@@ -475,6 +465,7 @@ class Parser {
       expect_end_of_line(line, toks, 4, "the value of " + p.name);
       out.push_back(std::move(p));
     }
+    return out;
   }
 
   [[noreturn]] void bad_value(const Line& line, const std::vector<Token>& toks, std::size_t i,
@@ -552,16 +543,9 @@ class Parser {
   }
 
   void variables(const Line& begin) {
-    for (;;) {
-      if (i_ >= lines_.size()) {
-        fail(end_line(),
-             "'end variables' to close the block begun on line " + std::to_string(begin.number),
-             "end of text");
-      }
-      const Line& line = lines_[i_++];
+    while (const Line* next = block_line("variables", "block", begin.number)) {
+      const Line& line = *next;
       const std::string_view t = trim(line.text);
-      if (t.empty() || t.starts_with("//")) continue;  // blank or a comment line
-      if (is_end(t, "variables")) return;
       const std::vector<Token> toks = lex(line);
       if (toks.size() < 2 || toks[0].kind != Tok::kWord || !is_class_name(toks[0].text) ||
           starts_block(word(toks, 0))) {

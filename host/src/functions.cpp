@@ -9,19 +9,17 @@
 #include <stdexcept>
 #include <vector>
 
+#include "argument_checks.h"
 #include "formhost/errors.h"
 #include "formhost/text.h"
 
 namespace fh {
-namespace {
+namespace detail {
 
-// ---- argument checks ----
-
-[[noreturn]] void wrong_type(std::string_view fn, const Value& v) {
+void wrong_type(std::string_view fn, const Value& v) {
   throw std::logic_error(std::string(fn) + ": argument of the wrong type: " + describe(v));
 }
 
-// A null any has no type yet and fits every argument.
 void need_string(std::string_view fn, const Value& v) {
   if (v.type() != Type::kString && v.type() != Type::kAny) wrong_type(fn, v);
 }
@@ -33,6 +31,41 @@ void need_number(std::string_view fn, const Value& v) {
 void need_boolean(std::string_view fn, const Value& v) {
   if (v.type() != Type::kBoolean && v.type() != Type::kAny) wrong_type(fn, v);
 }
+
+namespace {
+int rank(Type t) {
+  switch (t) {
+    case Type::kInteger:
+      return 0;
+    case Type::kLong:
+      return 1;
+    case Type::kDecimal:
+      return 2;
+    case Type::kDouble:
+      return 3;
+    default:
+      return -1;
+  }
+}
+}  // namespace
+
+Type wider(std::string_view fn, const Value& a, const Value& b) {
+  need_number(fn, a);
+  need_number(fn, b);
+  if (a.type() == Type::kAny) return b.type();
+  if (b.type() == Type::kAny) return a.type();
+  return rank(a.type()) >= rank(b.type()) ? a.type() : b.type();
+}
+
+}  // namespace detail
+
+namespace {
+
+using detail::need_boolean;
+using detail::need_number;
+using detail::need_string;
+using detail::wider;
+using detail::wrong_type;
 
 bool any_null(std::initializer_list<const Value*> values) {
   for (const Value* v : values) {
@@ -458,30 +491,6 @@ std::optional<double> parse_double(std::string_view text) {
 }
 
 // ---- operators ----
-
-int rank(Type t) {
-  switch (t) {
-    case Type::kInteger:
-      return 0;
-    case Type::kLong:
-      return 1;
-    case Type::kDecimal:
-      return 2;
-    case Type::kDouble:
-      return 3;
-    default:
-      return -1;
-  }
-}
-
-// The wider of two number types; a null any takes the other side's type.
-Type wider(std::string_view fn, const Value& a, const Value& b) {
-  need_number(fn, a);
-  need_number(fn, b);
-  if (a.type() == Type::kAny) return b.type();
-  if (b.type() == Type::kAny) return a.type();
-  return rank(a.type()) >= rank(b.type()) ? a.type() : b.type();
-}
 
 enum class Op { kAdd, kSub, kMul };
 

@@ -29,6 +29,9 @@ std::size_t read_quoted(std::string_view s, std::size_t open, std::string& out);
 // The text inside `q` quotes, escaped so that read_quoted gives it back.
 std::string write_quoted(std::string_view text, char q);
 
+// The object a source file holds: "dir/d_01691.srd" gives "d_01691".
+std::string source_name(std::string_view source);
+
 // A text for a message, cut to at most `max` bytes on a character boundary
 // ("..." marks the cut).
 std::string shorten(std::string_view s, std::size_t max);

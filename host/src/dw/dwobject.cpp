@@ -74,6 +74,14 @@ std::size_t read_quoted(std::string_view s, std::size_t open, std::string& out) 
   return std::string_view::npos;
 }
 
+std::string source_name(std::string_view source) {
+  const std::size_t slash = source.find_last_of("/\\");
+  if (slash != std::string_view::npos) source.remove_prefix(slash + 1);
+  const std::size_t dot = source.rfind('.');
+  if (dot != std::string_view::npos && dot > 0) source = source.substr(0, dot);
+  return std::string(source);
+}
+
 std::string shorten(std::string_view s, std::size_t max) {
   if (s.size() <= max) return std::string(s);
   std::size_t i = 0;

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "argument_checks.h"
 #include "dw/expression_program.h"
 #include "formhost/dwexpression.h"
 #include "formhost/errors.h"
@@ -17,40 +18,14 @@ namespace fh {
 namespace dwexpr {
 namespace {
 
-// ---- numbers for the functions that functions.h lacks ----
+using detail::need_number;
+using detail::wider;
+using detail::wrong_type;
 
-[[noreturn]] void wrong_type(std::string_view fn, const Value& v) {
-  throw std::logic_error(std::string(fn) + ": argument of the wrong type: " + describe(v));
-}
+// ---- numbers for the functions that functions.h lacks ----
 
 [[noreturn]] void divide_by_zero() {
   throw RuntimeError(RuntimeCode::kDivideByZero, "division by zero");
-}
-
-int rank(const Value& v) {
-  switch (v.type()) {
-    case Type::kInteger:
-      return 0;
-    case Type::kLong:
-      return 1;
-    case Type::kDecimal:
-      return 2;
-    case Type::kDouble:
-      return 3;
-    default:
-      return -1;
-  }
-}
-
-void need_number(std::string_view fn, const Value& v) {
-  if (!v.is_number() && v.type() != Type::kAny) wrong_type(fn, v);
-}
-
-// The wider number type of two operands; a null any takes the other's type.
-Type wider(std::string_view fn, const Value& a, const Value& b) {
-  need_number(fn, a);
-  need_number(fn, b);
-  return rank(a) >= rank(b) ? a.type() : b.type();
 }
 
 Decimal dec_of(const Value& v) { return Dec(v).as_decimal(); }

@@ -546,22 +546,13 @@ bool has_band_property(const Statement& st) {
   return false;
 }
 
-// "dir/d_01691.srd" -> "d_01691"
-std::string object_name(std::string_view source) {
-  const std::size_t slash = source.find_last_of("/\\");
-  if (slash != std::string_view::npos) source.remove_prefix(slash + 1);
-  const std::size_t dot = source.rfind('.');
-  if (dot != std::string_view::npos && dot > 0) source = source.substr(0, dot);
-  return std::string(source);
-}
-
 }  // namespace
 
 DataWindowObject DataWindowObject::parse(std::string_view text, std::string_view source) {
   Parser p(text, source);
   const std::vector<Statement> statements = p.statements();
   DataWindowObject o;
-  o.name_ = object_name(source);
+  o.name_ = dw::source_name(source);
   bool seen_datawindow = false;
   bool seen_table = false;
   // The table first: column objects refer to its columns wherever it stands.
