@@ -59,22 +59,21 @@ struct TypeHeader {
   int line = 0;
 };
 
-bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // Letters, digits and the marks that may join them in names, numbers, dates,
 // times, enumerated values (`center!`), nested classes (`w_x`dw_y`),
 // `w_x.create` and `obj::event`.
 bool is_word_byte(char c) {
-  return is_letter(c) || is_digit(c) || c == '_' || c == '$' || c == '#' || c == '%' || c == '-' ||
-         c == '+' || c == '.' || c == '`' || c == '!' || c == ':';
+  return is_ascii_letter(c) || is_digit(c) || c == '_' || c == '$' || c == '#' || c == '%' ||
+         c == '-' || c == '+' || c == '.' || c == '`' || c == '!' || c == ':';
 }
 
 // A name of the platform: a letter or _ first, then letters, digits, _ $ # % -.
 bool is_identifier(std::string_view s) {
-  if (s.empty() || !(is_letter(s[0]) || s[0] == '_')) return false;
+  if (s.empty() || !(is_ascii_letter(s[0]) || s[0] == '_')) return false;
   for (const char c : s) {
-    if (!(is_letter(c) || is_digit(c) || c == '_' || c == '$' || c == '#' || c == '%' ||
+    if (!(is_ascii_letter(c) || is_digit(c) || c == '_' || c == '$' || c == '#' || c == '%' ||
           c == '-')) {
       return false;
     }

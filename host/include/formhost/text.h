@@ -20,6 +20,10 @@ constexpr bool is_gbk_lead(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
 // look like '~', '\\', '[', '|' or a lowercase letter, never like a quote.
 constexpr bool is_gbk_trail(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
 
+// A-Z or a-z. Never true for a byte of a double-byte character at its start,
+// but a trail byte may look like one: scan with gbk_char_size.
+constexpr bool is_ascii_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
 // Bytes of the character starting at s[i]: 2 for a lead byte followed by a
 // trail byte, else 1. Every scanner of GBK text steps with this.
 FH_API std::size_t gbk_char_size(std::string_view s, std::size_t i);

@@ -9,8 +9,8 @@ namespace fh {
 namespace dw {
 
 bool is_word_byte(unsigned char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-         c == '.' || c == '#' || c == '$' || c == '%' || c == '-';
+  return is_ascii_letter(static_cast<char>(c)) || (c >= '0' && c <= '9') || c == '_' || c == '.' ||
+         c == '#' || c == '$' || c == '%' || c == '-';
 }
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }

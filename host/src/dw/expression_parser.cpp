@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "dw/dw_text.h"
 #include "dw/expression_program.h"
 #include "formhost/dwexpression.h"
 #include "formhost/errors.h"
@@ -17,13 +18,10 @@ namespace fh {
 namespace dwexpr {
 namespace {
 
-bool is_ascii_letter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool is_digit(unsigned char c) { return c >= '0' && c <= '9'; }
-bool is_blank(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 bool is_name_start(std::string_view s, std::size_t i) {
-  const auto c = static_cast<unsigned char>(s[i]);
-  return is_ascii_letter(c) || c == '_' || gbk_char_size(s, i) == 2;
+  return is_ascii_letter(s[i]) || s[i] == '_' || gbk_char_size(s, i) == 2;
 }
 
 bool is_name_part(std::string_view s, std::size_t i) {
@@ -147,7 +145,7 @@ std::size_t lex_token(const Tokens& tokens, std::size_t i, Token& t) {
 Tokens::Tokens(std::string_view text, std::string_view label) : text_(text), label_(label) {
   std::size_t i = 0;
   for (;;) {
-    while (i < text_.size() && is_blank(static_cast<unsigned char>(text_[i]))) ++i;
+    while (i < text_.size() && dw::is_blank(text_[i])) ++i;
     Token t;
     t.begin = i;
     if (i < text_.size()) i = lex_token(*this, i, t);
