@@ -10,7 +10,7 @@
 #include "formhost/classes.h"
 #include "formhost/container.h"
 #include "formhost/errors.h"
-#include "names.h"
+#include "formhost/text.h"
 
 namespace fh {
 namespace {
@@ -38,7 +38,7 @@ ClassDef::ClassDef(std::string name, Kind kind, const ClassDef* ancestor, const 
     : name_(std::move(name)), kind_(kind), ancestor_(ancestor), group_(group), number_(number) {}
 
 bool ClassDef::is_a(std::string_view name) const {
-  const std::string wanted = detail::lower(name);
+  const std::string wanted = text::lower(name);
   for (const ClassDef* c = this; c != nullptr; c = c->ancestor_) {
     if (c->name_ == wanted) return true;
   }
@@ -46,7 +46,7 @@ bool ClassDef::is_a(std::string_view name) const {
 }
 
 const EventDecl* ClassDef::find_event(std::string_view name) const {
-  const std::string wanted = detail::lower(name);
+  const std::string wanted = text::lower(name);
   for (const ClassDef* c = this; c != nullptr; c = c->ancestor_) {
     for (const EventDecl& e : c->events_) {
       if (e.name == wanted) return &e;
@@ -112,13 +112,14 @@ const Module& ClassRegistry::add_module(const std::string& path) {
   if (LibraryContainer::has_container(bytes)) {
     const LibraryContainer container = LibraryContainer::read(bytes, path);
     for (const LibraryContainer::Entry& e : container.entries()) {
-      const std::string name = detail::lower(e.name);
+      const std::string name = text::lower(e.name);
       if (name.ends_with(".win")) {
         sources[name.substr(0, name.size() - 4)] = e.data;
       } else if (name.ends_with(".srd")) {
         const std::string object = name.substr(0, name.size() - 4);
         // Parsed now, so a damaged source is reported when the module loads.
-        objects.emplace_back(object, DataWindowObject::parse(e.data, path + "(" + object + ".srd)"));
+        objects.emplace_back(object,
+                             DataWindowObject::parse(e.data, path + "(" + object + ".srd)"));
       }
     }
   }
@@ -138,7 +139,8 @@ const Module& ClassRegistry::add_module(const std::string& path) {
   std::sort(module->windows_.begin(), module->windows_.end());
   module->sources_ = std::move(sources);
   for (auto& [object, parsed] : objects) {
-    if (!dataobjects_.has(object)) dataobjects_.add(object, std::move(parsed));  // first module wins
+    if (!dataobjects_.has(object))
+      dataobjects_.add(object, std::move(parsed));  // first module wins
   }
 
   modules_.push_back(std::move(module));
@@ -147,7 +149,7 @@ const Module& ClassRegistry::add_module(const std::string& path) {
 
 const ClassDef& ClassRegistry::load(std::string_view name) {
   std::lock_guard lock(mutex_);
-  return load_locked(detail::lower(name), 0);
+  return load_locked(text::lower(name), 0);
 }
 
 const ClassDef* ClassRegistry::find(std::string_view name) {
@@ -244,19 +246,20 @@ const ClassDef& ClassRegistry::load_window(const std::string& window, int depth)
 
 void ClassRegistry::link_group(ClassGroup& g, const fh_vtable_info& info, int depth) {
   const std::string where = "class group of '" + g.window_ + "'";
-  if (info.window == nullptr || detail::lower(info.window) != g.window_) {
+  if (info.window == nullptr || text::lower(info.window) != g.window_) {
     throw Error(where + ": its table names another window");
   }
   // Ancestor rows first: they name classes of other groups or built-ins.
   std::vector<const fh_class_row*> own;
   for (std::size_t i = 0; i < info.class_count; ++i) {
     const fh_class_row& row = info.classes[i];
-    if (row.name == nullptr) throw Error(where + ": class " + std::to_string(row.number) + " has no name");
+    if (row.name == nullptr)
+      throw Error(where + ": class " + std::to_string(row.number) + " has no name");
     if (g.numbers_.count(row.number) != 0) {
       throw Error(where + ": class number " + std::to_string(row.number) + " appears twice");
     }
     if (row.ancestor == 0) {
-      g.numbers_[row.number] = &load_locked(detail::lower(row.name), depth + 1);
+      g.numbers_[row.number] = &load_locked(text::lower(row.name), depth + 1);
     } else {
       own.push_back(&row);
     }
@@ -272,7 +275,7 @@ void ClassRegistry::link_group(ClassGroup& g, const fh_vtable_info& info, int de
     const fh_class_row& row = **ready;
     const ClassDef* ancestor = g.numbers_.at(row.ancestor);
     g.numbers_[row.number] =
-        &make_class(detail::lower(row.name), ancestor->kind(), ancestor, &g, row.number);
+        &make_class(text::lower(row.name), ancestor->kind(), ancestor, &g, row.number);
     own.erase(ready);
   }
   const ClassDef* window = g.by_number(FH_CLASS_WINDOW);
@@ -288,7 +291,7 @@ void ClassRegistry::link_group(ClassGroup& g, const fh_vtable_info& info, int de
       throw Error(where + ": script row " + std::to_string(i) + " names no class of the group");
     }
     auto& cls = const_cast<ClassDef&>(*target);
-    const std::string event = detail::lower(row.event);
+    const std::string event = text::lower(row.event);
     const EventDecl* known = cls.find_event(event);
     if (known != nullptr && known->slot != row.slot) {
       throw Error(where + ": event '" + event + "' of '" + cls.name_ + "' has slot " +
@@ -329,7 +332,7 @@ std::int32_t ClassRegistry::new_class_index(std::string_view window) {
 
 std::int32_t ClassRegistry::register_group(const fh_vtable_info& info, std::int32_t index) {
   if (pending_module_ == nullptr || info.window == nullptr ||
-      detail::lower(info.window) != pending_window_) {
+      text::lower(info.window) != pending_window_) {
     return FH_STATUS_FAILED;  // not the registration the host asked for
   }
   pending_info_ = &info;

@@ -59,22 +59,21 @@ struct TypeHeader {
   int line = 0;
 };
 
-bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // Letters, digits and the marks that may join them in names, numbers, dates,
 // times, enumerated values (`center!`), nested classes (`w_x`dw_y`),
 // `w_x.create` and `obj::event`.
 bool is_word_byte(char c) {
-  return is_letter(c) || is_digit(c) || c == '_' || c == '$' || c == '#' || c == '%' || c == '-' ||
-         c == '+' || c == '.' || c == '`' || c == '!' || c == ':';
+  return is_ascii_letter(c) || is_digit(c) || c == '_' || c == '$' || c == '#' || c == '%' ||
+         c == '-' || c == '+' || c == '.' || c == '`' || c == '!' || c == ':';
 }
 
 // A name of the platform: a letter or _ first, then letters, digits, _ $ # % -.
 bool is_identifier(std::string_view s) {
-  if (s.empty() || !(is_letter(s[0]) || s[0] == '_')) return false;
+  if (s.empty() || !(is_ascii_letter(s[0]) || s[0] == '_')) return false;
   for (const char c : s) {
-    if (!(is_letter(c) || is_digit(c) || c == '_' || c == '$' || c == '#' || c == '%' ||
+    if (!(is_ascii_letter(c) || is_digit(c) || c == '_' || c == '$' || c == '#' || c == '%' ||
           c == '-')) {
       return false;
     }
@@ -98,21 +97,10 @@ std::string_view trim(std::string_view s) {
   return s;
 }
 
-std::string lower(std::string_view s) { return text::lower(s); }
-
 // Texts for messages, cut short on a character boundary.
 std::string shorten(std::string_view s) { return dw::shorten(s, 48); }
 
 std::string quote(std::string_view s) { return "'" + shorten(s) + "'"; }
-
-// "dir/w_01691.srw" -> "w_01691"
-std::string base_name(std::string_view source) {
-  const std::size_t slash = source.find_last_of("/\\");
-  if (slash != std::string_view::npos) source.remove_prefix(slash + 1);
-  const std::size_t dot = source.rfind('.');
-  if (dot != std::string_view::npos && dot > 0) source = source.substr(0, dot);
-  return std::string(source);
-}
 
 // Value types of property and variable lines; other types are enumerations.
 std::optional<Type> scalar_type(std::string_view type) {
@@ -160,7 +148,7 @@ bool is_plain_number(std::string_view s) {
 class Parser {
  public:
   Parser(std::string_view text, std::string_view source)
-      : source_(source), class_file_(lower(base_name(source))) {
+      : source_(source), class_file_(text::lower(dw::source_name(source))) {
     split_lines(text);
   }
 
@@ -278,7 +266,7 @@ class Parser {
 
   // The lower-case word at toks[i], "" when there is none.
   static std::string word(const std::vector<Token>& toks, std::size_t i) {
-    return i < toks.size() && toks[i].kind == Tok::kWord ? lower(toks[i].text) : "";
+    return i < toks.size() && toks[i].kind == Tok::kWord ? text::lower(toks[i].text) : "";
   }
 
   static std::string describe(const std::vector<Token>& toks, std::size_t i) {
@@ -298,13 +286,13 @@ class Parser {
     if (i >= toks.size() || toks[i].kind != Tok::kWord || !is_identifier(toks[i].text)) {
       fail(line.number, what, describe(toks, i));
     }
-    return lower(toks[i].text);
+    return text::lower(toks[i].text);
   }
 
   // `end WHAT` alone on its line. Scans no quotes: script lines may hold any text.
   static bool is_end(std::string_view t, std::string_view what) {
-    if (t.size() < 4 || lower(t.substr(0, 3)) != "end" || !dw::is_blank(t[3])) return false;
-    return lower(trim(t.substr(4))) == what;
+    if (t.size() < 4 || !text::iequal(t.substr(0, 3), "end") || !dw::is_blank(t[3])) return false;
+    return text::lower(trim(t.substr(4))) == what;
   }
 
   void export_header(const Line& line, std::string_view t) {
@@ -315,7 +303,7 @@ class Parser {
       return;
     }
     if (!t.starts_with(kHeader)) return;
-    const std::string named = lower(base_name(t.substr(kHeader.size())));
+    const std::string named = text::lower(dw::source_name(t.substr(kHeader.size())));
     if (!class_file_.empty() && named != class_file_) {
       fail(line.number, "the export header of " + class_file_, quote(t));
     }
@@ -333,7 +321,7 @@ class Parser {
     if (anc >= toks.size() || toks[anc].kind != Tok::kWord || !is_class_name(toks[anc].text)) {
       fail(line.number, "an ancestor class after 'from'", describe(toks, anc));
     }
-    h.ancestor = lower(toks[anc].text);
+    h.ancestor = text::lower(toks[anc].text);
     if (anc + 1 < toks.size()) {
       if (word(toks, anc + 1) != "within") {
         fail(line.number, "'within' or end of line after the ancestor", describe(toks, anc + 1));
@@ -351,19 +339,29 @@ class Parser {
     }
   }
 
-  // Forward declarations: empty type blocks, checked and otherwise ignored.
-  void forward(const Line& begin) {
+  // The next line of the `block` begun on line `begun` that holds something
+  // (blank and comment lines are skipped); nullptr for its `end WHAT` line.
+  // Fails when the text ends first.
+  const Line* block_line(std::string_view what, std::string_view block, int begun) {
     for (;;) {
       if (i_ >= lines_.size()) {
         fail(end_line(),
-             "'end forward' to close the forward block begun on line " +
-                 std::to_string(begin.number),
+             "'end " + std::string(what) + "' to close the " + std::string(block) +
+                 " begun on line " + std::to_string(begun),
              "end of text");
       }
       const Line& line = lines_[i_++];
       const std::string_view t = trim(line.text);
-      if (t.empty() || t.starts_with("//")) continue;  // blank or a comment line
-      if (is_end(t, "forward")) return;
+      if (t.empty() || t.starts_with("//")) continue;
+      return is_end(t, what) ? nullptr : &line;
+    }
+  }
+
+  // Forward declarations: empty type blocks, checked and otherwise ignored.
+  void forward(const Line& begin) {
+    while (const Line* next = block_line("forward", "forward block", begin.number)) {
+      const Line& line = *next;
+      const std::string_view t = trim(line.text);
       const std::vector<Token> toks = lex(line);
       const bool global = word(toks, 0) == "global";
       if (word(toks, global ? 1 : 0) != "type") {
@@ -381,15 +379,10 @@ class Parser {
   }
 
   void expect_empty_type(const TypeHeader& h) {
-    while (i_ < lines_.size()) {
-      const Line& line = lines_[i_++];
-      const std::string_view t = trim(line.text);
-      if (t.empty() || t.starts_with("//")) continue;  // blank or a comment line
-      if (is_end(t, "type")) return;
-      fail(line.number, "'end type' to close the declaration of " + h.name, quote(t));
+    if (const Line* line = block_line("type", "type", h.line)) {
+      fail(line->number, "'end type' to close the declaration of " + h.name,
+           quote(trim(line->text)));
     }
-    fail(end_line(), "'end type' to close the type begun on line " + std::to_string(h.line),
-         "end of text");
   }
 
   void global_type(const Line& line, const std::vector<Token>& toks) {
@@ -446,15 +439,9 @@ class Parser {
 
   std::vector<PropertySetting> property_block(const TypeHeader& h) {
     std::vector<PropertySetting> out;
-    for (;;) {
-      if (i_ >= lines_.size()) {
-        fail(end_line(), "'end type' to close the type begun on line " + std::to_string(h.line),
-             "end of text");
-      }
-      const Line& line = lines_[i_++];
+    while (const Line* next = block_line("type", "type", h.line)) {
+      const Line& line = *next;
       const std::string_view t = trim(line.text);
-      if (t.empty() || t.starts_with("//")) continue;  // blank or a comment line
-      if (is_end(t, "type")) return out;
       const std::vector<Token> toks = lex(line);
       if (toks.size() < 2 || toks[0].kind != Tok::kWord || !is_identifier(toks[0].text) ||
           toks[1].kind != Tok::kWord || starts_block(word(toks, 0))) {
@@ -463,7 +450,7 @@ class Parser {
                  std::to_string(h.line) + ")",
              quote(t));
       }
-      const std::string type = lower(toks[0].text);
+      const std::string type = text::lower(toks[0].text);
       PropertySetting p;
       p.name = name_at(line, toks, 1, "a property name");
       if (toks.size() < 3 || toks[2].text != "=" || toks[2].kind != Tok::kSymbol) {
@@ -477,6 +464,7 @@ class Parser {
       expect_end_of_line(line, toks, 4, "the value of " + p.name);
       out.push_back(std::move(p));
     }
+    return out;
   }
 
   [[noreturn]] void bad_value(const Line& line, const std::vector<Token>& toks, std::size_t i,
@@ -532,7 +520,7 @@ class Parser {
         if (i >= toks.size() || toks[i].kind != Tok::kString) bad("a quoted string");
         return Value::of_string(toks[i].text);
       case Type::kBoolean: {
-        const std::string b = lower(w);
+        const std::string b = text::lower(w);
         if (b != "true" && b != "false") bad("true or false");
         return Value::of_bool(b == "true");
       }
@@ -554,16 +542,9 @@ class Parser {
   }
 
   void variables(const Line& begin) {
-    for (;;) {
-      if (i_ >= lines_.size()) {
-        fail(end_line(),
-             "'end variables' to close the block begun on line " + std::to_string(begin.number),
-             "end of text");
-      }
-      const Line& line = lines_[i_++];
+    while (const Line* next = block_line("variables", "block", begin.number)) {
+      const Line& line = *next;
       const std::string_view t = trim(line.text);
-      if (t.empty() || t.starts_with("//")) continue;  // blank or a comment line
-      if (is_end(t, "variables")) return;
       const std::vector<Token> toks = lex(line);
       if (toks.size() < 2 || toks[0].kind != Tok::kWord || !is_class_name(toks[0].text) ||
           starts_block(word(toks, 0))) {
@@ -573,7 +554,7 @@ class Parser {
              quote(t));
       }
       VariableDefinition v;
-      v.type = lower(toks[0].text);
+      v.type = text::lower(toks[0].text);
       v.name = name_at(line, toks, 1, "a variable name");
       if (def_.variable(v.name) != nullptr) {
         fail(line.number, "a variable not declared before", quote(v.name) + " again");
@@ -631,7 +612,8 @@ class Parser {
   static bool calls_super(std::string_view script) {
     constexpr std::string_view kCall = "call super::";
     for (std::size_t i = 0; i < script.size(); i += gbk_char_size(script, i)) {
-      if (i + kCall.size() <= script.size() && lower(script.substr(i, kCall.size())) == kCall) {
+      if (i + kCall.size() <= script.size() &&
+          text::iequal(script.substr(i, kCall.size()), kCall)) {
         return true;
       }
     }
@@ -650,7 +632,7 @@ class Parser {
 
   // An object named by a script header: "" for the class, else a control.
   std::string script_object(std::string_view name) const {
-    const std::string n = lower(name);
+    const std::string n = text::lower(name);
     return n == def_.name() || n == class_file_ ? "" : n;
   }
 
@@ -669,7 +651,7 @@ class Parser {
     }
     EventDefinition e;
     e.object = script_object(target.substr(0, dot));
-    e.name = lower(target.substr(dot + 1));
+    e.name = text::lower(target.substr(dot + 1));
     e.line = line.number;
     e.script = body(line, "on", "");
     if (!e.script.empty()) e.script.erase(0, 1);  // the body starts on the next line
@@ -708,7 +690,7 @@ class Parser {
       target.remove_prefix(colons + 2);
     }
     if (!is_identifier(target)) fail(line.number, expected, quote(toks[i].text));
-    e.name = lower(target);
+    e.name = text::lower(target);
     ++i;
     if (i < toks.size() && toks[i].text == "(") {
       while (i < toks.size() && toks[i].text != ")") ++i;
@@ -763,7 +745,7 @@ class Parser {
 template <typename T>
 const T* find_named(const std::vector<T>& items, std::string_view name) {
   for (const T& item : items) {
-    if (dw::iequal(item.name, name)) return &item;
+    if (text::iequal(item.name, name)) return &item;
   }
   return nullptr;
 }
@@ -795,12 +777,12 @@ const VariableDefinition* ClassDefinition::variable(std::string_view name) const
 const EventDefinition* ClassDefinition::event(std::string_view name,
                                               std::string_view object) const {
   for (const EventDefinition& e : events_) {
-    if (dw::iequal(e.name, name) && dw::iequal(e.object, object)) {
+    if (text::iequal(e.name, name) && text::iequal(e.object, object)) {
       return &e;
     }
   }
   // The class may also be named by its own name.
-  if (!object.empty() && dw::iequal(object, name_)) return event(name, "");
+  if (!object.empty() && text::iequal(object, name_)) return event(name, "");
   return nullptr;
 }
 

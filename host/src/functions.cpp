@@ -9,19 +9,17 @@
 #include <stdexcept>
 #include <vector>
 
+#include "argument_checks.h"
 #include "formhost/errors.h"
 #include "formhost/text.h"
 
 namespace fh {
-namespace {
+namespace detail {
 
-// ---- argument checks ----
-
-[[noreturn]] void wrong_type(std::string_view fn, const Value& v) {
+void wrong_type(std::string_view fn, const Value& v) {
   throw std::logic_error(std::string(fn) + ": argument of the wrong type: " + describe(v));
 }
 
-// A null any has no type yet and fits every argument.
 void need_string(std::string_view fn, const Value& v) {
   if (v.type() != Type::kString && v.type() != Type::kAny) wrong_type(fn, v);
 }
@@ -33,6 +31,41 @@ void need_number(std::string_view fn, const Value& v) {
 void need_boolean(std::string_view fn, const Value& v) {
   if (v.type() != Type::kBoolean && v.type() != Type::kAny) wrong_type(fn, v);
 }
+
+namespace {
+int rank(Type t) {
+  switch (t) {
+    case Type::kInteger:
+      return 0;
+    case Type::kLong:
+      return 1;
+    case Type::kDecimal:
+      return 2;
+    case Type::kDouble:
+      return 3;
+    default:
+      return -1;
+  }
+}
+}  // namespace
+
+Type wider(std::string_view fn, const Value& a, const Value& b) {
+  need_number(fn, a);
+  need_number(fn, b);
+  if (a.type() == Type::kAny) return b.type();
+  if (b.type() == Type::kAny) return a.type();
+  return rank(a.type()) >= rank(b.type()) ? a.type() : b.type();
+}
+
+}  // namespace detail
+
+namespace {
+
+using detail::need_boolean;
+using detail::need_number;
+using detail::need_string;
+using detail::wider;
+using detail::wrong_type;
 
 bool any_null(std::initializer_list<const Value*> values) {
   for (const Value* v : values) {
@@ -56,30 +89,43 @@ Decimal decimal_of_double(double d) { return Decimal::from_double(d).value_or(De
 // A non-null number as a decimal, exactly for integers and decimals.
 Decimal to_decimal(const Value& v) {
   switch (v.type()) {
-    case Type::kInteger: return Decimal::from_int(v.as_integer());
-    case Type::kLong: return Decimal::from_int(v.as_long());
-    case Type::kDecimal: return v.as_decimal();
-    case Type::kDouble: return decimal_of_double(v.as_double());
-    default: wrong_type("decimal conversion", v);
+    case Type::kInteger:
+      return Decimal::from_int(v.as_integer());
+    case Type::kLong:
+      return Decimal::from_int(v.as_long());
+    case Type::kDecimal:
+      return v.as_decimal();
+    case Type::kDouble:
+      return decimal_of_double(v.as_double());
+    default:
+      wrong_type("decimal conversion", v);
   }
 }
 
 double to_double(const Value& v) {
   switch (v.type()) {
-    case Type::kInteger: return v.as_integer();
-    case Type::kLong: return v.as_long();
-    case Type::kDecimal: return v.as_decimal().to_double();
-    case Type::kDouble: return v.as_double();
-    default: wrong_type("double conversion", v);
+    case Type::kInteger:
+      return v.as_integer();
+    case Type::kLong:
+      return v.as_long();
+    case Type::kDecimal:
+      return v.as_decimal().to_double();
+    case Type::kDouble:
+      return v.as_double();
+    default:
+      wrong_type("double conversion", v);
   }
 }
 
 // A fraction rounds half away from zero, as assignment to an integer type does.
 std::int64_t rounded_int64(const Value& v) {
   switch (v.type()) {
-    case Type::kInteger: return v.as_integer();
-    case Type::kLong: return v.as_long();
-    default: return to_decimal(v).round(0).to_int64();
+    case Type::kInteger:
+      return v.as_integer();
+    case Type::kLong:
+      return v.as_long();
+    default:
+      return to_decimal(v).round(0).to_int64();
   }
 }
 
@@ -107,17 +153,27 @@ std::string double_text(double d) {
 
 std::string plain_text(const Value& v) {
   switch (v.type()) {
-    case Type::kBoolean: return v.as_bool() ? "true" : "false";
-    case Type::kInteger: return std::to_string(v.as_integer());
-    case Type::kLong: return std::to_string(v.as_long());
-    case Type::kDecimal: return v.as_decimal().to_string();
-    case Type::kDouble: return double_text(v.as_double());
-    case Type::kString: return v.as_string();
-    case Type::kDate: return v.as_date().iso();
-    case Type::kTime: return v.as_time().iso();
-    case Type::kDateTime: return v.as_datetime().iso();
+    case Type::kBoolean:
+      return v.as_bool() ? "true" : "false";
+    case Type::kInteger:
+      return std::to_string(v.as_integer());
+    case Type::kLong:
+      return std::to_string(v.as_long());
+    case Type::kDecimal:
+      return v.as_decimal().to_string();
+    case Type::kDouble:
+      return double_text(v.as_double());
+    case Type::kString:
+      return v.as_string();
+    case Type::kDate:
+      return v.as_date().iso();
+    case Type::kTime:
+      return v.as_time().iso();
+    case Type::kDateTime:
+      return v.as_datetime().iso();
     case Type::kAny:
-    case Type::kObject: break;
+    case Type::kObject:
+      break;
   }
   return "";
 }
@@ -127,10 +183,10 @@ std::string plain_text(const Value& v) {
 struct NumberSection {
   std::string_view prefix;
   std::string_view suffix;
-  int min_int = 0;    // '0' before the point
+  int min_int = 0;     // '0' before the point
   bool group = false;  // ',' before the point
-  int min_frac = 0;   // '0' after the point
-  int max_frac = 0;   // '0' and '#' after the point
+  int min_frac = 0;    // '0' after the point
+  int max_frac = 0;    // '0' and '#' after the point
   bool percent = false;
 };
 
@@ -146,8 +202,8 @@ std::optional<NumberSection> parse_number_section(std::string_view mask) {
   NumberSection s;
   s.prefix = mask.substr(0, first);
   s.suffix = mask.substr(last + 1);
-  s.percent = s.prefix.find('%') != std::string_view::npos ||
-              s.suffix.find('%') != std::string_view::npos;
+  s.percent =
+      s.prefix.find('%') != std::string_view::npos || s.suffix.find('%') != std::string_view::npos;
   bool point = false;
   for (const char c : mask.substr(first, last - first + 1)) {
     if (c == '.') {
@@ -229,13 +285,7 @@ struct Token {
 };
 
 bool starts_with_nocase(std::string_view s, std::string_view prefix) {
-  if (s.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char c = s[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
+  return s.size() >= prefix.size() && text::iequal(s.substr(0, prefix.size()), prefix);
 }
 
 std::vector<Token> tokenize(std::string_view mask) {
@@ -263,13 +313,26 @@ std::vector<Token> tokenize(std::string_view mask) {
     const char c = mask[i];
     Part part = Part::kLiteral;
     switch (c) {
-      case 'd': part = Part::kDay; break;
-      case 'm': part = Part::kMonth; break;
-      case 'y': part = Part::kYear; break;
-      case 'h': part = Part::kHour; break;
-      case 's': part = Part::kSecond; break;
-      case 'f': part = Part::kFraction; break;
-      default: break;
+      case 'd':
+        part = Part::kDay;
+        break;
+      case 'm':
+        part = Part::kMonth;
+        break;
+      case 'y':
+        part = Part::kYear;
+        break;
+      case 'h':
+        part = Part::kHour;
+        break;
+      case 's':
+        part = Part::kSecond;
+        break;
+      case 'f':
+        part = Part::kFraction;
+        break;
+      default:
+        break;
     }
     if (part == Part::kLiteral) {
       tokens.push_back({Part::kLiteral, 0, rest.substr(0, 1)});
@@ -307,7 +370,8 @@ std::vector<Token> tokenize(std::string_view mask) {
 
 std::string padded(int n, int width) {
   std::string s = std::to_string(n);
-  if (static_cast<int>(s.size()) < width) s.insert(0, static_cast<std::size_t>(width) - s.size(), '0');
+  if (static_cast<int>(s.size()) < width)
+    s.insert(0, static_cast<std::size_t>(width) - s.size(), '0');
   return s;
 }
 
@@ -329,13 +393,20 @@ std::optional<std::string> format_datetime(const Date* date, const Time* time,
     switch (t.part) {
       case Part::kDay:
       case Part::kMonth:
-      case Part::kYear: has_date = true; break;
-      case Part::kAmPm: twelve = true; [[fallthrough]];
+      case Part::kYear:
+        has_date = true;
+        break;
+      case Part::kAmPm:
+        twelve = true;
+        [[fallthrough]];
       case Part::kHour:
       case Part::kMinute:
       case Part::kSecond:
-      case Part::kFraction: has_time = true; break;
-      case Part::kLiteral: break;
+      case Part::kFraction:
+        has_time = true;
+        break;
+      case Part::kLiteral:
+        break;
     }
   }
   if ((!has_date && !has_time) || (has_date && !date) || (has_time && !time)) return std::nullopt;
@@ -343,7 +414,9 @@ std::optional<std::string> format_datetime(const Date* date, const Time* time,
   std::string out;
   for (const Token& t : tokens) {
     switch (t.part) {
-      case Part::kLiteral: out += t.text; break;
+      case Part::kLiteral:
+        out += t.text;
+        break;
       case Part::kDay:
         if (t.width <= 2) {
           out += padded(date->day, t.width);
@@ -369,8 +442,12 @@ std::optional<std::string> format_datetime(const Date* date, const Time* time,
         out += padded(hour, t.width >= 2 ? 2 : 1);
         break;
       }
-      case Part::kMinute: out += padded(time->minute, t.width >= 2 ? 2 : 1); break;
-      case Part::kSecond: out += padded(time->second, t.width >= 2 ? 2 : 1); break;
+      case Part::kMinute:
+        out += padded(time->minute, t.width >= 2 ? 2 : 1);
+        break;
+      case Part::kSecond:
+        out += padded(time->second, t.width >= 2 ? 2 : 1);
+        break;
       case Part::kFraction: {
         const int width = t.width > 6 ? 6 : t.width;
         int micro = time->microsecond;
@@ -407,32 +484,13 @@ std::optional<double> parse_double(std::string_view text) {
     return std::nullopt;
   }
   double d = 0;
-  const auto res = std::from_chars(text.data(), text.data() + text.size(), d,
-                                   std::chars_format::general);
+  const auto res =
+      std::from_chars(text.data(), text.data() + text.size(), d, std::chars_format::general);
   if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return std::nullopt;
   return negative ? -d : d;
 }
 
 // ---- operators ----
-
-int rank(Type t) {
-  switch (t) {
-    case Type::kInteger: return 0;
-    case Type::kLong: return 1;
-    case Type::kDecimal: return 2;
-    case Type::kDouble: return 3;
-    default: return -1;
-  }
-}
-
-// The wider of two number types; a null any takes the other side's type.
-Type wider(std::string_view fn, const Value& a, const Value& b) {
-  need_number(fn, a);
-  need_number(fn, b);
-  if (a.type() == Type::kAny) return b.type();
-  if (b.type() == Type::kAny) return a.type();
-  return rank(a.type()) >= rank(b.type()) ? a.type() : b.type();
-}
 
 enum class Op { kAdd, kSub, kMul };
 
@@ -441,18 +499,24 @@ Value arithmetic(std::string_view fn, Op op, const Value& a, const Value& b) {
   if (any_null({&a, &b})) return Value::null_of(type);
   const auto apply = [op](auto x, auto y) {
     switch (op) {
-      case Op::kAdd: return x + y;
-      case Op::kSub: return x - y;
-      case Op::kMul: break;
+      case Op::kAdd:
+        return x + y;
+      case Op::kSub:
+        return x - y;
+      case Op::kMul:
+        break;
     }
     return x * y;
   };
   switch (type) {
     case Type::kInteger:
       return Value::of_integer(wrap16(apply(rounded_int64(a), rounded_int64(b))));
-    case Type::kLong: return Value::of_long(wrap32(apply(rounded_int64(a), rounded_int64(b))));
-    case Type::kDecimal: return Value::of_decimal(apply(to_decimal(a), to_decimal(b)));
-    default: return Value::of_double(apply(to_double(a), to_double(b)));
+    case Type::kLong:
+      return Value::of_long(wrap32(apply(rounded_int64(a), rounded_int64(b))));
+    case Type::kDecimal:
+      return Value::of_decimal(apply(to_decimal(a), to_decimal(b)));
+    default:
+      return Value::of_double(apply(to_double(a), to_double(b)));
   }
 }
 
@@ -471,17 +535,22 @@ std::optional<std::partial_ordering> order(std::string_view fn, const Value& a, 
     return to_decimal(a) <=> to_decimal(b);
   }
   switch (t) {
-    case Type::kString: return text::compare(a.as_string(), b.as_string()) <=> 0;
-    case Type::kDate: return a.as_date() <=> b.as_date();
-    case Type::kTime: return a.as_time() <=> b.as_time();
-    case Type::kDateTime: return a.as_datetime() <=> b.as_datetime();
+    case Type::kString:
+      return text::compare(a.as_string(), b.as_string()) <=> 0;
+    case Type::kDate:
+      return a.as_date() <=> b.as_date();
+    case Type::kTime:
+      return a.as_time() <=> b.as_time();
+    case Type::kDateTime:
+      return a.as_datetime() <=> b.as_datetime();
     case Type::kBoolean:
       return a.as_bool() == b.as_bool() ? std::partial_ordering::equivalent
                                         : std::partial_ordering::unordered;
     case Type::kObject:
       return a.as_object() == b.as_object() ? std::partial_ordering::equivalent
                                             : std::partial_ordering::unordered;
-    default: wrong_type(fn, a);
+    default:
+      wrong_type(fn, a);
   }
 }
 
@@ -516,9 +585,8 @@ Value text_call(std::string_view fn, Type result, std::initializer_list<const Va
 }  // namespace
 
 Value Len(const Value& s) {
-  return text_call("Len", Type::kLong, {&s}, {}, [&] {
-    return Value::of_long(wrap32(text::len(s.as_string())));
-  });
+  return text_call("Len", Type::kLong, {&s}, {},
+                   [&] { return Value::of_long(wrap32(text::len(s.as_string()))); });
 }
 
 Value Left(const Value& s, const Value& n) {
@@ -541,8 +609,7 @@ Value Mid(const Value& s, const Value& start) {
 
 Value Mid(const Value& s, const Value& start, const Value& n) {
   return text_call("Mid", Type::kString, {&s}, {&start, &n}, [&] {
-    return Value::of_string(
-        text::mid(s.as_string(), count_of("Mid", start), count_of("Mid", n)));
+    return Value::of_string(text::mid(s.as_string(), count_of("Mid", start), count_of("Mid", n)));
   });
 }
 
@@ -618,13 +685,20 @@ Value String(const Value& v, std::string_view mask) {
     case Type::kInteger:
     case Type::kLong:
     case Type::kDecimal:
-    case Type::kDouble: out = format_number(to_decimal(v), mask); break;
-    case Type::kDate: out = format_datetime(&v.as_date(), nullptr, mask); break;
-    case Type::kTime: out = format_datetime(nullptr, &v.as_time(), mask); break;
+    case Type::kDouble:
+      out = format_number(to_decimal(v), mask);
+      break;
+    case Type::kDate:
+      out = format_datetime(&v.as_date(), nullptr, mask);
+      break;
+    case Type::kTime:
+      out = format_datetime(nullptr, &v.as_time(), mask);
+      break;
     case Type::kDateTime:
       out = format_datetime(&v.as_datetime().date, &v.as_datetime().time, mask);
       break;
-    default: break;
+    default:
+      break;
   }
   return Value::of_string(out.value_or(std::string()));
 }
@@ -714,10 +788,14 @@ Value negate(const Value& a) {
   need_number("-", a);
   if (a.is_null()) return a;
   switch (a.type()) {
-    case Type::kInteger: return Value::of_integer(wrap16(-std::int64_t{a.as_integer()}));
-    case Type::kLong: return Value::of_long(wrap32(-std::int64_t{a.as_long()}));
-    case Type::kDecimal: return Value::of_decimal(a.as_decimal().negated());
-    default: return Value::of_double(-a.as_double());
+    case Type::kInteger:
+      return Value::of_integer(wrap16(-std::int64_t{a.as_integer()}));
+    case Type::kLong:
+      return Value::of_long(wrap32(-std::int64_t{a.as_long()}));
+    case Type::kDecimal:
+      return Value::of_decimal(a.as_decimal().negated());
+    default:
+      return Value::of_double(-a.as_double());
   }
 }
 

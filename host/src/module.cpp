@@ -1,7 +1,7 @@
 #include <dlfcn.h>
 
 #include "formhost/classes.h"
-#include "names.h"
+#include "formhost/text.h"
 
 namespace fh {
 
@@ -13,11 +13,12 @@ const fh_schema_info* Module::schema() const {
 }
 
 const ClassDefinition* Module::definition(std::string_view class_name) const {
-  const std::string name = detail::lower(class_name);
+  const std::string name = text::lower(class_name);
   if (auto it = definitions_.find(name); it != definitions_.end()) return it->second.get();
   auto source = sources_.find(name);
   if (source == sources_.end()) return nullptr;
-  auto parsed = std::make_unique<ClassDefinition>(ClassDefinition::parse(source->second, name + ".srw"));
+  auto parsed =
+      std::make_unique<ClassDefinition>(ClassDefinition::parse(source->second, name + ".srw"));
   return definitions_.emplace(name, std::move(parsed)).first->second.get();
 }
 

@@ -5,13 +5,12 @@
 
 #include "formhost/errors.h"
 #include "formhost/functions.h"
-
-#include "names.h"
+#include "formhost/text.h"
 
 namespace fh {
 
 Object::Object(const ClassDef& cls, std::string name, Object* parent)
-    : cls_(&cls), name_(detail::lower(name)), parent_(parent) {
+    : cls_(&cls), name_(text::lower(name)), parent_(parent) {
   if (cls.kind() == Kind::kDataWindow) dw_ = std::make_unique<DataWindow>();
 }
 
@@ -26,7 +25,7 @@ Object* Object::window() {
 Object* Object::control(std::string_view name) const { return control_ref(name).get(); }
 
 ObjectRef Object::control_ref(std::string_view name) const {
-  const std::string wanted = detail::lower(name);
+  const std::string wanted = text::lower(name);
   auto it = std::find_if(controls_.begin(), controls_.end(),
                          [&](const ObjectRef& c) { return c->name_ == wanted; });
   return it == controls_.end() ? nullptr : *it;
@@ -34,14 +33,14 @@ ObjectRef Object::control_ref(std::string_view name) const {
 
 void Object::add_control(ObjectRef child) { controls_.push_back(std::move(child)); }
 
-bool Object::has(std::string_view name) const { return props_.count(detail::lower(name)) != 0; }
+bool Object::has(std::string_view name) const { return props_.count(text::lower(name)) != 0; }
 
 Value Object::get(std::string_view name) const {
-  auto it = props_.find(detail::lower(name));
+  auto it = props_.find(text::lower(name));
   return it == props_.end() ? Value() : it->second;
 }
 
-void Object::set(std::string_view name, Value v) { props_[detail::lower(name)] = std::move(v); }
+void Object::set(std::string_view name, Value v) { props_[text::lower(name)] = std::move(v); }
 
 void Object::destroy() {
   destroyed_ = true;

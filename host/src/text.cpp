@@ -155,9 +155,10 @@ const GbkTables& gbk_tables() {
         if (c.run(std::string_view(pair, 2), out) != 2) continue;
         char32_t cp = 0;
         if (utf8_sequence(out, 0, cp) != out.size() || cp > 0xFFFF) continue;
-        t.to_unicode[pair_index(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail))] =
-            static_cast<char16_t>(cp);
-        if (t.from_unicode[cp] == 0) t.from_unicode[cp] = static_cast<std::uint16_t>(lead << 8 | trail);
+        t.to_unicode[pair_index(static_cast<unsigned char>(lead),
+                                static_cast<unsigned char>(trail))] = static_cast<char16_t>(cp);
+        if (t.from_unicode[cp] == 0)
+          t.from_unicode[cp] = static_cast<std::uint16_t>(lead << 8 | trail);
       }
     }
     return t;
@@ -228,8 +229,7 @@ std::string gbk_to_utf8(std::string_view gbk, std::string_view source) {
   out.reserve(gbk.size() + gbk.size() / 2);
   const std::size_t bad = from_gbk().run(gbk, out);
   if (bad < gbk.size()) {
-    throw Error("invalid GBK text in " + std::string(source) + " at byte " +
-                std::to_string(bad));
+    throw Error("invalid GBK text in " + std::string(source) + " at byte " + std::to_string(bad));
   }
   return out;
 }
@@ -331,6 +331,23 @@ std::string upper(std::string_view s) { return map_ascii_letters(s, 'a', 'z', 'A
 
 std::string lower(std::string_view s) { return map_ascii_letters(s, 'A', 'Z', 'a' - 'A'); }
 
+bool iequal(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  const auto lower_byte = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  for (std::size_t i = 0; i < a.size();) {
+    const std::size_t n = gbk_char_size(a, i);
+    if (n == 2) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+    } else if (lower_byte(a[i]) != lower_byte(b[i])) {
+      return false;
+    }
+    i += n;
+  }
+  return true;
+}
+
 std::string fill(std::string_view chars, std::int64_t n) {
   if (chars.empty() || n <= 0) return "";
   const auto size = static_cast<std::size_t>(n);
@@ -340,8 +357,7 @@ std::string fill(std::string_view chars, std::int64_t n) {
   return out;
 }
 
-std::string replace(std::string_view s, std::int64_t start, std::int64_t n,
-                    std::string_view with) {
+std::string replace(std::string_view s, std::int64_t start, std::int64_t n, std::string_view with) {
   if (start < 1 || n < 0) return "";
   const std::size_t at = clamp_size(start - 1, s.size());
   const std::size_t count = clamp_size(n, s.size() - at);

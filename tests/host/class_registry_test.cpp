@@ -50,4 +50,17 @@ TEST(Objects, PropertiesAreCaseInsensitiveAndUnsetReadsNull) {
   EXPECT_EQ(w->window(), w.get());
 }
 
+TEST(Objects, NamesKeepDoubleByteCharactersWhoseTrailLooksLikeALetter) {
+  // 際 is 0xEB 0x48 and 雋 0xEB 0x68: one must not be lowered into the other.
+  const std::string ji = "\xEB\x48";
+  const std::string jun = "\xEB\x68";
+  fh::ClassRegistry registry;
+  auto w = fh::instantiate(registry.load("window"), "W_" + ji);
+  EXPECT_EQ(w->name(), "w_" + ji);
+  w->set("P" + ji, fh::Value::of_long(1));
+  w->set("p" + jun, fh::Value::of_long(2));
+  EXPECT_EQ(w->get("p" + ji).as_long(), 1);
+  EXPECT_EQ(w->get("P" + jun).as_long(), 2);
+}
+
 }  // namespace

@@ -212,6 +212,21 @@ TEST(ClassDefinitionParse, NamesMatchWhateverTheirCase) {
   EXPECT_TRUE(d.event("clicked", "dw_1")->calls_ancestor);
 }
 
+TEST(ClassDefinitionParse, ACallOfTheAncestorIsFoundOnlyAtCharacterStarts) {
+  // 0xEB 0x43 is one character (隒) whose trail byte looks like 'C'.
+  const ClassDefinition d = ClassDefinition::parse(
+      "global type w_gbk from window\n"
+      "end type\n"
+      "event clicked;string ls = '\xEB\x43"
+      "ALL SUPER::clicked'\n"
+      "end event\n"
+      "event Open;ls = '\xEB\x43';Call Super::open\n"
+      "end event\n",
+      "w_gbk.srw");
+  EXPECT_FALSE(d.event("clicked", "")->calls_ancestor);
+  EXPECT_TRUE(d.event("OPEN", "")->calls_ancestor);
+}
+
 // ---- values ----
 
 TEST(ClassDefinitionParse, PropertyLinesGiveTypedValues) {

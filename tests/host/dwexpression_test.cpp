@@ -37,7 +37,9 @@ class TableRows final : public RowSource {
     return rows_[static_cast<std::size_t>(row - 1)][c];
   }
 
-  bool has_column(std::string_view column) const override { return index(column) < columns_.size(); }
+  bool has_column(std::string_view column) const override {
+    return index(column) < columns_.size();
+  }
 
   std::string column_name(int n) const override {
     if (n < 1 || static_cast<std::size_t>(n) > columns_.size()) throw Error("no column number");
@@ -137,8 +139,8 @@ class DwExpressionRows : public ::testing::Test {
   // Three rows, with nulls in the second; bz is null throughout.
   TableRows rows_{{"mc", "SL", "je", "rq", "bz"},
                   {{str("abc"), lng(2), dec("150.50"), date_of(2026, 12, 7), null(Type::kLong)},
-                   {null(Type::kString), null(Type::kLong), null(Type::kDecimal),
-                    null(Type::kDate), null(Type::kLong)},
+                   {null(Type::kString), null(Type::kLong), null(Type::kDecimal), null(Type::kDate),
+                    null(Type::kLong)},
                    {str("Xyz"), lng(0), dec("80"), date_of(2025, 1, 31), null(Type::kLong)}}};
 };
 
@@ -160,7 +162,9 @@ TEST_F(DwExpressionRows, ColumnsReadTheRowCaseInsensitively) {
 }
 
 TEST_F(DwExpressionRows, NullOperandGivesNull) {
-  const auto at2 = [&](std::string_view text) { return DwExpression::parse(text).evaluate(rows_, 2); };
+  const auto at2 = [&](std::string_view text) {
+    return DwExpression::parse(text).evaluate(rows_, 2);
+  };
   EXPECT_EQ(at2("sl + 1"), null(Type::kLong));
   EXPECT_EQ(at2("mc + 'x'"), null(Type::kString));
   EXPECT_EQ(at2("je * 2"), null(Type::kDecimal));
@@ -230,8 +234,8 @@ TEST_F(DwExpressionRows, AggregatesSkipNulls) {
 }
 
 TEST_F(DwExpressionRows, RowColourProperty) {
-  const auto text = property_expression(
-      "536870912~tif(mod(getrow(),2)=0, rgb(240,240,240), rgb(255,255,255))");
+  const auto text =
+      property_expression("536870912~tif(mod(getrow(),2)=0, rgb(240,240,240), rgb(255,255,255))");
   ASSERT_TRUE(text.has_value());
   const auto colour = DwExpression::parse(*text);
   EXPECT_EQ(colour.evaluate(rows_, 1), lng(16777215));
@@ -263,8 +267,7 @@ TEST_F(DwExpressionRows, NumberTextAndDateFunctions) {
   EXPECT_EQ(eval("left('abcdef', 2) + right('abcdef', 2) + mid('abcdef', 3, 2) + mid('abc', 9)"),
             str("abefcd"));
   EXPECT_EQ(eval("pos('abcabc', 'c') + pos('abcabc', 'c', 4)"), lng(9));
-  EXPECT_EQ(eval("'[' + trim('  a  ') + lefttrim(' b ') + righttrim(' c ') + ']'"),
-            str("[ab  c]"));
+  EXPECT_EQ(eval("'[' + trim('  a  ') + lefttrim(' b ') + righttrim(' c ') + ']'"), str("[ab  c]"));
   EXPECT_EQ(eval("lower('AbC') + UPPER('dEf')"), str("abcDEF"));
   EXPECT_EQ(eval("string(1234.5, '#,##0.00')"), str("1,234.50"));
   EXPECT_EQ(DwExpression::parse("string(rq, 'yyyy.mm.dd')").evaluate(rows_, 1), str("2026.12.07"));
@@ -278,8 +281,7 @@ TEST_F(DwExpressionRows, NumberTextAndDateFunctions) {
 
   const FixedClock clock(*DateTime::parse("2026-12-07 14:05:00"));
   EXPECT_EQ(DwExpression::parse("today()").evaluate(rows_, 1, &clock), date_of(2026, 12, 7));
-  EXPECT_EQ(DwExpression::parse("string(now(), 'hh:mm')").evaluate(rows_, 1, &clock),
-            str("14:05"));
+  EXPECT_EQ(DwExpression::parse("string(now(), 'hh:mm')").evaluate(rows_, 1, &clock), str("14:05"));
   EXPECT_EQ(DwExpression::parse("rq < today()").evaluate(rows_, 3, &clock), Value::of_bool(true));
 }
 
@@ -294,7 +296,10 @@ TEST(DwExpressionGbk, TrailBytesInsideQuotesNeverEscapeOrClose) {
   EXPECT_EQ(eval("'" + cheng + "'"), str(cheng));
   EXPECT_EQ(eval("len('" + ji + cheng + "')"), lng(4));
   EXPECT_EQ(eval("'" + ji + "' + '~'" + cheng + "'"), str(ji + "'" + cheng));
-  EXPECT_EQ(eval("upper('\x81\x61" "b')"), str("\x81\x61" "B"));
+  EXPECT_EQ(eval("upper('\x81\x61"
+                 "b')"),
+            str("\x81\x61"
+                "B"));
 
   // A GBK column name (金额) and GBK text in a row.
   const std::string je = utf8_to_gbk("金额", "test");
@@ -303,6 +308,15 @@ TEST(DwExpressionGbk, TrailBytesInsideQuotesNeverEscapeOrClose) {
   const auto e = DwExpression::parse(je + " > 100 and mc = '" + mc + ji + "'");
   EXPECT_EQ(e.evaluate(rows, 1), Value::of_bool(true));
   EXPECT_EQ(e.columns(), (std::vector<std::string>{je, "mc"}));
+
+  // 際 (0xEB 0x48) and 雋 (0xEB 0x68): two names, only the ASCII letters fold.
+  const std::string ji_h = "\xEB\x48";
+  const std::string jun = "\xEB\x68";
+  const TableRows pair({"sl" + ji_h, "sl" + jun}, {{lng(1), lng(2)}});
+  const auto both = DwExpression::parse("SL" + ji_h + " * 10 + Sl" + jun);
+  EXPECT_EQ(both.columns(), (std::vector<std::string>{"sl" + ji_h, "sl" + jun}));
+  EXPECT_EQ(both.evaluate(pair, 1), lng(12));
+  EXPECT_EQ(eval("lower('A" + ji_h + "B')"), str("a" + ji_h + "b"));
 }
 
 // ---- errors ----
@@ -310,7 +324,8 @@ TEST(DwExpressionGbk, TrailBytesInsideQuotesNeverEscapeOrClose) {
 TEST(DwExpressionParse, ErrorsNameTheTextAndBytePosition) {
   EXPECT_EQ(parse_error("1 +"), "expression '1 +': operand expected at byte 3");
   EXPECT_EQ(parse_error("(1 + 2"), "expression '(1 + 2': ')' expected at byte 6");
-  EXPECT_EQ(parse_error("1 2"), "expression '1 2': operator or end of expression expected at byte 2");
+  EXPECT_EQ(parse_error("1 2"),
+            "expression '1 2': operator or end of expression expected at byte 2");
   EXPECT_EQ(parse_error("a and or b"), "expression 'a and or b': operand expected at byte 6");
   EXPECT_EQ(parse_error("x + foo(1)"), "expression 'x + foo(1)': unknown function 'foo' at byte 4");
   EXPECT_EQ(parse_error("mid('a')"),
@@ -328,7 +343,8 @@ TEST(DwExpressionParse, ErrorsNameTheTextAndBytePosition) {
   EXPECT_EQ(parse_error("#0"), "expression '#0': column number expected at byte 1");
   EXPECT_EQ(parse_error(""), "expression '': operand expected at byte 0");
   // A lead byte without its trail byte is not a character.
-  EXPECT_EQ(parse_error("a = \x81"), "expression 'a = \x81': operand or operator expected at byte 4");
+  EXPECT_EQ(parse_error("a = \x81"),
+            "expression 'a = \x81': operand or operator expected at byte 4");
 
   std::string deep(600, '(');
   deep += "1" + std::string(600, ')');
@@ -410,8 +426,8 @@ TEST(DwPropertyExpression, SplitsAtTheFirstTabSeparator) {
   EXPECT_EQ(property_expression("0~tif(a = '~t', 1, 0)"),
             std::optional<std::string>("if(a = '~t', 1, 0)"));
   EXPECT_EQ(property_expression("536870912"), std::nullopt);
-  EXPECT_EQ(property_expression("a~~tb"), std::nullopt);         // escaped tilde, then 't'
-  EXPECT_EQ(property_expression("\x81\x7Etx"), std::nullopt);    // 亊 then 't'
+  EXPECT_EQ(property_expression("a~~tb"), std::nullopt);       // escaped tilde, then 't'
+  EXPECT_EQ(property_expression("\x81\x7Etx"), std::nullopt);  // 亊 then 't'
   EXPECT_EQ(property_expression("\x81\x7E~ty"), std::optional<std::string>("y"));
   EXPECT_EQ(property_expression("0~t  "), std::nullopt);
   EXPECT_EQ(property_expression(""), std::nullopt);

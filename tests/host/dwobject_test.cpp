@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "formhost/datawindow.h"
 #include "formhost/errors.h"
 #include "formhost/text.h"
 #include "../value_eq.h"
@@ -423,6 +424,28 @@ TEST(DwObjectDescribe, ItemsAreJoinedByNewlines) {
   EXPECT_EQ(o.describe("ZRTMID_T.Text"), gbk("条码"));
   EXPECT_EQ(o.describe(""), "");
   EXPECT_EQ(o.describe("DataWindow.Objects"), "zrtmid_t\tzrtmid\tmc\tcp_je\tl_1");
+}
+
+// 際 (0xEB 0x48) and 雋 (0xEB 0x68) differ only in a trail byte that looks
+// like a letter: lowering names must keep them apart.
+TEST(DwObjectDescribe, NamesMatchOnTheirAsciiLettersOnly) {
+  DataWindowObject o =
+      DataWindowObject::parse(gbk("table(column=(type=long name=sl際 dbname=\"t.a\" )\n"
+                                  " column=(type=long name=sl雋 dbname=\"t.b\" ) )\n"
+                                  "column(band=detail id=1 name=sl際 width=\"10\" )\n"
+                                  "column(band=detail id=2 name=sl雋 width=\"20\" )\n"),
+                              "d_gbk.srd");
+  EXPECT_EQ(o.modify(gbk("SL雋.Width=30")), "");
+  EXPECT_EQ(o.describe(gbk("SL際.width sl雋.WIDTH Sl雋.id sl際.name")), gbk("10\n30\n2\nsl際"));
+  EXPECT_EQ(o.describe(gbk("sl碼.width")), "!");
+
+  SourceLibrary library;
+  library.add(gbk("D_際"), o);
+  library.add(gbk("d_雋"), DataWindowObject::parse("", "d_empty.srd"));
+  ASSERT_TRUE(library.find(gbk("d_際")));
+  EXPECT_EQ(library.find(gbk("d_際"))->name(), gbk("d_際"));
+  EXPECT_EQ(library.find(gbk("D_際"))->columns().size(), 2u);
+  EXPECT_EQ(library.find(gbk("D_雋"))->columns().size(), 0u);
 }
 
 TEST(DwObjectDescribe, ColumnProperties) {

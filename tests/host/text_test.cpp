@@ -10,10 +10,15 @@ namespace fh {
 namespace {
 
 // This file is UTF-8; GBK bytes are spelled out.
-const std::string kWeiDing01 = "\xCE\xB4\xB6\xA8" "01";  // 未定01
-const std::string kQiA = "\x81\x61";                      // 乤, trail byte looks like 'a'
-const std::string kShi = "\x81\x7E";                      // 亊, trail byte looks like '~'
-const std::string kCheng = "\x81\x5C";                    // 乗, trail byte looks like '\'
+const std::string kWeiDing01 =
+    "\xCE\xB4\xB6\xA8"
+    "01";                               // 未定01
+const std::string kQiA = "\x81\x61";    // 乤, trail byte looks like 'a'
+const std::string kShi = "\x81\x7E";    // 亊, trail byte looks like '~'
+const std::string kCheng = "\x81\x5C";  // 乗, trail byte looks like '\'
+const std::string kJi = "\xEB\x48";     // 際, trail byte looks like 'H'
+const std::string kJun = "\xEB\x68";    // 雋, the same but 'h'
+const std::string kMa = "\xB4\x61";     // 碼, trail byte looks like 'a'
 
 // The message of the fh::Error that f throws, or "" when it throws none.
 template <typename F>
@@ -56,7 +61,12 @@ TEST(TextConversion, BadGbkNamesTheSourceAndTheByte) {
   EXPECT_EQ(error_of([] { gbk_to_utf8("abc\x81 x", "trace file"); }),
             "invalid GBK text in trace file at byte 3");
   // A lead byte cut off at the end.
-  EXPECT_EQ(error_of([] { gbk_to_utf8("\xCE\xB4" "\xB6", "column ls_name"); }),
+  EXPECT_EQ(error_of([] {
+              gbk_to_utf8(
+                  "\xCE\xB4"
+                  "\xB6",
+                  "column ls_name");
+            }),
             "invalid GBK text in column ls_name at byte 2");
   EXPECT_EQ(error_of([] { gbk_to_utf8("\xFF", "x"); }), "invalid GBK text in x at byte 0");
   // Past the fast path for plain ASCII: the offset counts the text before.
@@ -78,7 +88,10 @@ TEST(TextConversion, BadUtf8NamesTheSourceAndTheByte) {
 }
 
 TEST(TextConversion, LossyVariantMarksEachBadByte) {
-  EXPECT_EQ(gbk_to_utf8_lossy("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(gbk_to_utf8_lossy("a\xFF"
+                              "b"),
+            "a\xEF\xBF\xBD"
+            "b");
   EXPECT_EQ(gbk_to_utf8_lossy(kWeiDing01), "未定01");
   // A lead byte before a non-trail byte: only the lead byte is lost.
   EXPECT_EQ(gbk_to_utf8_lossy("\x81 x\xCE\xB4"), "\xEF\xBF\xBD x未");
@@ -106,9 +119,13 @@ TEST(TextBytes, LeftRightMidCountBytesAndMaySplitACharacter) {
   EXPECT_EQ(text::left(s, 0), "");
   EXPECT_EQ(text::left(s, -1), "");
   EXPECT_EQ(text::right(s, 2), "01");
-  EXPECT_EQ(text::right(s, 3), "\xA8" "01");
+  EXPECT_EQ(text::right(s, 3),
+            "\xA8"
+            "01");
   EXPECT_EQ(text::right(s, 99), s);
-  EXPECT_EQ(text::mid(s, 3), "\xB6\xA8" "01");
+  EXPECT_EQ(text::mid(s, 3),
+            "\xB6\xA8"
+            "01");
   EXPECT_EQ(text::mid(s, 2, 2), "\xB4\xB6");  // a trail and a lead byte
   EXPECT_EQ(text::mid(s, 6), "1");
   EXPECT_EQ(text::mid(s, 7), "");
@@ -149,11 +166,33 @@ TEST(TextBytes, UpperAndLowerNeverTouchADoubleByteCharacter) {
   EXPECT_EQ(text::upper("x" + kQiA + "y"), "X" + kQiA + "Y");
   EXPECT_EQ(text::lower("AB" + kQiA + "CD"), "ab" + kQiA + "cd");
   // 0x81 0x41 is a character whose trail looks like 'A'.
-  EXPECT_EQ(text::lower("\x81\x41" "A"), "\x81\x41" "a");
+  EXPECT_EQ(text::lower("\x81\x41"
+                        "A"),
+            "\x81\x41"
+            "a");
   // A lead byte that is not followed by a trail byte is a byte of its own.
   EXPECT_EQ(text::upper("\x81 a"), "\x81 A");
-  EXPECT_EQ(text::upper("\xFF" "a"), "\xFF" "A");
+  EXPECT_EQ(text::upper("\xFF"
+                        "a"),
+            "\xFF"
+            "A");
   EXPECT_EQ(text::upper("mIxEd 1-z"), "MIXED 1-Z");
+  // Characters in use whose trail bytes fall in A-Z and a-z.
+  EXPECT_EQ(text::lower("Q" + kJi + "ZZ" + kMa + "X"), "q" + kJi + "zz" + kMa + "x");
+  EXPECT_EQ(text::upper("q" + kJun + kMa + "b"), "Q" + kJun + kMa + "B");
+}
+
+TEST(TextBytes, IequalIgnoresTheCaseOfAsciiLettersOnly) {
+  EXPECT_TRUE(text::iequal("DW_" + kJi + "a", "dw_" + kJi + "A"));
+  EXPECT_TRUE(text::iequal("", ""));
+  // 際 and 雋 differ only in a trail byte that looks like a letter.
+  EXPECT_FALSE(text::iequal("dw_" + kJi, "dw_" + kJun));
+  EXPECT_FALSE(text::iequal(kMa, "\xB4\x41"));
+  EXPECT_FALSE(text::iequal("ab", "abc"));
+  EXPECT_FALSE(text::iequal("a" + kJi,
+                            "a\xEB"
+                            "h"));
+  EXPECT_TRUE(text::iequal("\x81 A", "\x81 a"));  // a lone lead byte
 }
 
 TEST(TextBytes, FillAndReplace) {
@@ -166,7 +205,9 @@ TEST(TextBytes, FillAndReplace) {
   EXPECT_EQ(text::replace("abcdef", 1, 0, "<"), "<abcdef");
   EXPECT_EQ(text::replace("abcdef", 5, 99, "!"), "abcd!");
   EXPECT_EQ(text::replace("abc", 9, 1, "!"), "abc!");
-  EXPECT_EQ(text::replace(kWeiDing01, 1, 2, "X"), "X\xB6\xA8" "01");
+  EXPECT_EQ(text::replace(kWeiDing01, 1, 2, "X"),
+            "X\xB6\xA8"
+            "01");
   EXPECT_EQ(text::replace("abc", 0, 1, "!"), "");
   EXPECT_EQ(text::replace("abc", 1, -1, "!"), "");
 }
@@ -176,8 +217,8 @@ TEST(TextBytes, CompareIsByteOrderThenShorterFirst) {
   EXPECT_LT(text::compare("", "0"), 0);
   EXPECT_EQ(text::compare("", ""), 0);
   EXPECT_EQ(text::compare("abc", "abc"), 0);
-  EXPECT_GT(text::compare("a", "B"), 0);   // case-sensitive, by byte
-  EXPECT_GT(text::compare("a ", "a"), 0);  // trailing blanks count
+  EXPECT_GT(text::compare("a", "B"), 0);         // case-sensitive, by byte
+  EXPECT_GT(text::compare("a ", "a"), 0);        // trailing blanks count
   EXPECT_GT(text::compare(kWeiDing01, "z"), 0);  // bytes compare unsigned
   EXPECT_LT(text::compare("10", "9"), 0);
 }

@@ -5,11 +5,11 @@
 // double-byte character.
 #pragma once
 
-#include "formhost/export.h"
-
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "formhost/export.h"
 
 namespace fh {
 
@@ -19,6 +19,10 @@ constexpr bool is_gbk_lead(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
 // True for a byte that may follow a lead byte (0x40-0xFE except 0x7F). It may
 // look like '~', '\\', '[', '|' or a lowercase letter, never like a quote.
 constexpr bool is_gbk_trail(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
+
+// A-Z or a-z. Never true for a byte of a double-byte character at its start,
+// but a trail byte may look like one: scan with gbk_char_size.
+constexpr bool is_ascii_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // Bytes of the character starting at s[i]: 2 for a lead byte followed by a
 // trail byte, else 1. Every scanner of GBK text steps with this.
@@ -68,9 +72,14 @@ FH_API std::string left_trim(std::string_view s);
 FH_API std::string right_trim(std::string_view s);
 
 // ASCII letters only. Double-byte characters pass unchanged, including a trail
-// byte that looks like a letter.
+// byte that looks like a letter ("際" is 0xEB 0x48, "碼" 0xB4 0x61). The one
+// case mapping of the host: names, keywords and the platform's Upper/Lower.
 FH_API std::string upper(std::string_view s);
 FH_API std::string lower(std::string_view s);
+
+// True when a and b are equal but for the case of ASCII letters; double-byte
+// characters must match byte for byte. How the host matches names.
+FH_API bool iequal(std::string_view a, std::string_view b);
 
 // n bytes made by repeating `chars`; "" when n <= 0 or chars is empty.
 FH_API std::string fill(std::string_view chars, std::int64_t n);
@@ -79,7 +88,7 @@ FH_API std::string fill(std::string_view chars, std::int64_t n);
 // appends; fewer than n bytes left replaces to the end. A start below 1 or a
 // negative n gives "" (the platform's failure answer).
 FH_API std::string replace(std::string_view s, std::int64_t start, std::int64_t n,
-                    std::string_view with);
+                           std::string_view with);
 
 // The platform's string order: bytes compared as unsigned, then the shorter
 // first. Negative, zero or positive. So "0A" > "0" and "" < "0".

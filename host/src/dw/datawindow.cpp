@@ -13,14 +13,6 @@ namespace {
 
 constexpr const char* kSavepoint = "fh_dw_update";
 
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 // A typed text ("12.5", "2026-12-07") as a value of the column's type; none
 // when it does not convert. An empty text is null for everything but strings.
 std::optional<Value> from_text(const std::string& text, Type type) {
@@ -42,11 +34,16 @@ std::optional<Value> from_text(const std::string& text, Type type) {
       if (!d) return std::nullopt;
       const Value dec = Value::of_decimal(*d);
       switch (type) {
-        case Type::kInteger: return Integer(dec);
-        case Type::kLong: return Long(dec);
-        case Type::kDouble: return Double(dec);
-        case Type::kBoolean: return Value::of_bool(!d->is_zero());
-        default: return dec;
+        case Type::kInteger:
+          return Integer(dec);
+        case Type::kLong:
+          return Long(dec);
+        case Type::kDouble:
+          return Double(dec);
+        case Type::kBoolean:
+          return Value::of_bool(!d->is_zero());
+        default:
+          return dec;
       }
     }
   }
@@ -58,11 +55,16 @@ std::optional<Value> convert(const Value& v, Type type) {
   if (v.is_null()) return Value::null_of(type);
   if (v.type() == Type::kString) return from_text(v.as_string(), type);
   switch (type) {
-    case Type::kString: return String(v);
-    case Type::kInteger: return v.is_number() ? std::optional(Integer(v)) : std::nullopt;
-    case Type::kLong: return v.is_number() ? std::optional(Long(v)) : std::nullopt;
-    case Type::kDecimal: return v.is_number() ? std::optional(Dec(v)) : std::nullopt;
-    case Type::kDouble: return v.is_number() ? std::optional(Double(v)) : std::nullopt;
+    case Type::kString:
+      return String(v);
+    case Type::kInteger:
+      return v.is_number() ? std::optional(Integer(v)) : std::nullopt;
+    case Type::kLong:
+      return v.is_number() ? std::optional(Long(v)) : std::nullopt;
+    case Type::kDecimal:
+      return v.is_number() ? std::optional(Dec(v)) : std::nullopt;
+    case Type::kDouble:
+      return v.is_number() ? std::optional(Double(v)) : std::nullopt;
     case Type::kDate:
       if (v.type() == Type::kDateTime) return Value::of_date(v.as_datetime().date);
       return std::nullopt;
@@ -84,19 +86,21 @@ std::string db_column(const DwColumn& c) {
 }  // namespace
 
 void SourceLibrary::add(std::string name, std::string gbk_source, std::string label) {
-  entries_[lower(name)] = Entry{std::move(gbk_source), std::move(label), std::nullopt};
+  entries_[text::lower(name)] = Entry{std::move(gbk_source), std::move(label), std::nullopt};
 }
 
 void SourceLibrary::add(std::string name, DataWindowObject parsed) {
-  name = lower(name);
+  name = text::lower(name);
   parsed.set_name(name);
   entries_[name] = Entry{std::string(), std::string(), std::move(parsed)};
 }
 
-bool SourceLibrary::has(std::string_view name) const { return entries_.count(lower(name)) != 0; }
+bool SourceLibrary::has(std::string_view name) const {
+  return entries_.count(text::lower(name)) != 0;
+}
 
 std::optional<DataWindowObject> SourceLibrary::find(std::string_view name) const {
-  auto it = entries_.find(lower(name));
+  auto it = entries_.find(text::lower(name));
   if (it == entries_.end()) return std::nullopt;
   const Entry& e = it->second;
   if (!e.parsed) {
@@ -153,7 +157,8 @@ const std::vector<DataWindow::Row>& DataWindow::buffer(DwBuffer b) const {
 int DataWindow::column_or_fail(std::string_view column) const {
   const int id = object_ ? object_->column_index(column) : 0;
   if (id == 0) {
-    throw HostFailure(-1, "data window " + dataobject_ + " has no column '" + std::string(column) + "'");
+    throw HostFailure(
+        -1, "data window " + dataobject_ + " has no column '" + std::string(column) + "'");
   }
   return id;
 }
@@ -185,7 +190,8 @@ DataWindow::Row DataWindow::make_row() const {
 
 long DataWindow::retrieve(std::span<const Value> args) {
   if (!object_) return fail("no data-window object");
-  if (transaction_ == nullptr || !transaction_->connected()) return fail("no transaction object connected");
+  if (transaction_ == nullptr || !transaction_->connected())
+    return fail("no transaction object connected");
   const auto& declared = object_->arguments();
   if (args.size() != declared.size()) {
     return fail("retrieve of " + dataobject_ + " takes " + std::to_string(declared.size()) +
@@ -194,9 +200,11 @@ long DataWindow::retrieve(std::span<const Value> args) {
   std::vector<std::string> names;
   std::vector<Value> values;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    names.push_back(lower(declared[i].name));
+    names.push_back(text::lower(declared[i].name));
     std::optional<Value> v = convert(args[i], declared[i].type);
-    if (!v) return fail("retrieval argument " + declared[i].name + " does not take " + fh::describe(args[i]));
+    if (!v)
+      return fail("retrieval argument " + declared[i].name + " does not take " +
+                  fh::describe(args[i]));
     values.push_back(std::move(*v));
   }
   // Rows of the last retrieval lend their storage to the new ones.
@@ -240,7 +248,8 @@ int DataWindow::scroll_to_row(long row) {
 
 long DataWindow::insert_row(long before) {
   if (!object_) return fail("no data-window object");
-  if (before < 0 || before > row_count()) return fail("row " + std::to_string(before) + " is out of range");
+  if (before < 0 || before > row_count())
+    return fail("row " + std::to_string(before) + " is out of range");
   const auto at = before == 0 ? primary_.end() : primary_.begin() + (before - 1);
   const long number = before == 0 ? row_count() + 1 : before;
   primary_.insert(at, make_row());
@@ -322,7 +331,8 @@ Value DataWindow::get_item(long row, std::string_view column, DwBuffer b, bool o
 
 Value DataWindow::get_item(long row, int column) const {
   if (!object_ || column < 1 || column > static_cast<int>(column_types_.size())) {
-    throw HostFailure(-1, "data window " + dataobject_ + " has no column " + std::to_string(column));
+    throw HostFailure(-1,
+                      "data window " + dataobject_ + " has no column " + std::to_string(column));
   }
   return row_or_fail(row, DwBuffer::kPrimary).values[static_cast<std::size_t>(column - 1)];
 }
@@ -358,7 +368,8 @@ std::string DataWindow::item_text(long row, int column) const {
     const auto tab = table.find('\t', pos);
     const auto slash = table.find('/', tab == std::string::npos ? pos : tab);
     if (tab == std::string::npos) break;
-    const std::string data = table.substr(tab + 1, (slash == std::string::npos ? table.size() : slash) - tab - 1);
+    const std::string data =
+        table.substr(tab + 1, (slash == std::string::npos ? table.size() : slash) - tab - 1);
     if (data == text) return table.substr(pos, tab - pos);
     if (slash == std::string::npos) break;
     pos = slash + 1;
@@ -407,9 +418,11 @@ int DataWindow::accept_text() {
 int DataWindow::update(bool accept, bool reset_flags) {
   if (!object_) return fail("no data-window object");
   if (accept && accept_text() != 1) return -1;
-  if (transaction_ == nullptr || !transaction_->connected()) return fail("no transaction object connected");
+  if (transaction_ == nullptr || !transaction_->connected())
+    return fail("no transaction object connected");
   if (modified_count() == 0) return 1;
-  if (object_->update_table().empty()) return fail("data window " + dataobject_ + " is not updatable");
+  if (object_->update_table().empty())
+    return fail("data window " + dataobject_ + " is not updatable");
   if (transaction_->savepoint(kSavepoint) != 0) return fail(transaction_->sqlerrtext());
   if (run_update() != 1) {
     const std::string why = last_error_;
@@ -436,7 +449,8 @@ int DataWindow::run_update() {
   // once per shape, not once per row.
   std::string key_clause;
   for (std::size_t k = 0; k < keys.size(); ++k) {
-    key_clause += (k == 0 ? " where " : " and ") + db_column(cols[keys[k]]) + " = :k" + std::to_string(k);
+    key_clause +=
+        (k == 0 ? " where " : " and ") + db_column(cols[keys[k]]) + " = :k" + std::to_string(k);
   }
   std::vector<Value> params;
   auto add_keys = [&](const Row& r) {
@@ -490,7 +504,8 @@ int DataWindow::run_update() {
         if (shape != update_shape) {
           std::string sets;
           for (std::size_t i = 0; i < cols.size(); ++i) {
-            if (shape[i]) sets += (sets.empty() ? "" : ", ") + db_column(cols[i]) + " = :v" + std::to_string(i);
+            if (shape[i])
+              sets += (sets.empty() ? "" : ", ") + db_column(cols[i]) + " = :v" + std::to_string(i);
           }
           update_sql = "update " + table + " set " + sets + key_clause;
           update_shape = shape;
@@ -597,7 +612,7 @@ std::string DataWindow::describe(std::string_view expr) const {
 DataWindow* DataWindow::get_child(std::string_view column) {
   const DwColumn* c = object_ ? object_->column(column) : nullptr;
   if (c == nullptr || c->dddw_name.empty() || library_ == nullptr) return nullptr;
-  const std::string key = lower(column);
+  const std::string key = text::lower(column);
   for (auto& [name, child] : children_) {
     if (name == key) return child.get();
   }
@@ -635,22 +650,31 @@ std::vector<std::string> DataWindow::check_invariants() const {
     const auto& rows = buffer(b);
     for (std::size_t i = 0; i < rows.size(); ++i) {
       const Row& r = rows[i];
-      const std::string where = std::string(names[static_cast<int>(b)]) + " row " + std::to_string(i + 1);
-      if (r.values.size() != width) faults.push_back(where + " has " + std::to_string(r.values.size()) + " values");
-      if (!r.modified.empty() && r.modified.size() != width) faults.push_back(where + " has a short change list");
-      const bool changed = std::find(r.modified.begin(), r.modified.end(), true) != r.modified.end();
+      const std::string where =
+          std::string(names[static_cast<int>(b)]) + " row " + std::to_string(i + 1);
+      if (r.values.size() != width)
+        faults.push_back(where + " has " + std::to_string(r.values.size()) + " values");
+      if (!r.modified.empty() && r.modified.size() != width)
+        faults.push_back(where + " has a short change list");
+      const bool changed =
+          std::find(r.modified.begin(), r.modified.end(), true) != r.modified.end();
       const bool is_new = r.status == RowStatus::kNew || r.status == RowStatus::kNewModified;
-      if (r.status == RowStatus::kNotModified && changed) faults.push_back(where + " is not modified but has changed items");
-      if (r.status == RowStatus::kDataModified && !changed) faults.push_back(where + " is modified without a changed item");
+      if (r.status == RowStatus::kNotModified && changed)
+        faults.push_back(where + " is not modified but has changed items");
+      if (r.status == RowStatus::kDataModified && !changed)
+        faults.push_back(where + " is modified without a changed item");
       if (is_new && r.original) faults.push_back(where + " is new but keeps retrieved values");
-      if (b == DwBuffer::kDelete && is_new) faults.push_back(where + " was never saved but waits to be deleted");
+      if (b == DwBuffer::kDelete && is_new)
+        faults.push_back(where + " was never saved but waits to be deleted");
     }
   }
   if (current_row_ < 0 || current_row_ > row_count() || (row_count() > 0) != (current_row_ > 0)) {
-    faults.push_back("current row " + std::to_string(current_row_) + " with " + std::to_string(row_count()) + " rows");
+    faults.push_back("current row " + std::to_string(current_row_) + " with " +
+                     std::to_string(row_count()) + " rows");
   }
   if (current_column_ < 0 || current_column_ > static_cast<int>(width)) {
-    faults.push_back("current column " + std::to_string(current_column_) + " of " + std::to_string(width));
+    faults.push_back("current column " + std::to_string(current_column_) + " of " +
+                     std::to_string(width));
   }
   return faults;
 }

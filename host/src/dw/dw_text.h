@@ -21,10 +21,6 @@ bool is_blank(char c);
 // which the source may therefore carry without quotes.
 bool is_bare_word(std::string_view s);
 
-// Case-insensitive for ASCII letters; double-byte characters compare exactly.
-bool iequal(std::string_view a, std::string_view b);
-std::string lower(std::string_view s);
-
 // Reads the quoted text whose opening quote is s[open]. Appends the text with
 // ~" ~' ~~ ~t ~r ~n undone to `out`; any other ~ stays as it is. Answers the
 // index after the closing quote, or npos when the text is not closed.
@@ -32,6 +28,9 @@ std::size_t read_quoted(std::string_view s, std::size_t open, std::string& out);
 
 // The text inside `q` quotes, escaped so that read_quoted gives it back.
 std::string write_quoted(std::string_view text, char q);
+
+// The object a source file holds: "dir/d_01691.srd" gives "d_01691".
+std::string source_name(std::string_view source);
 
 // A text for a message, cut to at most `max` bytes on a character boundary
 // ("..." marks the cut).

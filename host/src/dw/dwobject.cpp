@@ -9,8 +9,8 @@ namespace fh {
 namespace dw {
 
 bool is_word_byte(unsigned char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-         c == '.' || c == '#' || c == '$' || c == '%' || c == '-';
+  return is_ascii_letter(static_cast<char>(c)) || (c >= '0' && c <= '9') || c == '_' || c == '.' ||
+         c == '#' || c == '$' || c == '%' || c == '-';
 }
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -24,26 +24,6 @@ bool is_bare_word(std::string_view s) {
   }
   return true;
 }
-
-namespace {
-char lower_byte(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-}  // namespace
-
-bool iequal(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size();) {
-    const std::size_t n = gbk_char_size(a, i);
-    if (n == 2) {
-      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-    } else if (lower_byte(a[i]) != lower_byte(b[i])) {
-      return false;
-    }
-    i += n;
-  }
-  return true;
-}
-
-std::string lower(std::string_view s) { return text::lower(s); }
 
 std::size_t read_quoted(std::string_view s, std::size_t open, std::string& out) {
   const char q = s[open];
@@ -94,6 +74,14 @@ std::size_t read_quoted(std::string_view s, std::size_t open, std::string& out) 
   return std::string_view::npos;
 }
 
+std::string source_name(std::string_view source) {
+  const std::size_t slash = source.find_last_of("/\\");
+  if (slash != std::string_view::npos) source.remove_prefix(slash + 1);
+  const std::size_t dot = source.rfind('.');
+  if (dot != std::string_view::npos && dot > 0) source = source.substr(0, dot);
+  return std::string(source);
+}
+
 std::string shorten(std::string_view s, std::size_t max) {
   if (s.size() <= max) return std::string(s);
   std::size_t i = 0;
@@ -142,13 +130,13 @@ std::string write_quoted(std::string_view text, char q) {
 
 void set_property(DwProperties& props, std::string_view name, std::string value) {
   for (DwProperty& p : props) {
-    if (iequal(p.name, name)) {
+    if (text::iequal(p.name, name)) {
       p.value = std::move(value);
       p.list = false;
       return;
     }
   }
-  props.push_back(DwProperty{lower(name), std::move(value), false});
+  props.push_back(DwProperty{text::lower(name), std::move(value), false});
 }
 
 }  // namespace dw
@@ -172,7 +160,7 @@ void write_properties(std::string& out, const DwProperties& props) {
 
 const std::string* find_property(const DwProperties& props, std::string_view name) {
   for (const DwProperty& p : props) {
-    if (dw::iequal(p.name, name)) return &p.value;
+    if (text::iequal(p.name, name)) return &p.value;
   }
   return nullptr;
 }
@@ -185,12 +173,12 @@ int DataWindowObject::processing() const {
 
 bool DataWindowObject::read_only() const {
   const std::string* p = find_property(properties_, "readonly");
-  return p != nullptr && dw::iequal(*p, "yes");
+  return p != nullptr && text::iequal(*p, "yes");
 }
 
 const DwBand* DataWindowObject::band(std::string_view name) const {
   for (const DwBand& b : bands_) {
-    if (dw::iequal(b.name, name)) return &b;
+    if (text::iequal(b.name, name)) return &b;
   }
   return nullptr;
 }
@@ -202,7 +190,7 @@ const DwColumn* DataWindowObject::column(std::string_view name) const {
 
 int DataWindowObject::column_index(std::string_view name) const {
   for (const DwColumn& c : columns_) {
-    if (dw::iequal(c.name, name)) return c.id;
+    if (text::iequal(c.name, name)) return c.id;
   }
   return 0;
 }
@@ -220,7 +208,7 @@ const std::string& DataWindowObject::update_table() const {
 const DwControl* DataWindowObject::control(std::string_view name) const {
   if (name.empty()) return nullptr;
   for (const DwControl& c : controls_) {
-    if (dw::iequal(c.name, name)) return &c;
+    if (text::iequal(c.name, name)) return &c;
   }
   return nullptr;
 }

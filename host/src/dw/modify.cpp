@@ -181,7 +181,7 @@ bool valid(Check check, std::string_view v, bool expression_allowed) {
     case Check::kFlag:
       return v == "0" || v == "1";
     case Check::kYesNo:
-      return dw::iequal(v, "yes") || dw::iequal(v, "no");
+      return text::iequal(v, "yes") || text::iequal(v, "no");
   }
   return false;
 }
@@ -268,7 +268,7 @@ template <typename Controls>
 auto find_control(Controls& controls, std::string_view name) -> decltype(&controls[0]) {
   const std::optional<int> id = column_number(name);
   for (auto& c : controls) {
-    if (id ? c.column_id == *id : (!c.name.empty() && dw::iequal(c.name, name))) return &c;
+    if (id ? c.column_id == *id : (!c.name.empty() && text::iequal(c.name, name))) return &c;
   }
   return nullptr;
 }
@@ -277,7 +277,7 @@ auto find_control(Controls& controls, std::string_view name) -> decltype(&contro
 std::optional<std::string> apply_to_datawindow(DataWindowObject& w, DwProperties& dw_props,
                                                std::vector<DwBand>& bands, DwProperties& table,
                                                const Setting& st) {
-  const std::string prop = dw::lower(st.property);
+  const std::string prop = text::lower(st.property);
   const std::string whole = "DataWindow." + st.property;
   const auto bad_value = [&] { return "Bad value '" + st.value + "' for '" + whole + "'."; };
   const auto set = [&](DwProperties& props, std::string_view name, Check check,
@@ -308,7 +308,7 @@ std::optional<std::string> apply_to_datawindow(DataWindowObject& w, DwProperties
     if (!valid(check, st.value, true)) return bad_value();
     if (w.band(band) == nullptr) bands.push_back(DwBand{band, {}});
     for (DwBand& b : bands) {
-      if (dw::iequal(b.name, band)) dw::set_property(b.properties, rest, st.value);
+      if (text::iequal(b.name, band)) dw::set_property(b.properties, rest, st.value);
     }
     return std::nullopt;
   }
@@ -319,7 +319,7 @@ std::optional<std::string> apply_to_datawindow(DataWindowObject& w, DwProperties
 }
 
 std::optional<std::string> apply_to_control(DwControl& c, const Setting& st) {
-  const std::string prop = dw::lower(st.property);
+  const std::string prop = text::lower(st.property);
   const std::string whole = st.object + "." + st.property;
   const Settable* s = settable(prop);
   if (s == nullptr) {
@@ -345,7 +345,7 @@ std::string DataWindowObject::modify(std::string_view expr) {
   DataWindowObject next = *this;
   for (const Setting& st : settings) {
     std::optional<std::string> error;
-    if (dw::iequal(st.object, "datawindow")) {
+    if (text::iequal(st.object, "datawindow")) {
       error = apply_to_datawindow(next, next.properties_, next.bands_, next.table_, st);
     } else if (DwControl* c = find_control(next.controls_, st.object)) {
       error = apply_to_control(*c, st);
@@ -399,8 +399,8 @@ std::string DataWindowObject::describe(std::string_view expr) const {
     const std::size_t dot = it.find('.');
     if (dot == std::string_view::npos || dot == 0 || dot + 1 == it.size()) return std::nullopt;
     const std::string_view object = it.substr(0, dot);
-    const std::string prop = dw::lower(it.substr(dot + 1));
-    if (dw::iequal(object, "datawindow")) {
+    const std::string prop = text::lower(it.substr(dot + 1));
+    if (text::iequal(object, "datawindow")) {
       if (prop == "column.count") return std::to_string(columns_.size());
       if (prop == "objects") {
         std::string names;

@@ -73,7 +73,7 @@ class Parser {
     std::vector<Statement> out;
     while (peek().kind != Tok::kEnd) {
       const Token& t = peek();
-      if (t.kind == Tok::kWord && dw::iequal(t.text, "release")) {
+      if (t.kind == Tok::kWord && text::iequal(t.text, "release")) {
         next();
         if (peek().kind != Tok::kWord) fail(peek().line, "a release number", peek());
         next();
@@ -83,7 +83,7 @@ class Parser {
       }
       if (t.kind != Tok::kWord) fail(t.line, "a statement such as datawindow(", t);
       Statement st;
-      st.keyword = dw::lower(t.text);
+      st.keyword = text::lower(t.text);
       st.begin = t.begin;
       st.line = t.line;
       next();
@@ -318,8 +318,8 @@ const std::string& text_of(const Parser& p, const Item& it, const std::string& w
 
 bool yes_no(const Parser& p, const Item& it) {
   const std::string& v = text_of(p, it, "yes or no for " + it.key);
-  if (dw::iequal(v, "yes")) return true;
-  if (dw::iequal(v, "no")) return false;
+  if (text::iequal(v, "yes")) return true;
+  if (text::iequal(v, "no")) return false;
   p.fail("yes or no for " + it.key, it.value);
 }
 
@@ -330,7 +330,7 @@ constexpr const char* kColumnTypes =
 // type=char(20), type=decimal(2), type=long ...
 void column_type(const Parser& p, const Val& v, DwColumn& col) {
   if (v.kind != Tok::kWord) p.fail(kColumnTypes, v);
-  const std::string word = dw::lower(v.text);
+  const std::string word = text::lower(v.text);
   // The number in the parentheses, when the type has them.
   const auto size = [&](const std::string& expected) -> std::optional<int> {
     if (!v.has_list) return std::nullopt;
@@ -388,7 +388,7 @@ DwColumn read_column(const Parser& p, const Item& it, int id) {
   col.properties = to_properties(p, it.value.items);
   bool typed = false;
   for (const Item& c : it.value.items) {
-    const std::string key = dw::lower(c.key);
+    const std::string key = text::lower(c.key);
     if (key.empty()) p.fail("name=value in column=(...)", c.value);
     if (key == "type") {
       column_type(p, c.value, col);
@@ -431,7 +431,7 @@ DwArgument argument(const Parser& p, const Val& v) {
   }
   DwArgument a;
   a.name = name.value.text;
-  a.type_name = dw::lower(type.value.text);
+  a.type_name = text::lower(type.value.text);
   std::string base = a.type_name;
   if (base.size() > 4 && base.ends_with("list")) {
     a.list = true;
@@ -465,7 +465,7 @@ void read_table(const Parser& p, const Statement& st, DataWindowObject& o) {
   auto& columns = DwObjectAccess::columns(o);
   auto& props = DwObjectAccess::table(o);
   for (const Item& it : st.props) {
-    const std::string key = dw::lower(it.key);
+    const std::string key = text::lower(it.key);
     if (key == "column") {
       columns.push_back(read_column(p, it, static_cast<int>(columns.size()) + 1));
       continue;
@@ -485,7 +485,7 @@ void read_table(const Parser& p, const Statement& st, DataWindowObject& o) {
 
 void check_processing(const Parser& p, const Statement& st) {
   for (const Item& it : st.props) {
-    if (!dw::iequal(it.key, "processing")) continue;
+    if (!text::iequal(it.key, "processing")) continue;
     const std::string& v = text_of(p, it, "processing 0 to 7");
     if (v.size() != 1 || v[0] < '0' || v[0] > '7') p.fail("processing 0 to 7", it.value);
   }
@@ -499,7 +499,7 @@ void read_control(const Parser& p, const Statement& st, DataWindowObject& o) {
   c.properties = to_properties(p, st.props);
   auto& columns = DwObjectAccess::columns(o);
   for (const Item& it : st.props) {
-    const std::string key = dw::lower(it.key);
+    const std::string key = text::lower(it.key);
     if (key == "band") c.band = text_of(p, it, "a band name");
     if (key == "name") c.name = text_of(p, it, "an object name");
     if (key == "id" && c.kind == "column") {
@@ -541,18 +541,9 @@ bool is_band(std::string_view keyword) {
 
 bool has_band_property(const Statement& st) {
   for (const Item& it : st.props) {
-    if (dw::iequal(it.key, "band")) return true;
+    if (text::iequal(it.key, "band")) return true;
   }
   return false;
-}
-
-// "dir/d_01691.srd" -> "d_01691"
-std::string object_name(std::string_view source) {
-  const std::size_t slash = source.find_last_of("/\\");
-  if (slash != std::string_view::npos) source.remove_prefix(slash + 1);
-  const std::size_t dot = source.rfind('.');
-  if (dot != std::string_view::npos && dot > 0) source = source.substr(0, dot);
-  return std::string(source);
 }
 
 }  // namespace
@@ -561,7 +552,7 @@ DataWindowObject DataWindowObject::parse(std::string_view text, std::string_view
   Parser p(text, source);
   const std::vector<Statement> statements = p.statements();
   DataWindowObject o;
-  o.name_ = object_name(source);
+  o.name_ = dw::source_name(source);
   bool seen_datawindow = false;
   bool seen_table = false;
   // The table first: column objects refer to its columns wherever it stands.
