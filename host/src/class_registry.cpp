@@ -154,7 +154,7 @@ const ClassDef& ClassRegistry::load(std::string_view name) {
 
 const ClassDef* ClassRegistry::find(std::string_view name) {
   std::lock_guard lock(mutex_);
-  const std::string lname = detail::lower(name);
+  const std::string lname = text::lower(name);
   if (const ClassDef* c = find_loaded(lname)) return c;
   const auto tick = lname.find('`');
   const std::string window = lname.substr(0, tick);
