@@ -201,6 +201,21 @@ TEST_F(SessionTest, ClicksToggleCheckBoxesAndClosedWindowsRefuseActions) {
   EXPECT_NE(log_of(w.get()).find("flag:on,flag:off"), std::string::npos);
 }
 
+TEST_F(SessionTest, OpeningWhatIsNoWindowIsRefusedWithTheClassNamed) {
+  fh::Session s = make_session();
+  Action unknown{Action::Kind::kOpen};
+  unknown.window = "w_nowhere";
+  Action not_a_window{Action::Kind::kOpen};
+  not_a_window.window = "u_tdw";
+  s.post(unknown);
+  s.post(not_a_window);
+  const auto refused = s.run_pending();
+  ASSERT_EQ(refused.size(), 2u);
+  EXPECT_EQ(refused[0], "no module provides the class 'w_nowhere'");
+  EXPECT_EQ(refused[1], "class 'u_tdw' is not a window");
+  EXPECT_TRUE(s.windows().empty());
+}
+
 TEST_F(SessionTest, SessionsSideBySideOnOneDatabase) {
   const std::string path = ::testing::TempDir() + "sessions_side_by_side.db";
   std::remove(path.c_str());

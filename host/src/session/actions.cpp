@@ -1,5 +1,6 @@
-// One handler per action a front end posts. A handler throws fh::Error for an
-// action that cannot be carried out; carry_out turns it into a refusal.
+// One handler per action a front end posts. A handler answers the reason an
+// action cannot be carried out as a value; carry_out hands it to the front end.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,136 +12,170 @@
 namespace fh {
 namespace {
 
-Object& target_window(const SessionState& st, const Action& a) {
+// What an action comes to: nothing when carried out, else why it was refused.
+// A refusal is an expected outcome, so it travels as a value.
+using Refusal = std::optional<std::string>;
+constexpr std::nullopt_t kDone = std::nullopt;
+
+// What a lookup found, or why there is nothing.
+template <typename T>
+struct Found {
+  T* it = nullptr;
+  std::string why;
+};
+
+Found<Object> target_window(const SessionState& st, const Action& a) {
   const Session& s = st.session;
   Object* w = a.window.empty() ? s.active_window() : s.window(a.window);
   if (w == nullptr) {
-    throw Error(a.window.empty() ? std::string("no window is open")
-                                 : "window " + a.window + " is not open");
+    return {nullptr, a.window.empty() ? std::string("no window is open")
+                                      : "window " + a.window + " is not open"};
   }
   if (!st.modal.empty() && w != st.modal.back()) {
-    throw Error("window " + w->cls().name() + " waits behind the response window " +
-                st.modal.back()->cls().name());
+    return {nullptr, "window " + w->cls().name() + " waits behind the response window " +
+                         st.modal.back()->cls().name()};
   }
-  return *w;
+  return {w, {}};
 }
 
 // A control of the target window, or an item of its menu.
-Object& target_control(const SessionState& st, const Action& a) {
-  Object& w = target_window(st, a);
-  Object* c = find_control(w, a.control);
+Found<Object> target_control(const SessionState& st, const Action& a) {
+  const Found<Object> w = target_window(st, a);
+  if (w.it == nullptr) return w;
+  Object* c = find_control(*w.it, a.control);
   if (c == nullptr) {
-    if (Object* menu = menu_of(w)) c = find_control(*menu, a.control);
+    if (Object* menu = menu_of(*w.it)) c = find_control(*menu, a.control);
   }
-  if (c == nullptr) throw Error("window " + w.cls().name() + " has no control " + a.control);
-  return *c;
+  if (c == nullptr) return {nullptr, "window " + w.it->cls().name() + " has no control " + a.control};
+  return {c, {}};
 }
 
-DataWindow& datawindow_of(Object& c) {
-  if (c.datawindow() == nullptr) throw Error("control " + c.name() + " is not a data window");
-  return *c.datawindow();
+Found<DataWindow> target_datawindow(const SessionState& st, const Action& a, Object** control) {
+  const Found<Object> c = target_control(st, a);
+  if (c.it == nullptr) return {nullptr, c.why};
+  if (c.it->datawindow() == nullptr) return {nullptr, "control " + c.it->name() + " is not a data window"};
+  *control = c.it;
+  return {c.it->datawindow(), {}};
 }
 
-// The framework's event behind a user's action ("insert" -> "pfc_insertrow").
-const std::string& framework_event(const SessionState& st, const char* action) {
-  auto it = st.options.action_events.find(action);
-  if (it == st.options.action_events.end()) {
-    throw Error(std::string("no event carries out ") + action);
-  }
-  return it->second;
-}
-
-void raise(SessionState& st, Object& obj, const std::string& event, std::vector<Value> args = {}) {
+// Raises the framework's event behind a user's action ("insert" ->
+// "pfc_insertrow") on what the action names.
+Refusal raise(SessionState& st, Object& obj, const std::string& event, std::vector<Value> args = {}) {
   const EventResult r = st.session.context().trigger(obj, event, args);
-  if (r.status == FH_STATUS_FAILED) throw Error(obj.name() + " has no event " + event);
+  if (r.status == FH_STATUS_FAILED) return obj.name() + " has no event " + event;
+  return kDone;
+}
+
+Refusal raise_framework_event(SessionState& st, const Found<Object>& target, const char* action) {
+  if (target.it == nullptr) return target.why;
+  auto it = st.options.action_events.find(action);
+  if (it == st.options.action_events.end()) return std::string("no event carries out ") + action;
+  return raise(st, *target.it, it->second);
 }
 
 Value long_value(long n) { return Value::of_long(static_cast<std::int32_t>(n)); }
 
-void open_window(SessionState& st, const Action& a) {
+Refusal open_window(SessionState& st, const Action& a) {
+  const ClassDef* cls = st.session.context().registry().find(a.window);
+  if (cls == nullptr) return "no module provides the class '" + a.window + "'";
+  if (cls->kind() != Kind::kWindow) return "class '" + cls->name() + "' is not a window";
   st.session.open(a.window, a.text.empty() ? Value() : Value::of_string(a.text));
+  return kDone;
 }
 
-void click(SessionState& st, const Action& a) {
-  Object& c = target_control(st, a);
+Refusal click(SessionState& st, const Action& a) {
+  const Found<Object> found = target_control(st, a);
+  if (found.it == nullptr) return found.why;
+  Object& c = *found.it;
   if (!flag(c, "enabled", true) || !flag(c, "visible", true)) {
-    throw Error("control " + c.name() + " is not enabled");
+    return "control " + c.name() + " is not enabled";
   }
   if (c.cls().kind() == Kind::kCheckBox) {
     c.set("checked", Value::of_bool(!flag(c, "checked", false)));
   }
-  if (c.datawindow() == nullptr) {
-    raise(st, c, "clicked");
-    return;
-  }
+  if (c.datawindow() == nullptr) return raise(st, c, "clicked");
   // clicked(xpos, ypos, row, dwo): the header text or column clicked.
   ObjectRef dwo = instantiate(st.session.context().registry().load("dwobject"), a.column);
   dwo->set("name", Value::of_string(a.column));
-  raise(st, c, "clicked",
-        {Value::of_long(0), Value::of_long(0), long_value(a.row), Value::of_object(dwo)});
+  return raise(st, c, "clicked",
+               {Value::of_long(0), Value::of_long(0), long_value(a.row), Value::of_object(dwo)});
 }
 
-void type_text(SessionState& st, const Action& a) {
-  Object& c = target_control(st, a);
-  DataWindow& dw = datawindow_of(c);
+Refusal type_text(SessionState& st, const Action& a) {
+  Object* c = nullptr;
+  const Found<DataWindow> found = target_datawindow(st, a, &c);
+  if (found.it == nullptr) return found.why;
+  DataWindow& dw = *found.it;
   const long row = a.row == 0 ? dw.get_row() : a.row;
   if (row != dw.get_row()) {
-    if (dw.set_row(row) != 1) throw Error(dw.last_error());
-    raise(st, c, "rowfocuschanged", {long_value(row)});
+    if (dw.set_row(row) != 1) return dw.last_error();
+    if (Refusal r = raise(st, *c, "rowfocuschanged", {long_value(row)})) return r;
   }
-  if (dw.set_column(a.column) != 1) throw Error(dw.last_error());
+  if (dw.set_column(a.column) != 1) return dw.last_error();
   dw.set_text(a.text);
   if (dw.accept_text() != 1) {
     dw.discard_text();  // the old value stays
-    throw Error(dw.last_error());
+    return dw.last_error();
   }
+  return kDone;
 }
 
-void change_row(SessionState& st, const Action& a) {
-  Object& c = target_control(st, a);
-  DataWindow& dw = datawindow_of(c);
-  if (dw.accept_text() != 1) throw Error(dw.last_error());
-  if (dw.set_row(a.row) != 1) throw Error(dw.last_error());
-  raise(st, c, "rowfocuschanged", {long_value(a.row)});
+Refusal change_row(SessionState& st, const Action& a) {
+  Object* c = nullptr;
+  const Found<DataWindow> found = target_datawindow(st, a, &c);
+  if (found.it == nullptr) return found.why;
+  DataWindow& dw = *found.it;
+  if (dw.accept_text() != 1) return dw.last_error();
+  if (dw.set_row(a.row) != 1) return dw.last_error();
+  return raise(st, *c, "rowfocuschanged", {long_value(a.row)});
 }
 
-void press_enter(SessionState& st, const Action& a) {
-  raise(st, target_control(st, a), framework_event(st, "enter"));
+Refusal press_enter(SessionState& st, const Action& a) {
+  return raise_framework_event(st, target_control(st, a), "enter");
 }
 
-void insert_row(SessionState& st, const Action& a) {
-  raise(st, target_control(st, a), framework_event(st, "insert"));
+Refusal insert_row(SessionState& st, const Action& a) {
+  return raise_framework_event(st, target_control(st, a), "insert");
 }
 
-void delete_row(SessionState& st, const Action& a) {
-  raise(st, target_control(st, a), framework_event(st, "delete"));
+Refusal delete_row(SessionState& st, const Action& a) {
+  return raise_framework_event(st, target_control(st, a), "delete");
 }
 
-void save(SessionState& st, const Action& a) {
-  raise(st, target_window(st, a), framework_event(st, "save"));
+Refusal save(SessionState& st, const Action& a) {
+  return raise_framework_event(st, target_window(st, a), "save");
 }
 
-void close_window(SessionState& st, const Action& a) { st.session.close(target_window(st, a)); }
+Refusal close_window(SessionState& st, const Action& a) {
+  const Found<Object> w = target_window(st, a);
+  if (w.it == nullptr) return w.why;
+  st.session.close(*w.it);
+  return kDone;
+}
 
-void answer(SessionState& st, const Action& a) {
-  if (!st.box) throw Error("no message box waits for an answer");
+Refusal answer(SessionState& st, const Action& a) {
+  if (!st.box) return "no message box waits for an answer";
   const auto count = static_cast<long>(button_labels(st.box->buttons).size());
   if (a.number < 1 || a.number > count) {
-    throw Error("the message box has buttons 1 to " + std::to_string(count));
+    return "the message box has buttons 1 to " + std::to_string(count);
   }
   st.box_answer = static_cast<int>(a.number);
+  return kDone;
 }
 
-void resize(SessionState& st, const Action& a) {
-  Object& w = target_window(st, a);
+Refusal resize(SessionState& st, const Action& a) {
+  const Found<Object> found = target_window(st, a);
+  if (found.it == nullptr) return found.why;
+  Object& w = *found.it;
   w.set("width", long_value(a.width));
   w.set("height", long_value(a.height));
   st.session.context().trigger(
       w, "resize",
       std::vector<Value>{Value::of_long(0), long_value(a.width), long_value(a.height)});
+  return kDone;
 }
 
-using Handler = void (*)(SessionState&, const Action&);
+using Handler = Refusal (*)(SessionState&, const Action&);
 
 Handler handler(Action::Kind kind) {
   using K = Action::Kind;
@@ -168,7 +203,7 @@ Handler handler(Action::Kind kind) {
     case K::kResize:
       return resize;
   }
-  throw Error("unknown action " + std::to_string(static_cast<int>(kind)));
+  return nullptr;
 }
 
 // After every action, when asked: each data window's buffers must still be
@@ -185,14 +220,21 @@ void check_datawindows(SessionState& st) {
 }  // namespace
 
 void carry_out(SessionState& st, const Action& a) {
-  try {
-    if (st.box && a.kind != Action::Kind::kAnswer) {
-      throw Error("a message box waits for an answer");
+  Refusal refused;
+  if (st.box && a.kind != Action::Kind::kAnswer) {
+    refused = "a message box waits for an answer";
+  } else if (const Handler h = handler(a.kind); h == nullptr) {
+    refused = "unknown action " + std::to_string(static_cast<int>(a.kind));
+  } else {
+    try {
+      refused = h(st, a);
+    } catch (const std::exception& e) {
+      // Not a refusal but a failure underneath (a damaged module, a lost
+      // database): the operator still hears of it, with what failed.
+      refused = std::string("failed: ") + e.what();
     }
-    handler(a.kind)(st, a);
-  } catch (const std::exception& e) {
-    st.add_refusal(e.what());
   }
+  if (refused) st.add_refusal(std::move(*refused));
   run_posted(st);
   if (st.options.check_invariants) check_datawindows(st);
 }

@@ -42,14 +42,11 @@ void wire_datawindows(Session& session, Object& window) {
 void create_menu(Context& ctx, Object& window) {
   const Value name = window.get("menuname");
   if (name.type() != Type::kString || name.is_null() || name.as_string().empty()) return;
-  try {
-    const ClassDef& cls = ctx.registry().load(name.as_string());
-    if (cls.kind() != Kind::kMenu) return;
-    ObjectRef menu = instantiate(cls, {}, &window);
-    window.set("menuid", Value::of_object(menu));
-    ctx.trigger(*menu, "create");
-  } catch (const Error&) {
-  }
+  const ClassDef* cls = ctx.registry().find(name.as_string());
+  if (cls == nullptr || cls->kind() != Kind::kMenu) return;
+  ObjectRef menu = instantiate(*cls, {}, &window);
+  window.set("menuid", Value::of_object(menu));
+  ctx.trigger(*menu, "create");
 }
 
 }  // namespace
