@@ -229,7 +229,7 @@ class Generator {
     t.chain.push_back(chain.empty() ? d.ancestor() : chain.back()->def.ancestor());
     t.rows.push_back({kWindowNumber, d.name(), kAncestorNumber});
     t.rows.push_back({kAncestorNumber, d.ancestor(), 0});
-    t.list_window = lower(effective_menu(s, chain)) == "m_main";
+    t.list_window = fh::text::iequal(effective_menu(s, chain), "m_main");
 
     const int own_count = static_cast<int>(d.controls().size());
     const int last_own = kFirstOwn + own_count - 1;
@@ -254,11 +254,6 @@ class Generator {
   }
 
  private:
-  static std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-  }
-
   static void claim(std::map<std::int32_t, std::string>& used, const Source& s) {
     auto [it, added] = used.emplace(s.group, s.file);
     if (!added) {

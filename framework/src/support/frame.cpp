@@ -1,20 +1,14 @@
 #include "frame.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "formhost/context.h"
 #include "formhost/functions.h"
 #include "formhost/session.h"
+#include "formhost/text.h"
 
 namespace zrf {
 namespace {
-
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 void collect(fh::Object& obj, std::vector<fh::Object*>& out) {
   for (const fh::ObjectRef& c : obj.controls()) {
@@ -31,7 +25,7 @@ std::optional<fh::Value> current_value(fh::Object* control, std::string_view nam
   const fh::DataWindowObject& obj = dw.object();
   for (const fh::DwColumn& c : obj.columns()) {
     // By name, or by the database column behind an aliased name.
-    const std::string db = lower(c.dbname.substr(c.dbname.find('.') + 1));
+    const std::string db = fh::text::lower(c.dbname.substr(c.dbname.find('.') + 1));
     if (c.name == name || db == name) return dw.get_item(dw.get_row(), c.name);
   }
   return std::nullopt;
@@ -39,7 +33,7 @@ std::optional<fh::Value> current_value(fh::Object* control, std::string_view nam
 
 fh::Value argument_value(zr::Script& s, fh::Object& window, const fh::DwArgument& a,
                          fh::Object& control, fh::Object* source) {
-  const std::string arg = lower(a.name);
+  const std::string arg = fh::text::lower(a.name);
   const auto us = arg.find('_');
   const std::string name = us == std::string::npos ? arg : arg.substr(us + 1);
   if (auto v = current_value(source, name)) return *v;
@@ -104,7 +98,7 @@ bool bool_arg(zr::Script& s, std::size_t i) {
   return v.type() == fh::Type::kBoolean && !v.is_null() && v.as_bool();
 }
 
-bool is_yes(const fh::Value& v) { return lower(text(v)) != "no"; }
+bool is_yes(const fh::Value& v) { return !fh::text::iequal(text(v), "no"); }
 
 std::string text(const fh::Value& v) {
   return v.type() == fh::Type::kString && !v.is_null() ? v.as_string() : std::string();
