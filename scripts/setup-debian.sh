@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git clang-format
   libintelrdfpmath-dev       # exact decimals
   libcli11-dev nlohmann-json3-dev
   libsoci-dev libsqlite3-dev libpq-dev sqlite3

@@ -92,6 +92,40 @@ TEST_F(ModuleTest, NullObjectUnderAbandonStopsTheScript) {
   EXPECT_TRUE(sink->records.empty());
 }
 
+TEST_F(ModuleTest, LogicErrorsAreAlwaysTracedAndEndTheScript) {
+  auto w = open("w_tchild");
+  ctx.set_trace(false);  // traced all the same
+  const std::vector<fh::Value> args{fh::Value::of_long(5)};
+  const fh::EventResult r = ctx.trigger(*w, "ue_logic", args);
+  EXPECT_EQ(r.status, fh::kStatusAbandoned);
+  EXPECT_EQ(log_of(w), "logic");
+  ASSERT_EQ(sink->records.size(), 1u);
+  EXPECT_EQ(sink->records[0].category, fh::kTraceLogicError);
+  EXPECT_NE(sink->records[0].text.find("logic error in the script at "), std::string::npos);
+  EXPECT_NE(sink->records[0].text.find("w_tchild.cpp:"), std::string::npos);
+}
+
+TEST_F(ModuleTest, FailuresOutsideAStatementCarryTheirScriptsOwnSite) {
+  auto w = open("w_tchild");
+  ctx.set_trace(true);
+  EXPECT_EQ(ctx.trigger(*w, "ue_raw1").status, fh::kStatusAbandoned);
+  EXPECT_EQ(ctx.trigger(*w, "ue_raw2").status, fh::kStatusAbandoned);
+  ASSERT_EQ(sink->records.size(), 2u);
+  EXPECT_EQ(sink->records[0].category, 31);
+  EXPECT_EQ(sink->records[1].category, 31);
+  // Not one identifier of the wrapper for every script.
+  EXPECT_NE(sink->records[0].text, sink->records[1].text);
+}
+
+TEST(ScriptArrays, CountFromOneAndRefuseIndexesOutside) {
+  zr::Array<3> a{"x"};
+  a[3] = fh::Value::of_long(7);
+  EXPECT_EQ(a[1].as_string(), "x");
+  EXPECT_EQ(a.values()[2].as_long(), 7);
+  EXPECT_THROW(a[0], std::logic_error);
+  EXPECT_THROW(a[4], std::logic_error);
+}
+
 TEST_F(ModuleTest, RaisingEvents) {
   auto w = open("w_tchild");
   ctx.set_trace(true);

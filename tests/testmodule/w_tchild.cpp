@@ -55,6 +55,24 @@ ZR_SCRIPT(32770, 32769, 702, "ue_nested", FH_RESULT_LONG, kOverrides) {
   return s.ctx().call_depth();
 }
 
+// Reads a number as a text: a programming error, not the operator's.
+ZR_SCRIPT(32770, 32769, 703, "ue_logic", FH_RESULT_LONG, kOverrides) {
+  log(s, "logic");
+  log(s, s.arg(0).as_string());
+  return 1;
+}
+
+// Host calls that fail outside any statement of the runtime: each script's
+// record carries a site of its own.
+ZR_SCRIPT(32770, 32769, 704, "ue_raw1", FH_RESULT_LONG, kOverrides) {
+  s.ctx().registry().load("w_nowhere");
+  return 1;
+}
+ZR_SCRIPT(32770, 32769, 705, "ue_raw2", FH_RESULT_LONG, kOverrides) {
+  s.ctx().registry().load("w_nowhere");
+  return 1;
+}
+
 // The grid's override: ancestor chain u_tdw -> w_tlist`dw_list -> here.
 ZR_SCRIPT(32771, 32819, 447, "pfc_insertrow", FH_RESULT_LONG, kExtends) {
   log(s, "child-insert");

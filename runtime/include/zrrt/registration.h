@@ -62,11 +62,15 @@ int register_window(fh_host* host, const fh_vtable_info** out, int abi, const fh
 Answer generated_nothing(Script& s);
 Answer generated_list_destroy(Script& s);
 
+template <template <int> class Row, int First, int... I>
+constexpr auto rows_of(std::integer_sequence<int, I...>) {
+  return std::array<fh_script_row, sizeof...(I)>{Row<First + I>::row...};
+}
+
+// The rows ZrScriptRow<First> to ZrScriptRow<End - 1>, in order.
 template <template <int> class Row, int First, int End>
 constexpr auto collect_rows() {
-  return []<int... I>(std::integer_sequence<int, I...>) {
-    return std::array<fh_script_row, sizeof...(I)>{Row<First + I>::row...};
-  }(std::make_integer_sequence<int, End - First>{});
+  return rows_of<Row, First>(std::make_integer_sequence<int, End - First>{});
 }
 
 }  // namespace zr
