@@ -35,7 +35,10 @@ class DbFaultTest : public DbTest {
   void SetUp() override {
     DbTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    ASSERT_EQ(db.execute("create table zr_item (zrtmid varchar(20) primary key, mc varchar(40), sl integer)"), 0)
+    ASSERT_EQ(
+        db.execute(
+            "create table zr_item (zrtmid varchar(20) primary key, mc varchar(40), sl integer)"),
+        0)
         << db.sqlerrtext();
     ASSERT_EQ(db.execute("create table zr_log (id integer primary key)"), 0) << db.sqlerrtext();
     ASSERT_EQ(db.commit(), 0);
@@ -178,7 +181,8 @@ TEST_P(DbFaultTest, FailedRetrievalLeavesNoRowsAndNoSnapshot) {
       EXPECT_FALSE(db.in_transaction());
       reconnect_if_lost();
       const Value key[] = {Value::of_string("A009")};
-      ASSERT_EQ(other.execute("insert into zr_item (zrtmid) values (:k)", key), 0) << other.sqlerrtext();
+      ASSERT_EQ(other.execute("insert into zr_item (zrtmid) values (:k)", key), 0)
+          << other.sqlerrtext();
       ASSERT_EQ(other.commit(), 0);
       Value count[] = {Value::of_long(0)};
       ASSERT_EQ(db.select_into("select count(*) from zr_item", {}, count), 0) << db.sqlerrtext();
@@ -255,6 +259,7 @@ TEST_P(DbFaultTest, FailedUpdateUndoesOnlyItsOwnStatements) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, DbFaultTest, ::testing::ValuesIn(zrtest::backends()), zrtest::backend_name);
+INSTANTIATE_TEST_SUITE_P(Db, DbFaultTest, ::testing::ValuesIn(zrtest::backends()),
+                         zrtest::backend_name);
 
 }  // namespace

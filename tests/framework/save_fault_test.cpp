@@ -3,9 +3,8 @@
 // the edits and statuses stay for the next try, no transaction is left open
 // and nothing of the save is in the database; without the fault the same
 // save goes through.
-#include "fixture.h"
-
 #include "../db/fault_loop.h"
+#include "fixture.h"
 #include "formhost/datawindow.h"
 #include "formhost/db_faults.h"
 
@@ -87,7 +86,8 @@ class SaveFaultTest : public zrtest::AppTest {
                             "select ddyjbh, bz, ywy from zr_004381 order by ddyjbh"}) {
       rows.clear();
       EXPECT_EQ(other_.query(sql, {}, {}, types, sink), 0) << other_.sqlerrtext();
-      for (const auto& r : rows) out += zrtest::text(r[0]) + " " + zrtest::text(r[1]) + " " + zrtest::text(r[2]) + ";";
+      for (const auto& r : rows)
+        out += zrtest::text(r[0]) + " " + zrtest::text(r[1]) + " " + zrtest::text(r[2]) + ";";
       out += "|";
       other_.commit();
     }
@@ -169,6 +169,7 @@ TEST_P(SaveFaultTest, SaveOfOneDataWindowSurvivesEachFailingCall) { fail_each_ca
 
 TEST_P(SaveFaultTest, SaveOfTwoDataWindowsSurvivesEachFailingCall) { fail_each_call(true); }
 
-INSTANTIATE_TEST_SUITE_P(Db, SaveFaultTest, ::testing::ValuesIn(zrtest::backends()), zrtest::backend_name);
+INSTANTIATE_TEST_SUITE_P(Db, SaveFaultTest, ::testing::ValuesIn(zrtest::backends()),
+                         zrtest::backend_name);
 
 }  // namespace

@@ -121,28 +121,40 @@ namespace {
 
 const char* call_name(DbCall call) {
   switch (call) {
-    case DbCall::kConnect: return "connect";
-    case DbCall::kPrepare: return "prepare";
-    case DbCall::kExecute: return "execute";
-    case DbCall::kFetch: return "fetch";
-    case DbCall::kBegin: return "begin";
-    case DbCall::kCommit: return "commit";
-    case DbCall::kRollback: return "rollback";
-    case DbCall::kStatement: return "statement";
+    case DbCall::kConnect:
+      return "connect";
+    case DbCall::kPrepare:
+      return "prepare";
+    case DbCall::kExecute:
+      return "execute";
+    case DbCall::kFetch:
+      return "fetch";
+    case DbCall::kBegin:
+      return "begin";
+    case DbCall::kCommit:
+      return "commit";
+    case DbCall::kRollback:
+      return "rollback";
+    case DbCall::kStatement:
+      return "statement";
   }
   return "call";
 }
 
 // What the database itself says for each kind of failure.
 [[noreturn]] void throw_fault(testing::DbFault kind, Backend b, DbCall call, long n) {
-  const std::string planted = " (planted fault at call " + std::to_string(n) + ", " + call_name(call) + ")";
+  const std::string planted =
+      " (planted fault at call " + std::to_string(n) + ", " + call_name(call) + ")";
   const bool pg = b == Backend::kPostgres;
   switch (kind) {
     case testing::DbFault::kBusy:
-      if (pg) throw SqlError("40001 could not serialize access due to concurrent update" + planted, -1);
+      if (pg)
+        throw SqlError("40001 could not serialize access due to concurrent update" + planted, -1);
       throw SqlError("database is locked" + planted, 5);  // SQLITE_BUSY
     case testing::DbFault::kLostConnection:
-      throw ConnectionLost((pg ? "08006 " : "") + std::string("the connection to the database was lost") + planted, -1);
+      throw ConnectionLost(
+          (pg ? "08006 " : "") + std::string("the connection to the database was lost") + planted,
+          -1);
     case testing::DbFault::kError:
       break;
   }
@@ -157,7 +169,8 @@ PGconn* pg_handle(soci::session& s) {
 }  // namespace
 
 void Connection::check_connect(FaultPlan* faults, Backend b) {
-  if (faults != nullptr && faults->hit()) throw_fault(faults->kind, b, DbCall::kConnect, faults->calls);
+  if (faults != nullptr && faults->hit())
+    throw_fault(faults->kind, b, DbCall::kConnect, faults->calls);
 }
 
 void Connection::check(DbCall call) {
@@ -168,7 +181,8 @@ void Connection::check(DbCall call) {
 void Connection::inject(testing::DbFault kind, DbCall call) {
   if (kind == testing::DbFault::kLostConnection) {
     lose();
-  } else if (backend_ == Backend::kPostgres && PQtransactionStatus(pg_handle(session_)) == PQTRANS_INTRANS) {
+  } else if (backend_ == Backend::kPostgres &&
+             PQtransactionStatus(pg_handle(session_)) == PQTRANS_INTRANS) {
     // A failed statement aborts a PostgreSQL transaction: so does a planted one.
     try {
       session_ << "select 1/0";
@@ -194,7 +208,8 @@ void Connection::lose() {
 
 bool Connection::transaction_open() {
   if (lost_) return false;
-  if (backend_ == Backend::kPostgres) return PQtransactionStatus(pg_handle(session_)) != PQTRANS_IDLE;
+  if (backend_ == Backend::kPostgres)
+    return PQtransactionStatus(pg_handle(session_)) != PQTRANS_IDLE;
   auto* native = static_cast<soci::sqlite3_session_backend*>(session_.get_backend());
   return sqlite_api::sqlite3_get_autocommit(native->conn_) == 0;
 }
@@ -217,7 +232,8 @@ void Connection::begin() {
 
 void Connection::commit() {
   guard(DbCall::kCommit);
-  if (backend_ == Backend::kPostgres && PQtransactionStatus(pg_handle(session_)) == PQTRANS_INERROR) {
+  if (backend_ == Backend::kPostgres &&
+      PQtransactionStatus(pg_handle(session_)) == PQTRANS_INERROR) {
     // The server would answer COMMIT with a silent rollback.
     session_.rollback();
     throw SqlError("25P02 the transaction was aborted by an earlier error and is rolled back", -1);

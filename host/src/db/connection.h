@@ -119,7 +119,8 @@ class Connection {
   friend struct FaultAccess;  // attaches and clears a test's plan
   explicit Connection(Backend b, FaultPlan* faults) : backend_(b), faults_(faults) {}
   void guard(DbCall call) {
-    if (lost_ || faults_ != nullptr) [[unlikely]] check(call);
+    if (lost_ || faults_ != nullptr) [[unlikely]]
+      check(call);
   }
   void check(DbCall call);
   static void check_connect(FaultPlan* faults, Backend b);

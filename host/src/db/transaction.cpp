@@ -17,7 +17,6 @@ std::vector<Type> types_of(std::span<const Value> values) {
   return types;
 }
 
-
 // Leaves a query without a read snapshot, however it ended.
 struct QueryDone {
   detail::Statement* st = nullptr;
@@ -126,7 +125,8 @@ std::int32_t Transaction::fail_current_exception(std::string_view what) {
 std::int32_t Transaction::connect(std::string_view connection) {
   if (conn_) disconnect();
   try {
-    conn_ = detail::Connection::open(connection, faults_ && faults_->fail_at != 0 ? faults_.get() : nullptr);
+    conn_ = detail::Connection::open(connection,
+                                     faults_ && faults_->fail_at != 0 ? faults_.get() : nullptr);
     connection_ = connection;
     in_transaction_ = false;
     return ok(0);
