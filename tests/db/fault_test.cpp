@@ -231,6 +231,12 @@ TEST_P(DbFaultTest, FailedUpdateUndoesOnlyItsOwnStatements) {
       }
       EXPECT_EQ(after_update, buffers);  // reset_flags is false: nothing changes either way
       EXPECT_EQ(zrtest::invariant_faults(dw), "");
+      // A passing failure after the savepoint began (its first call) is
+      // undone alone: the caller's own work still commits.
+      if (updated != 1 && n > 1 && !kind.persistent &&
+          kind.kind != fh::testing::DbFault::kLostConnection) {
+        EXPECT_EQ(rc, 0) << db.sqlerrtext();
+      }
       if (rc == 0) {
         // The caller's row, and the update's rows only when it said so.
         if (updated == 1) {
@@ -257,6 +263,38 @@ TEST_P(DbFaultTest, FailedUpdateUndoesOnlyItsOwnStatements) {
     }
     EXPECT_GE(n, 9) << kind.name;
   }
+}
+
+// A lost connection refuses every call until the next connect, and the
+// database has already let go of its transaction: others write at once.
+TEST_P(DbFaultTest, LostConnectionRefusesEverythingUntilReconnected) {
+  baseline();
+  log(1);
+  fail_db_call(db, 2, fh::testing::DbFault::kLostConnection);
+  Value count[] = {Value::of_long(-1)};
+  ASSERT_EQ(db.select_into("select count(*) from zr_log", {}, count), -1);
+  EXPECT_TRUE(fh::testing::connection_lost(db));
+  EXPECT_EQ(db.sqldbcode(), -1);
+  fail_db_call(db, 0, fh::testing::DbFault::kError);
+  EXPECT_EQ(db.select_into("select count(*) from zr_log", {}, count), -1);
+  EXPECT_NE(db.sqlerrtext().find("lost"), std::string::npos) << db.sqlerrtext();
+  EXPECT_EQ(db.commit(), -1);  // the insert is gone: never a success
+  EXPECT_FALSE(db.in_transaction());
+  const Value two[] = {Value::of_long(2)};
+  ASSERT_EQ(other.execute("insert into zr_log (id) values (:id)", two), 0) << other.sqlerrtext();
+  ASSERT_EQ(other.commit(), 0) << other.sqlerrtext();
+  // A connect can fail as planted too; the next one works.
+  fail_db_call(db, 1, fh::testing::DbFault::kError);
+  EXPECT_EQ(db.connect(conn_), -1);
+  EXPECT_FALSE(db.connected());
+  fail_db_call(db, 0, fh::testing::DbFault::kError);
+  ASSERT_EQ(db.connect(conn_), 0) << db.sqlerrtext();
+  if (GetParam() == "postgresql") {
+    ASSERT_EQ(db.execute("set search_path to " + schema_), 0);
+  }
+  ASSERT_EQ(db.select_into("select count(*) from zr_log", {}, count), 0) << db.sqlerrtext();
+  EXPECT_EQ(count[0].as_long(), 1);
+  db.commit();
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, DbFaultTest, ::testing::ValuesIn(zrtest::backends()),
