@@ -83,7 +83,8 @@ class FH_API DataWindow final : public RowSource {
 
   // ---- retrieval ----
   // Replaces the rows by what the SELECT finds with these arguments (converted
-  // to the declared argument types). Answers the row count, or -1.
+  // to the declared argument types). Answers the row count, or -1; after a
+  // failure the data window holds no rows.
   long retrieve(std::span<const Value> args);
   // The last retrieval's arguments, for a re-retrieve after a save.
   const std::vector<Value>& retrieve_arguments() const { return last_args_; }

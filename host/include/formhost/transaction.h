@@ -17,6 +17,8 @@ namespace fh {
 
 namespace detail {
 class Connection;
+struct FaultPlan;
+struct FaultAccess;
 }
 
 enum class SqlCode : std::int32_t { kOk = 0, kNotFound = 100, kError = -1 };
@@ -39,8 +41,14 @@ class FH_API Transaction {
 
   // A transaction opens with the first statement that changes data and ends
   // here, so reads between saves see what other stations committed.
+  // A commit that fails leaves the transaction open when the database does
+  // (SQLite after SQLITE_BUSY): the caller rolls back. A rollback that fails
+  // gives the connection up, so that nothing of the transaction survives.
   std::int32_t commit();
   std::int32_t rollback();
+  // Whether a transaction is open (a statement changed data since the last
+  // commit or rollback).
+  bool in_transaction() const { return in_transaction_; }
 
   // Embedded single-row SELECT: parameters bind to the ":name" host variables
   // in order of appearance; each target's type says how its column is read.
@@ -80,12 +88,14 @@ class FH_API Transaction {
   bool is_postgres() const;
 
  private:
+  friend struct detail::FaultAccess;  // formhost/db_faults.h
   std::int32_t ok(std::int32_t rows);
   std::int32_t not_found();
   std::int32_t error(std::string text, std::int32_t dbcode = -1);
   std::int32_t fail_current_exception(std::string_view what);
   void begin_if_needed();
 
+  std::unique_ptr<detail::FaultPlan> faults_;  // tests only; before conn_, which points to it
   std::unique_ptr<detail::Connection> conn_;
   std::string connection_;
   bool in_transaction_ = false;

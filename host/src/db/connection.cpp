@@ -83,11 +83,12 @@ std::string postgres_parameters(std::string_view url) {
 
 }  // namespace
 
-std::unique_ptr<Connection> Connection::open(std::string_view connection) {
+std::unique_ptr<Connection> Connection::open(std::string_view connection, FaultPlan* faults) {
   if (connection.starts_with("sqlite:")) {
     const std::string path(connection.substr(7));
     if (path.empty()) throw Error("connection 'sqlite:' names no file");
-    std::unique_ptr<Connection> c(new Connection(Backend::kSqlite));
+    check_connect(faults, Backend::kSqlite);
+    std::unique_ptr<Connection> c(new Connection(Backend::kSqlite, faults));
     std::string quoted = "\"";
     for (char ch : path) {
       if (ch == '"') throw Error("connection '" + std::string(connection) + "': a quote in the path");
@@ -103,7 +104,8 @@ std::unique_ptr<Connection> Connection::open(std::string_view connection) {
     return c;
   }
   if (connection.starts_with("postgresql://") || connection.starts_with("postgres://")) {
-    std::unique_ptr<Connection> c(new Connection(Backend::kPostgres));
+    check_connect(faults, Backend::kPostgres);
+    std::unique_ptr<Connection> c(new Connection(Backend::kPostgres, faults));
     c->session_.open(soci::postgresql, postgres_parameters(connection));
     // The server converts between its encoding and the host's GBK.
     c->session_ << "SET client_encoding TO 'GBK'";
@@ -114,6 +116,140 @@ std::unique_ptr<Connection> Connection::open(std::string_view connection) {
 }
 
 Connection::~Connection() { cache_.clear(); }  // statements before the session
+
+namespace {
+
+const char* call_name(DbCall call) {
+  switch (call) {
+    case DbCall::kConnect:
+      return "connect";
+    case DbCall::kPrepare:
+      return "prepare";
+    case DbCall::kExecute:
+      return "execute";
+    case DbCall::kFetch:
+      return "fetch";
+    case DbCall::kBegin:
+      return "begin";
+    case DbCall::kCommit:
+      return "commit";
+    case DbCall::kRollback:
+      return "rollback";
+    case DbCall::kStatement:
+      return "statement";
+  }
+  return "call";
+}
+
+// What the database itself says for each kind of failure.
+[[noreturn]] void throw_fault(testing::DbFault kind, Backend b, DbCall call, long n) {
+  const std::string planted =
+      " (planted fault at call " + std::to_string(n) + ", " + call_name(call) + ")";
+  const bool pg = b == Backend::kPostgres;
+  switch (kind) {
+    case testing::DbFault::kBusy:
+      if (pg)
+        throw SqlError("40001 could not serialize access due to concurrent update" + planted, -1);
+      throw SqlError("database is locked" + planted, 5);  // SQLITE_BUSY
+    case testing::DbFault::kLostConnection:
+      throw ConnectionLost(
+          (pg ? "08006 " : "") + std::string("the connection to the database was lost") + planted,
+          -1);
+    case testing::DbFault::kError:
+      break;
+  }
+  if (pg) throw SqlError("XX000 internal error" + planted, -1);
+  throw SqlError("disk I/O error" + planted, 10);  // SQLITE_IOERR
+}
+
+PGconn* pg_handle(soci::session& s) {
+  return static_cast<soci::postgresql_session_backend*>(s.get_backend())->conn_;
+}
+
+}  // namespace
+
+void Connection::check_connect(FaultPlan* faults, Backend b) {
+  if (faults != nullptr && faults->hit())
+    throw_fault(faults->kind, b, DbCall::kConnect, faults->calls);
+}
+
+void Connection::check(DbCall call) {
+  if (lost_) throw ConnectionLost("the connection to the database was lost", -1);
+  if (faults_ != nullptr && faults_->hit()) inject(faults_->kind, call);
+}
+
+void Connection::inject(testing::DbFault kind, DbCall call) {
+  if (kind == testing::DbFault::kLostConnection) {
+    lose();
+  } else if (backend_ == Backend::kPostgres &&
+             PQtransactionStatus(pg_handle(session_)) == PQTRANS_INTRANS) {
+    // A failed statement aborts a PostgreSQL transaction: so does a planted one.
+    try {
+      session_ << "select 1/0";
+    } catch (const soci::soci_error&) {
+    }
+  }
+  throw_fault(kind, backend_, call, faults_->calls);
+}
+
+void Connection::lose() {
+  // The database ends what was open, as when a real connection drops. The
+  // statements stay until the connection goes: callers may still hold them.
+  for (auto& [text, statements] : cache_) {
+    for (auto& [types, st] : statements) st->reset();
+  }
+  try {
+    if (transaction_open()) session_.rollback();
+  } catch (const std::exception&) {
+    // Refused from now on either way.
+  }
+  lost_ = true;
+}
+
+bool Connection::transaction_open() {
+  if (lost_) return false;
+  if (backend_ == Backend::kPostgres)
+    return PQtransactionStatus(pg_handle(session_)) != PQTRANS_IDLE;
+  auto* native = static_cast<soci::sqlite3_session_backend*>(session_.get_backend());
+  return sqlite_api::sqlite3_get_autocommit(native->conn_) == 0;
+}
+
+void Connection::execute(Statement& st, std::span<const Value> values) {
+  guard(DbCall::kExecute);
+  st.bind(values);
+  st.execute();
+}
+
+bool Connection::fetch(Statement& st) {
+  guard(DbCall::kFetch);
+  return st.fetch();
+}
+
+void Connection::begin() {
+  guard(DbCall::kBegin);
+  session_.begin();
+}
+
+void Connection::commit() {
+  guard(DbCall::kCommit);
+  if (backend_ == Backend::kPostgres &&
+      PQtransactionStatus(pg_handle(session_)) == PQTRANS_INERROR) {
+    // The server would answer COMMIT with a silent rollback.
+    session_.rollback();
+    throw SqlError("25P02 the transaction was aborted by an earlier error and is rolled back", -1);
+  }
+  session_.commit();
+}
+
+void Connection::rollback() {
+  guard(DbCall::kRollback);
+  session_.rollback();
+}
+
+void Connection::run(const std::string& sql) {
+  guard(DbCall::kStatement);
+  session_ << sql;
+}
 
 std::string Connection::to_db(std::string_view gbk, std::string_view source) const {
   return backend_ == Backend::kSqlite ? gbk_to_utf8(gbk, source) : std::string(gbk);
@@ -247,6 +383,7 @@ class SqliteStatement final : public Statement {
   }
 
   long long affected_rows() override { return sqlite3_changes64(db_); }
+  void reset() override { sqlite3_reset(st_); }
 
  private:
   int bind_text(int at, const std::string& s) {
@@ -360,6 +497,7 @@ class SociStatement final : public Statement {
 
 Statement& Connection::prepare(std::string_view gbk_sql, std::span<const Value> params,
                                std::span<const Type> result_types) {
+  guard(DbCall::kPrepare);
   // Bound values of the text holder kinds share one statement.
   std::string signature;
   signature.reserve(params.size() + result_types.size() + 1);

@@ -4,6 +4,10 @@
 // per-row cost of SOCI's dynamic exchange is too high for retrieval);
 // PostgreSQL statements run through SOCI. Throws SqlError, soci::soci_error or
 // fh::Error; Transaction turns them into SQLCode.
+//
+// Every call that reaches the database is a method of Connection and passes
+// guard() first: the one place where a lost connection refuses and where a
+// test's fault plan (formhost/db_faults.h) fails the planted call.
 #pragma once
 
 #include <map>
@@ -13,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "formhost/db_faults.h"
 #include "formhost/errors.h"
 #include "formhost/value.h"
 #include "soci.h"
@@ -31,7 +36,33 @@ class SqlError : public Error {
   int code_;
 };
 
+// The connection is gone: every later call fails until the next connect.
+class ConnectionLost : public SqlError {
+ public:
+  using SqlError::SqlError;
+};
+
+// The kinds of database call, as a fault plan counts them.
+enum class DbCall { kConnect, kPrepare, kExecute, kFetch, kBegin, kCommit, kRollback, kStatement };
+
+// A test's plan: which call fails and how (formhost/db_faults.h).
+struct FaultPlan {
+  long fail_at = 0;  // 1-based; 0 fails nothing
+  testing::DbFault kind = testing::DbFault::kError;
+  bool persistent = false;
+  long calls = 0;
+  bool fired = false;
+  // Counts one call; true when it is to fail.
+  bool hit() {
+    ++calls;
+    if (fail_at == 0 || calls < fail_at || (calls > fail_at && !persistent)) return false;
+    fired = true;
+    return true;
+  }
+};
+
 // A prepared statement: bind values, execute, fetch rows, read them typed.
+// Only Connection calls bind, execute and fetch (through its guard).
 class Statement {
  public:
   virtual ~Statement() = default;
@@ -44,21 +75,40 @@ class Statement {
   // Reads the current row, each column as the type prepared for it.
   virtual void read_row(std::span<Value> out) = 0;
   virtual long long affected_rows() = 0;
+  // Ends a query early, so it holds no read snapshot.
+  virtual void reset() {}
 };
 
 class Connection {
  public:
-  // Parses the connection string and connects.
-  static std::unique_ptr<Connection> open(std::string_view connection);
+  // Parses the connection string and connects. `faults` (may be null) is the
+  // owner's fault plan; it must outlive the connection.
+  static std::unique_ptr<Connection> open(std::string_view connection, FaultPlan* faults);
   ~Connection();
 
   Backend backend() const { return backend_; }
-  soci::session& session() { return session_; }
+  bool lost() const { return lost_; }
+  // Whether the database holds a transaction open on this connection.
+  bool transaction_open();
 
   // The statement for this text and these types, prepared on first use. A
   // query names the types of its columns; other statements none.
   Statement& prepare(std::string_view gbk_sql, std::span<const Value> params,
                      std::span<const Type> result_types);
+  // Binds the values and runs the statement.
+  void execute(Statement& st, std::span<const Value> values);
+  // The next row of a query; false after the last.
+  bool fetch(Statement& st);
+  void begin();
+  // On PostgreSQL a transaction that an error aborted is rolled back and
+  // the commit fails, where the server would answer success.
+  void commit();
+  void rollback();
+  // A statement without parameters or result, in the database's encoding.
+  void run(const std::string& sql);
+  // Gives the connection up: what was open is rolled back, and every later
+  // call fails as lost until the owner connects again.
+  void lose();
   // The host variables of a statement text in order of appearance.
   const std::vector<std::string>& host_variables(std::string_view gbk_sql);
 
@@ -66,8 +116,19 @@ class Connection {
   std::string from_db(std::string_view text, std::string_view source) const;
 
  private:
-  explicit Connection(Backend b) : backend_(b) {}
+  friend struct FaultAccess;  // attaches and clears a test's plan
+  explicit Connection(Backend b, FaultPlan* faults) : backend_(b), faults_(faults) {}
+  void guard(DbCall call) {
+    if (lost_ || faults_ != nullptr) [[unlikely]]
+      check(call);
+  }
+  void check(DbCall call);
+  static void check_connect(FaultPlan* faults, Backend b);
+  [[noreturn]] void inject(testing::DbFault kind, DbCall call);
+
   Backend backend_;
+  FaultPlan* faults_;
+  bool lost_ = false;
   soci::session session_;
   // By statement text, then by the types bound and read ("lL|sd").
   std::map<std::string, std::vector<std::pair<std::string, std::unique_ptr<Statement>>>, std::less<>>

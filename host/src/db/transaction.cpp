@@ -17,6 +17,13 @@ std::vector<Type> types_of(std::span<const Value> values) {
   return types;
 }
 
+// Leaves a query without a read snapshot, however it ended.
+struct QueryDone {
+  detail::Statement* st = nullptr;
+  ~QueryDone() {
+    if (st != nullptr) st->reset();
+  }
+};
 
 bool changes_data(std::string_view sql) {
   std::size_t i = 0;
@@ -32,6 +39,41 @@ bool changes_data(std::string_view sql) {
 
 Transaction::Transaction() = default;
 Transaction::~Transaction() = default;
+
+namespace detail {
+struct FaultAccess {
+  static FaultPlan& plan(Transaction& t) {
+    if (!t.faults_) t.faults_ = std::make_unique<FaultPlan>();
+    return *t.faults_;
+  }
+  static const FaultPlan* plan(const Transaction& t) { return t.faults_.get(); }
+  static void attach(Transaction& t, FaultPlan* p);
+  static bool lost(const Transaction& t) { return t.conn_ && t.conn_->lost(); }
+};
+}  // namespace detail
+
+namespace testing {
+
+void fail_db_call(Transaction& t, long n, DbFault kind, bool persistent) {
+  detail::FaultPlan& p = detail::FaultAccess::plan(t);
+  p = detail::FaultPlan{n, kind, persistent, 0, false};
+  // A cleared plan leaves the calls unguarded again.
+  detail::FaultAccess::attach(t, n == 0 ? nullptr : &p);
+}
+
+long db_calls(const Transaction& t) {
+  const detail::FaultPlan* p = detail::FaultAccess::plan(t);
+  return p == nullptr ? 0 : p->calls;
+}
+
+bool db_fault_fired(const Transaction& t) {
+  const detail::FaultPlan* p = detail::FaultAccess::plan(t);
+  return p != nullptr && p->fired;
+}
+
+bool connection_lost(const Transaction& t) { return detail::FaultAccess::lost(t); }
+
+}  // namespace testing
 
 bool Transaction::connected() const { return conn_ != nullptr; }
 
@@ -83,7 +125,8 @@ std::int32_t Transaction::fail_current_exception(std::string_view what) {
 std::int32_t Transaction::connect(std::string_view connection) {
   if (conn_) disconnect();
   try {
-    conn_ = detail::Connection::open(connection);
+    conn_ = detail::Connection::open(connection,
+                                     faults_ && faults_->fail_at != 0 ? faults_.get() : nullptr);
     connection_ = connection;
     in_transaction_ = false;
     return ok(0);
@@ -97,7 +140,7 @@ std::int32_t Transaction::connect(std::string_view connection) {
 std::int32_t Transaction::disconnect() {
   if (!conn_) return error("not connected");
   try {
-    if (in_transaction_) conn_->session().rollback();
+    if (in_transaction_) conn_->rollback();
   } catch (...) {
     // Closing anyway: the connection is going.
   }
@@ -109,30 +152,36 @@ std::int32_t Transaction::disconnect() {
 
 void Transaction::begin_if_needed() {
   if (in_transaction_) return;
-  conn_->session().begin();
+  conn_->begin();
   in_transaction_ = true;
 }
 
 std::int32_t Transaction::commit() {
   if (!conn_) return error("not connected");
   try {
-    if (in_transaction_) conn_->session().commit();
+    if (in_transaction_) conn_->commit();
     in_transaction_ = false;
     return ok(0);
   } catch (...) {
-    return fail_current_exception("commit");
+    const std::int32_t rc = fail_current_exception("commit");
+    // SQLite keeps the transaction after SQLITE_BUSY; PostgreSQL ends it.
+    in_transaction_ = conn_->transaction_open();
+    return rc;
   }
 }
 
 std::int32_t Transaction::rollback() {
   if (!conn_) return error("not connected");
   try {
-    if (in_transaction_) conn_->session().rollback();
+    if (in_transaction_) conn_->rollback();
     in_transaction_ = false;
     return ok(0);
   } catch (...) {
+    const std::int32_t rc = fail_current_exception("rollback");
+    // Whatever the transaction holds must not reach a later commit.
+    if (conn_->transaction_open()) conn_->lose();
     in_transaction_ = false;
-    return fail_current_exception("rollback");
+    return rc;
   }
 }
 
@@ -142,16 +191,12 @@ std::int32_t Transaction::select_into(std::string_view sql, std::span<const Valu
   try {
     const std::vector<Type> result_types = types_of(targets);
     detail::Statement& st = conn_->prepare(sql, params, result_types);
-    st.bind(params);
-    st.execute();
-    if (!st.fetch()) return not_found();
+    const QueryDone done{&st};
+    conn_->execute(st, params);
+    if (!conn_->fetch(st)) return not_found();
     std::vector<Value> row(targets.size());
     st.read_row(row);
-    if (st.fetch()) {
-      while (st.fetch()) {
-      }
-      return error("select into found more than one row");
-    }
+    if (conn_->fetch(st)) return error("select into found more than one row");
     for (std::size_t i = 0; i < targets.size(); ++i) targets[i] = std::move(row[i]);
     return ok(1);
   } catch (...) {
@@ -164,8 +209,7 @@ std::int32_t Transaction::execute(std::string_view sql, std::span<const Value> p
   try {
     if (changes_data(sql)) begin_if_needed();
     detail::Statement& st = conn_->prepare(sql, params, {});
-    st.bind(params);
-    st.execute();
+    conn_->execute(st, params);
     return ok(static_cast<std::int32_t>(st.affected_rows()));
   } catch (...) {
     return fail_current_exception("");
@@ -188,10 +232,10 @@ std::int32_t Transaction::query(std::string_view sql, std::span<const std::strin
       ordered.push_back(params[i]);
     }
     detail::Statement& st = conn_->prepare(sql, ordered, types);
-    st.bind(ordered);
-    st.execute();
+    const QueryDone done{&st};
+    conn_->execute(st, ordered);
     std::int32_t count = 0;
-    while (st.fetch()) {
+    while (conn_->fetch(st)) {
       std::vector<Value>& values = row(count++);
       values.resize(types.size());
       st.read_row(values);
@@ -206,7 +250,7 @@ std::int32_t Transaction::savepoint(std::string_view name) {
   if (!conn_) return error("not connected");
   try {
     begin_if_needed();
-    conn_->session() << "SAVEPOINT " + std::string(name);
+    conn_->run("SAVEPOINT " + std::string(name));
     return ok(0);
   } catch (...) {
     return fail_current_exception("savepoint");
@@ -216,7 +260,7 @@ std::int32_t Transaction::savepoint(std::string_view name) {
 std::int32_t Transaction::release(std::string_view name) {
   if (!conn_) return error("not connected");
   try {
-    conn_->session() << "RELEASE SAVEPOINT " + std::string(name);
+    conn_->run("RELEASE SAVEPOINT " + std::string(name));
     return ok(0);
   } catch (...) {
     return fail_current_exception("release savepoint");
@@ -226,8 +270,8 @@ std::int32_t Transaction::release(std::string_view name) {
 std::int32_t Transaction::rollback_to(std::string_view name) {
   if (!conn_) return error("not connected");
   try {
-    conn_->session() << "ROLLBACK TO SAVEPOINT " + std::string(name);
-    conn_->session() << "RELEASE SAVEPOINT " + std::string(name);
+    conn_->run("ROLLBACK TO SAVEPOINT " + std::string(name));
+    conn_->run("RELEASE SAVEPOINT " + std::string(name));
     return ok(0);
   } catch (...) {
     return fail_current_exception("rollback to savepoint");
@@ -259,7 +303,7 @@ std::int32_t Transaction::run_script(std::string_view utf8_script, std::string_v
         statement.erase(statement.rfind(';'));
         // SQLite takes UTF-8 as it is; PostgreSQL expects GBK from this client.
         const std::string text = is_postgres() ? utf8_to_gbk(statement, std::string(source)) : statement;
-        conn_->session() << text;
+        conn_->run(text);
         statement.clear();
       }
     }
@@ -272,5 +316,11 @@ std::int32_t Transaction::run_script(std::string_view utf8_script, std::string_v
     return fail_current_exception(std::string(source) + ":" + std::to_string(first_line));
   }
 }
+
+namespace detail {
+void FaultAccess::attach(Transaction& t, FaultPlan* p) {
+  if (t.conn_) t.conn_->faults_ = p;
+}
+}  // namespace detail
 
 }  // namespace fh

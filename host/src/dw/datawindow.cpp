@@ -429,7 +429,13 @@ int DataWindow::update(bool accept, bool reset_flags) {
     transaction_->rollback_to(kSavepoint);
     return fail(why);
   }
-  transaction_->release(kSavepoint);
+  if (transaction_->release(kSavepoint) != 0) {
+    // Still inside the savepoint: undo it, or a later commit would save
+    // what this update reports as failed.
+    const std::string why = transaction_->sqlerrtext();
+    transaction_->rollback_to(kSavepoint);
+    return fail(why);
+  }
   if (reset_flags) reset_update();
   return 1;
 }
