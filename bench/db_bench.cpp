@@ -39,21 +39,23 @@ const std::string& database() {
     std::remove(p.c_str());
     fh::Transaction t;
     if (t.connect("sqlite:" + p) != 0) std::abort();
-    t.execute("create table bench (id integer primary key, code varchar(20), mc varchar(40), "
-              "je numeric(18,2), sl integer, rq date, ys varchar(10), cm varchar(10), "
-              "zl numeric(18,4), bz integer)");
+    t.execute(
+        "create table bench (id integer primary key, code varchar(20), mc varchar(40), "
+        "je numeric(18,2), sl integer, rq date, ys varchar(10), cm varchar(10), "
+        "zl numeric(18,4), bz integer)");
     const std::string mc = fh::utf8_to_gbk("针织衫", "bench");
     for (int i = 1; i <= kRows; ++i) {
-      const fh::Value row[] = {fh::Value::of_long(i),
-                               fh::Value::of_string("C" + std::to_string(i)),
-                               fh::Value::of_string(mc),
-                               fh::Value::of_decimal(*fh::Decimal::parse(std::to_string(i % 1000) + ".50")),
-                               fh::Value::of_long(i % 50),
-                               fh::Value::of_string("2026-12-07"),
-                               fh::Value::of_string("red"),
-                               fh::Value::of_string("XL"),
-                               fh::Value::of_decimal(*fh::Decimal::parse("1.2345")),
-                               fh::Value::of_long(i % 2)};
+      const fh::Value row[] = {
+          fh::Value::of_long(i),
+          fh::Value::of_string("C" + std::to_string(i)),
+          fh::Value::of_string(mc),
+          fh::Value::of_decimal(*fh::Decimal::parse(std::to_string(i % 1000) + ".50")),
+          fh::Value::of_long(i % 50),
+          fh::Value::of_string("2026-12-07"),
+          fh::Value::of_string("red"),
+          fh::Value::of_string("XL"),
+          fh::Value::of_decimal(*fh::Decimal::parse("1.2345")),
+          fh::Value::of_long(i % 2)};
       t.execute("insert into bench values (:a, :b, :c, :d, :e, :f, :g, :h, :i, :j)", row);
     }
     t.commit();
@@ -91,8 +93,8 @@ void BM_RawSqliteRead100k(benchmark::State& state) {
   sqlite3* db = nullptr;
   sqlite3_open(database().c_str(), &db);
   sqlite3_stmt* st = nullptr;
-  sqlite3_prepare_v2(db, "select id, code, mc, je, sl, rq, ys, cm, zl, bz from bench order by id", -1,
-                     &st, nullptr);
+  sqlite3_prepare_v2(db, "select id, code, mc, je, sl, rq, ys, cm, zl, bz from bench order by id",
+                     -1, &st, nullptr);
   for (auto _ : state) {
     long n = 0;
     while (sqlite3_step(st) == SQLITE_ROW) {

@@ -15,7 +15,8 @@ void replace_file(const std::string& path, std::string_view bytes, mode_t mode) 
   std::string tmp = path + ".tmp-XXXXXX";
   const int fd = ::mkstemp(tmp.data());
   if (fd < 0) {
-    throw fh::Error("cannot create a temporary file beside '" + path + "': " + std::strerror(errno));
+    throw fh::Error("cannot create a temporary file beside '" + path +
+                    "': " + std::strerror(errno));
   }
   auto give_up = [&](const std::string& what) {
     const int saved = errno;

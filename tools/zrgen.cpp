@@ -77,9 +77,9 @@ struct ClassRow {
 };
 
 struct ControlClasses {
-  std::string name;  // the control's name
-  int number;        // its own class number
-  int ancestor;      // its ancestor's class number
+  std::string name;                // the control's name
+  int number;                      // its own class number
+  int ancestor;                    // its ancestor's class number
   std::vector<std::string> chain;  // the classes it is made of, nearest first
 };
 
@@ -128,7 +128,8 @@ void read_events(const std::string& path, EventTable& table) {
     const std::string where = path + ":" + std::to_string(line_no) + ": ";
     if (words.size() != 5) throw Error(where + "expected CLASS SLOT EVENT RESULT KIND");
     int slot = -1;
-    const auto [end, ec] = std::from_chars(words[1].data(), words[1].data() + words[1].size(), slot);
+    const auto [end, ec] =
+        std::from_chars(words[1].data(), words[1].data() + words[1].size(), slot);
     if (ec != std::errc() || end != words[1].data() + words[1].size() || slot < 0 || slot > 65535) {
       throw Error(where + "slot '" + words[1] + "' is no number from 0 to 65535");
     }
@@ -138,7 +139,8 @@ void read_events(const std::string& path, EventTable& table) {
     static const std::map<std::string, std::string> kResults = {
         {"none", "FH_RESULT_NONE"}, {"long", "FH_RESULT_LONG"}, {"integer", "FH_RESULT_INTEGER"}};
     const auto result = kResults.find(words[3]);
-    if (result == kResults.end()) throw Error(where + "result '" + words[3] + "' is not none, long or integer");
+    if (result == kResults.end())
+      throw Error(where + "result '" + words[3] + "' is not none, long or integer");
     if (words[4] != "event" && words[4] != "function") {
       throw Error(where + "kind '" + words[4] + "' is not event or function");
     }

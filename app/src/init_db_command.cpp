@@ -68,7 +68,8 @@ void init_db(const Options& o) {
 }  // namespace
 
 void add_init_db_command(CLI::App& cli) {
-  auto* cmd = cli.add_subcommand("init-db", "Create or upgrade the database, optionally with demo data");
+  auto* cmd =
+      cli.add_subcommand("init-db", "Create or upgrade the database, optionally with demo data");
   auto o = std::make_shared<Options>();
   cmd->add_option("--db", o->db, "Connection: sqlite:PATH or postgresql://USER@HOST:PORT/DB")
       ->capture_default_str();

@@ -59,9 +59,9 @@ std::string table(const nlohmann::json& dw) {
 std::string view_as_text(const nlohmann::json& view) {
   std::string out;
   for (const auto& w : view["windows"]) {
-    out += "window " + std::string(w["class"]) + (w["modal"].get<bool>() ? " (modal)" : "") + "  \"" +
-           std::string(w["title"]) + "\"  " + std::to_string(w["width"].get<long>()) + "x" +
-           std::to_string(w["height"].get<long>()) + "\n";
+    out += "window " + std::string(w["class"]) + (w["modal"].get<bool>() ? " (modal)" : "") +
+           "  \"" + std::string(w["title"]) + "\"  " + std::to_string(w["width"].get<long>()) +
+           "x" + std::to_string(w["height"].get<long>()) + "\n";
     // The menu bar on one line.
     std::string menu;
     for (const auto& item : w.value("menu", nlohmann::json::array())) {

@@ -17,15 +17,16 @@ constexpr BuiltinEvent kWindowEvents[] = {
     {"close", 55, kLong}, {"resize", 56, kLong},
 };
 constexpr BuiltinEvent kDataWindowEvents[] = {
-    {"constructor", 53, kLong},     {"destructor", 52, kLong},
-    {"losefocus", 58, kLong},       {"getfocus", 59, kLong},
-    {"clicked", 60, kLong},         {"doubleclicked", 61, kLong},
-    {"itemchanged", 63, kLong},     {"itemerror", 64, kLong},
-    {"rowfocuschanged", 76, kLong}, {"retrieveend", 77, kLong},
-    {"resize", 62, kLong},
+    {"constructor", 53, kLong}, {"destructor", 52, kLong}, {"losefocus", 58, kLong},
+    {"getfocus", 59, kLong},    {"clicked", 60, kLong},    {"doubleclicked", 61, kLong},
+    {"itemchanged", 63, kLong}, {"itemerror", 64, kLong},  {"rowfocuschanged", 76, kLong},
+    {"retrieveend", 77, kLong}, {"resize", 62, kLong},
 };
 constexpr BuiltinEvent kMenuEvents[] = {
-    {"create", 0, kNone}, {"destroy", 1, kNone}, {"clicked", 50, kLong}, {"selected", 51, kLong},
+    {"create", 0, kNone},
+    {"destroy", 1, kNone},
+    {"clicked", 50, kLong},
+    {"selected", 51, kLong},
 };
 constexpr BuiltinEvent kButtonEvents[] = {
     {"clicked", 50, kLong},

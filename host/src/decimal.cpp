@@ -58,7 +58,8 @@ BID_UINT128 join(const Parts& p) {
   constexpr int kBias = 6176;
   if (p.digits.size() <= 19 && p.exponent >= -kBias && p.exponent <= 6111) {
     std::uint64_t coefficient = 0;
-    for (const char c : p.digits) coefficient = coefficient * 10 + static_cast<std::uint64_t>(c - '0');
+    for (const char c : p.digits)
+      coefficient = coefficient * 10 + static_cast<std::uint64_t>(c - '0');
     BID_UINT128 r;
     r.w[0] = coefficient;
     r.w[1] = (p.negative ? (std::uint64_t{1} << 63) : 0) |

@@ -8,17 +8,28 @@ namespace fh {
 
 std::string_view type_name(Type t) {
   switch (t) {
-    case Type::kBoolean: return "boolean";
-    case Type::kInteger: return "integer";
-    case Type::kLong: return "long";
-    case Type::kDecimal: return "decimal";
-    case Type::kDouble: return "double";
-    case Type::kString: return "string";
-    case Type::kDate: return "date";
-    case Type::kTime: return "time";
-    case Type::kDateTime: return "datetime";
-    case Type::kAny: return "any";
-    case Type::kObject: return "object";
+    case Type::kBoolean:
+      return "boolean";
+    case Type::kInteger:
+      return "integer";
+    case Type::kLong:
+      return "long";
+    case Type::kDecimal:
+      return "decimal";
+    case Type::kDouble:
+      return "double";
+    case Type::kString:
+      return "string";
+    case Type::kDate:
+      return "date";
+    case Type::kTime:
+      return "time";
+    case Type::kDateTime:
+      return "datetime";
+    case Type::kAny:
+      return "any";
+    case Type::kObject:
+      return "object";
   }
   return "unknown";
 }
@@ -36,17 +47,27 @@ Value Value::null_of(Type t) {
 
 Value Value::initial(Type t) {
   switch (t) {
-    case Type::kBoolean: return of_bool(false);
-    case Type::kInteger: return of_integer(0);
-    case Type::kLong: return of_long(0);
-    case Type::kDecimal: return of_decimal(Decimal());
-    case Type::kDouble: return of_double(0.0);
-    case Type::kString: return of_string("");
-    case Type::kDate: return of_date(Date{});
-    case Type::kTime: return of_time(Time{});
-    case Type::kDateTime: return of_datetime(DateTime{});
+    case Type::kBoolean:
+      return of_bool(false);
+    case Type::kInteger:
+      return of_integer(0);
+    case Type::kLong:
+      return of_long(0);
+    case Type::kDecimal:
+      return of_decimal(Decimal());
+    case Type::kDouble:
+      return of_double(0.0);
+    case Type::kString:
+      return of_string("");
+    case Type::kDate:
+      return of_date(Date{});
+    case Type::kTime:
+      return of_time(Time{});
+    case Type::kDateTime:
+      return of_datetime(DateTime{});
     case Type::kAny:
-    case Type::kObject: break;
+    case Type::kObject:
+      break;
   }
   return null_of(t);
 }
@@ -119,9 +140,12 @@ std::string describe(const Value& v) {
   if (v.is_null()) return "null " + std::string(type_name(v.type()));
   out = type_name(v.type());
   switch (v.type()) {
-    case Type::kString: return out + " '" + v.as_string() + "'";
-    case Type::kObject: return out;
-    default: return out + " " + String(v).as_string();
+    case Type::kString:
+      return out + " '" + v.as_string() + "'";
+    case Type::kObject:
+      return out;
+    default:
+      return out + " " + String(v).as_string();
   }
 }
 

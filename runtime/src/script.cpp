@@ -94,7 +94,8 @@ Value Handle::raise(std::string_view event, std::initializer_list<Value> args, S
 }
 
 void Handle::post(std::string_view event, std::vector<Value> args, Site site) const {
-  script().statement(site, [&] { script().session(site).post_event(object(), event, std::move(args)); });
+  script().statement(site,
+                     [&] { script().session(site).post_event(object(), event, std::move(args)); });
 }
 
 fh::DataWindow& Handle::datawindow(Site site) const {
@@ -108,7 +109,8 @@ Value Handle::get_item(long row, std::string_view column, Site site) const {
 }
 
 void Handle::set_item(long row, std::string_view column, const Value& v, Site site) const {
-  script().statement(site, [&] { script().check(datawindow(site).set_item(row, column, v), site); });
+  script().statement(site,
+                     [&] { script().check(datawindow(site).set_item(row, column, v), site); });
 }
 
 long Handle::get_row(Site site) const {
@@ -133,10 +135,10 @@ void Handle::modify(std::string_view property, const Value& value, Site site) co
     fh::DataWindow& dw = datawindow(site);
     // An expression cannot carry a null.
     if (value.is_null()) script().fail(FH_STATUS_FAILED, site);
-    const std::string text = value.type() == fh::Type::kString
-                                 ? fh::modify_quote(value.as_string())
-                                 : fh::String(value).as_string();
-    if (!dw.modify(std::string(property) + "=" + text).empty()) script().fail(FH_STATUS_FAILED, site);
+    const std::string text = value.type() == fh::Type::kString ? fh::modify_quote(value.as_string())
+                                                               : fh::String(value).as_string();
+    if (!dw.modify(std::string(property) + "=" + text).empty())
+      script().fail(FH_STATUS_FAILED, site);
   });
 }
 
@@ -150,7 +152,7 @@ void Handle::modify(std::string_view property, long number, Site site) const {
 
 std::string Handle::describe(std::string_view expression, Site site) const {
   return script().statement(site,
-                       [&] { return datawindow(site).describe(std::string(expression)); });
+                            [&] { return datawindow(site).describe(std::string(expression)); });
 }
 
 int Handle::update(bool accept, bool reset, Site site) const {

@@ -1,8 +1,9 @@
 // The data-window engine on a real database: retrieval, editing, update by key.
+#include "formhost/datawindow.h"
+
 #include <gtest/gtest.h>
 
 #include "backends.h"
-#include "formhost/datawindow.h"
 #include "formhost/errors.h"
 #include "formhost/text.h"
 
@@ -45,7 +46,8 @@ class DataWindowTest : public DbTest {
                            Value::of_string(fh::utf8_to_gbk("衬衫" + std::to_string(i), "test")),
                            Value::of_decimal(*fh::Decimal::parse(std::to_string(i) + ".25")),
                            Value::of_long(i)};
-      ASSERT_EQ(db.execute("insert into zr_item (zrtmid, mc, je, sl) values (:a, :b, :c, :d)", row), 0)
+      ASSERT_EQ(db.execute("insert into zr_item (zrtmid, mc, je, sl) values (:a, :b, :c, :d)", row),
+                0)
           << db.sqlerrtext();
     }
     ASSERT_EQ(db.commit(), 0);
@@ -211,9 +213,10 @@ TEST_P(DataWindowTest, SortAndFilterByColumnExpressions) {
 
 TEST_P(DataWindowTest, SqlSelectAndProperties) {
   EXPECT_NE(dw.get_sqlselect().find(":as_key"), std::string::npos);
-  ASSERT_EQ(dw.set_sqlselect("select zrtmid, mc, je, sl, rq, lb from zr_item where zrtmid like :as_key "
-                             "and sl >= 2 order by zrtmid"),
-            1);
+  ASSERT_EQ(
+      dw.set_sqlselect("select zrtmid, mc, je, sl, rq, lb from zr_item where zrtmid like :as_key "
+                       "and sl >= 2 order by zrtmid"),
+      1);
   EXPECT_EQ(retrieve_all(), 2);
   const std::string caption = fh::utf8_to_gbk("款'号\"~亊", "test");
   EXPECT_EQ(dw.modify("zrtmid_t.text=" + fh::modify_quote(caption)), "");
@@ -235,14 +238,16 @@ TEST_P(DataWindowTest, InvariantsHoldThroughRandomEditing) {
     const long rows = dw.row_count();
     switch (next(7)) {
       case 0: {
-        const long at = dw.insert_row(static_cast<long>(next(static_cast<std::uint32_t>(rows + 1))));
+        const long at =
+            dw.insert_row(static_cast<long>(next(static_cast<std::uint32_t>(rows + 1))));
         ASSERT_GT(at, 0);
         ASSERT_EQ(dw.set_item(at, "zrtmid", Value::of_string("K" + std::to_string(++keys))), 1);
         break;
       }
       case 1:
         if (rows > 0) {
-          ASSERT_EQ(dw.delete_row(1 + static_cast<long>(next(static_cast<std::uint32_t>(rows)))), 1);
+          ASSERT_EQ(dw.delete_row(1 + static_cast<long>(next(static_cast<std::uint32_t>(rows)))),
+                    1);
         }
         break;
       case 2:

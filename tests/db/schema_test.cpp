@@ -1,10 +1,11 @@
 // Creating and upgrading a schema: one transaction, versions, refusal of newer databases.
+#include "formhost/schema.h"
+
 #include <gtest/gtest.h>
 
 #include "backends.h"
 #include "formhost/classes.h"
 #include "formhost/errors.h"
-#include "formhost/schema.h"
 
 namespace {
 
@@ -13,8 +14,9 @@ using zrtest::DbTest;
 
 const fh_migration kTwo[] = {
     {1, "one.sql", "", "create table s1 (id integer primary key, mc varchar(20));\n"},
-    {2, "two.sql", "", "-- a second step\ninsert into s1 (id, mc) values (1, 'a;b');\n"
-                       "create table s2 (id integer primary key);\n"},
+    {2, "two.sql", "",
+     "-- a second step\ninsert into s1 (id, mc) values (1, 'a;b');\n"
+     "create table s2 (id integer primary key);\n"},
 };
 const fh_migration kDemo[] = {{0, "demo.sql", "", "insert into s2 (id) values (7);\n"}};
 
@@ -68,7 +70,8 @@ TEST_P(DbTest, SchemaFailureOrNewerDatabaseChangesNothing) {
     fh::apply_schema(db, older, false);
     FAIL() << "an older program changed a newer database";
   } catch (const fh::Error& e) {
-    EXPECT_NE(std::string(e.what()).find("newer than this program's 1"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("newer than this program's 1"), std::string::npos)
+        << e.what();
   }
   EXPECT_EQ(count(db, "s1"), 1);
 }

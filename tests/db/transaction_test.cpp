@@ -23,8 +23,10 @@ TEST_P(DbTest, SelectIntoFindsOneRowNoneOrTooMany) {
   make_table(db);
   const Value row1[] = {Value::of_long(1), Value::of_string(kCaption),
                         Value::of_decimal(*fh::Decimal::parse("12.50")),
-                        Value::of_date(*fh::Date::make(2026, 12, 7)), Value::null_of(fh::Type::kLong)};
-  ASSERT_EQ(db.execute("insert into t (id, mc, je, rq, n) values (:id, :mc, :je, :rq, :n)", row1), 0)
+                        Value::of_date(*fh::Date::make(2026, 12, 7)),
+                        Value::null_of(fh::Type::kLong)};
+  ASSERT_EQ(db.execute("insert into t (id, mc, je, rq, n) values (:id, :mc, :je, :rq, :n)", row1),
+            0)
       << db.sqlerrtext();
   EXPECT_EQ(db.sqlnrows(), 1);
 
@@ -46,9 +48,11 @@ TEST_P(DbTest, SelectIntoFindsOneRowNoneOrTooMany) {
   EXPECT_EQ(keep[0].as_string(), "keep");
 
   // Two rows: an error, targets stay.
-  const Value row2[] = {Value::of_long(2), Value::of_string("x"), Value::null_of(fh::Type::kDecimal),
-                        Value::null_of(fh::Type::kDate), Value::of_long(3)};
-  ASSERT_EQ(db.execute("insert into t (id, mc, je, rq, n) values (:id, :mc, :je, :rq, :n)", row2), 0);
+  const Value row2[] = {Value::of_long(2), Value::of_string("x"),
+                        Value::null_of(fh::Type::kDecimal), Value::null_of(fh::Type::kDate),
+                        Value::of_long(3)};
+  ASSERT_EQ(db.execute("insert into t (id, mc, je, rq, n) values (:id, :mc, :je, :rq, :n)", row2),
+            0);
   EXPECT_EQ(db.select_into("select mc from t", {}, keep), -1);
   EXPECT_NE(db.sqlerrtext().find("more than one row"), std::string::npos);
   EXPECT_EQ(keep[0].as_string(), "keep");
@@ -107,8 +111,7 @@ TEST_P(DbTest, QueryBindsArgumentsByNameAndSavepointsUndoAlone) {
   std::vector<std::vector<Value>> rows;
   const auto next = [&](std::int32_t) -> std::vector<Value>& { return rows.emplace_back(); };
   ASSERT_EQ(db.query("select id, n from t where id >= :lo and id <= :hi and n >= :lo order by id",
-                     names, args, types,
-                     next),
+                     names, args, types, next),
             0)
       << db.sqlerrtext();
   ASSERT_EQ(rows.size(), 3u);
@@ -116,9 +119,7 @@ TEST_P(DbTest, QueryBindsArgumentsByNameAndSavepointsUndoAlone) {
   EXPECT_EQ(rows[2][0].as_long(), 4);
   EXPECT_EQ(rows[2][1].as_long(), 40);
   EXPECT_EQ(db.sqlnrows(), 3);
-  EXPECT_EQ(db.query("select id from t where id = :nope", names, args, types,
-                     next),
-            -1);
+  EXPECT_EQ(db.query("select id from t where id = :nope", names, args, types, next), -1);
 
   ASSERT_EQ(db.savepoint("dw_update"), 0);
   ASSERT_EQ(db.execute("delete from t"), 0);

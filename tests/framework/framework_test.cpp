@@ -1,10 +1,9 @@
 // The framework as an operator meets it: lists that retrieve and open their
 // edit windows, record editors that add, save and refuse, deletion through
 // the row manager, and the services of u_dw.
-#include "fixture.h"
-
-#include "formhost/functions.h"
 #include "../value_eq.h"
+#include "fixture.h"
+#include "formhost/functions.h"
 
 namespace {
 
@@ -60,7 +59,8 @@ TEST_P(FrameworkTest, ListOpensLaysOutAndRetrievesAfterPreOpen) {
   const auto below = control_view("w_01656", "tab_1");
   const auto items2 = control_view("w_01656", "dw_items");
   EXPECT_GT(below["y"].get<long>(), items2["y"].get<long>() + items2["height"].get<long>());
-  EXPECT_EQ(items2["x"].get<long>() + items2["width"].get<long>(), below["x"].get<long>() + below["width"].get<long>());
+  EXPECT_EQ(items2["x"].get<long>() + items2["width"].get<long>(),
+            below["x"].get<long>() + below["width"].get<long>());
   EXPECT_TRUE(control_view("w_01656", "st_hsplit")["visible"]);
 }
 
@@ -123,7 +123,8 @@ TEST_P(FrameworkTest, RetrieveOnOpenFollowsTheMemberAsPreOpenLeavesIt) {
 
 TEST_P(FrameworkTest, EnterOpensTheEditWindowOfTheRowAndOkSavesAndRefreshesTheList) {
   open("w_01691");
-  ASSERT_EQ(act({action(K::kRow, "dw_items", 2), action(K::kEnter, "dw_items")}), std::vector<std::string>{});
+  ASSERT_EQ(act({action(K::kRow, "dw_items", 2), action(K::kEnter, "dw_items")}),
+            std::vector<std::string>{});
   const auto form = control_view("w_01691_edit", "dw_maint");
   ASSERT_EQ(rows(form), 1);
   EXPECT_EQ(cell(form, 1, "f3jbid"), "2");
@@ -154,11 +155,11 @@ TEST_P(FrameworkTest, CancelDiscardsAndAddModeGoesOnWithCopies) {
   ASSERT_EQ(act({action(K::kInsert, "dw_items")}), std::vector<std::string>{});
   EXPECT_EQ(window_view("w_01691_edit")["properties"]["is_mode"], "add");
   ASSERT_EQ(rows(control_view("w_01691_edit", "dw_maint")), 1);
-  EXPECT_EQ(act({action(K::kType, "dw_maint", 1, "f3jbid", "101"),
-                 action(K::kType, "dw_maint", 1, "ddyjbh", "DD240301"),
-                 action(K::kClick, "cbx_addmode"), action(K::kClick, "cbx_copyrecord"),
-                 action(K::kClick, "uo_ok")}),
-            std::vector<std::string>{});
+  EXPECT_EQ(
+      act({action(K::kType, "dw_maint", 1, "f3jbid", "101"),
+           action(K::kType, "dw_maint", 1, "ddyjbh", "DD240301"), action(K::kClick, "cbx_addmode"),
+           action(K::kClick, "cbx_copyrecord"), action(K::kClick, "uo_ok")}),
+      std::vector<std::string>{});
   EXPECT_EQ(db_value("select ddyjbh from zr_016910 where f3jbid = 101"), "DD240301");
   const auto form = control_view("w_01691_edit", "dw_maint");
   ASSERT_EQ(rows(form), 2);
@@ -169,7 +170,8 @@ TEST_P(FrameworkTest, CancelDiscardsAndAddModeGoesOnWithCopies) {
   // The list (the header's order) already shows the saved record.
   EXPECT_EQ(rows(control_view("w_01691", "dw_items")), 9);
   // A record saved without its number gets the table's next one.
-  EXPECT_EQ(act({action(K::kClick, "cbx_addmode"), action(K::kClick, "uo_ok")}), std::vector<std::string>{});
+  EXPECT_EQ(act({action(K::kClick, "cbx_addmode"), action(K::kClick, "uo_ok")}),
+            std::vector<std::string>{});
   EXPECT_EQ(db_value("select ddyjbh from zr_016910 where f3jbid = 102"), "DD240301");
   EXPECT_EQ(session->window("w_01691_edit"), nullptr);
   EXPECT_EQ(rows(control_view("w_01691", "dw_items")), 10);
@@ -279,10 +281,12 @@ TEST_P(FrameworkTest, ResizeRulesGrowColumnsByTheirShares) {
   fh::Object& items = *w.control("dw_items");
   call(items, "of_setresize", {Value::of_bool(true)});
   fh::Object& resize = service(items, "inv_resize");
-  call(resize, "of_register", {Value::of_string("zr_016910_f3bz02"), Value::of_long(0), Value::of_long(0),
-                               Value::of_long(100), Value::of_long(0)});
-  call(resize, "of_register", {Value::of_string("zr_016910_f3bz03"), Value::of_long(50), Value::of_long(0),
-                               Value::of_long(50), Value::of_long(0)});
+  call(resize, "of_register",
+       {Value::of_string("zr_016910_f3bz02"), Value::of_long(0), Value::of_long(0),
+        Value::of_long(100), Value::of_long(0)});
+  call(resize, "of_register",
+       {Value::of_string("zr_016910_f3bz03"), Value::of_long(50), Value::of_long(0),
+        Value::of_long(50), Value::of_long(0)});
   const long before = control_view("w_01691", "dw_items")["width"];
   fh::Action grow(K::kResize);
   grow.width = 3200 + 900;
@@ -294,8 +298,9 @@ TEST_P(FrameworkTest, ResizeRulesGrowColumnsByTheirShares) {
   EXPECT_EQ(column(dw, "zr_016910_f3bz02")["width"], 400 + change);
   EXPECT_EQ(column(dw, "zr_016910_f3bz03")["width"], 250 + change / 2);
   EXPECT_EQ(dw["services"]["inv_resize"]["properties"]["il_rules"], "2");
-  EXPECT_EQ(call(resize, "of_register", {Value::of_string("no_such_column"), Value::of_long(0),
-                                         Value::of_long(0), Value::of_long(0), Value::of_long(0)}),
+  EXPECT_EQ(call(resize, "of_register",
+                 {Value::of_string("no_such_column"), Value::of_long(0), Value::of_long(0),
+                  Value::of_long(0), Value::of_long(0)}),
             Value::of_integer(-1));
 }
 
@@ -339,8 +344,8 @@ TEST_P(FrameworkTest, HeaderClicksSortAndRowColoursAlternate) {
 
   call(items, "of_setrowcolor", {Value::of_bool(true)});
   call(service(items, "inv_rowcolor"), "of_register",
-       {Value::of_object(w.control_ref("dw_items")), Value::of_long(14675951), Value::of_long(13690848),
-        Value::of_long(9492719)});
+       {Value::of_object(w.control_ref("dw_items")), Value::of_long(14675951),
+        Value::of_long(13690848), Value::of_long(9492719)});
   ASSERT_EQ(act({action(K::kRow, "dw_items", 2)}), std::vector<std::string>{});
   const auto colours = control_view("w_01656", "dw_items")["rowcolors"];
   ASSERT_EQ(colours.size(), 14u);
@@ -368,8 +373,9 @@ TEST_P(FrameworkTest, SplitBarMovesTheAreasOnItsSides) {
   EXPECT_EQ(fh::Long(tab.get("y")).as_long(), 816);
   EXPECT_EQ(fh::Long(tab.get("height")).as_long(), 704);
   EXPECT_EQ(fh::Long(bar.get("backcolor")).as_long(), 12632256);
-  EXPECT_EQ(call(bar, "of_register", {Value::of_object(w.control_ref("tab_1")), Value::of_integer(5)}),
-            Value::of_integer(-1));
+  EXPECT_EQ(
+      call(bar, "of_register", {Value::of_object(w.control_ref("tab_1")), Value::of_integer(5)}),
+      Value::of_integer(-1));
 }
 
 TEST_P(FrameworkTest, RowSelectionHighlightsByStyle) {
@@ -384,7 +390,8 @@ TEST_P(FrameworkTest, RowSelectionHighlightsByStyle) {
     return out;
   };
   call(items, "of_setrowselect", {Value::of_bool(true)});
-  ASSERT_EQ(act({action(K::kRow, "dw_items", 3), action(K::kRow, "dw_items", 5)}), std::vector<std::string>{});
+  ASSERT_EQ(act({action(K::kRow, "dw_items", 3), action(K::kRow, "dw_items", 5)}),
+            std::vector<std::string>{});
   EXPECT_EQ(selected(), std::vector<long>{5});
   // Multiple: clicks toggle rows, moving the focus leaves them.
   call(service(items, "inv_rowselect"), "of_setstyle", {Value::of_integer(1)});
@@ -403,7 +410,8 @@ TEST_P(FrameworkTest, TheMenuOpensTheLibrarysListWindows) {
   open("w_01691");
   const auto menu = window_view("w_01691")["menu"];
   long lists = 0;
-  for (const auto& item : menu) lists += item["name"].get<std::string>().starts_with("m_open_w_") ? 1 : 0;
+  for (const auto& item : menu)
+    lists += item["name"].get<std::string>().starts_with("m_open_w_") ? 1 : 0;
   EXPECT_EQ(lists, 36);  // the library's list windows, not the framework's ancestors
   fh::Action click(K::kClick);
   click.control = "m_open_w_01665";
@@ -439,6 +447,7 @@ TEST_P(FrameworkTest, CardWritingControlsFollowIbRfid) {
   EXPECT_EQ(w["x"].get<long>() * 2 + w["width"].get<long>(), 4800);
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, FrameworkTest, ::testing::ValuesIn(zrtest::backends()), zrtest::backend_name);
+INSTANTIATE_TEST_SUITE_P(Db, FrameworkTest, ::testing::ValuesIn(zrtest::backends()),
+                         zrtest::backend_name);
 
 }  // namespace

@@ -1,10 +1,9 @@
 // The item list labels its sixteen free columns from the site's configuration
 // rows; the item editor copies the captions into new records and keeps four
 // values of each saved record.
-#include "fixture.h"
-
 #include <cstdio>
 
+#include "fixture.h"
 #include "formhost/dwobject.h"
 #include "formhost/functions.h"
 
@@ -86,10 +85,10 @@ class ItemListTest : public AppTest {
 TEST_P(ItemListTest, DemoConfigurationLabelsAndSizesTheColumns) {
   const auto dw = columns();
   const std::map<int, std::pair<std::string, long>> expected = {
-      {1, {"款号", 300}}, {2, {"品名", 400}},   {3, {"颜色", 250}},   {4, {"未定04", 0}},
-      {5, {"尺码", 300}}, {6, {"未定06", 0}},   {7, {"数量", 250}},   {8, {"未定08", 0}},
-      {9, {"条码", 500}}, {10, {"未定10", 0}},  {11, {"订单号", 350}}, {12, {"成分", 400}},
-      {13, {"未定13", 0}}, {14, {"未定14", 0}}, {15, {"未定15", 0}},  {16, {"未定16", 0}}};
+      {1, {"款号", 300}},  {2, {"品名", 400}},  {3, {"颜色", 250}},    {4, {"未定04", 0}},
+      {5, {"尺码", 300}},  {6, {"未定06", 0}},  {7, {"数量", 250}},    {8, {"未定08", 0}},
+      {9, {"条码", 500}},  {10, {"未定10", 0}}, {11, {"订单号", 350}}, {12, {"成分", 400}},
+      {13, {"未定13", 0}}, {14, {"未定14", 0}}, {15, {"未定15", 0}},   {16, {"未定16", 0}}};
   for (const auto& [n, want] : expected) {
     EXPECT_EQ(zrtest::AppTest::column(dw, col(n))["header"], want.first) << n;
     EXPECT_EQ(zrtest::AppTest::column(dw, col(n))["width"], want.second) << n;
@@ -165,7 +164,8 @@ TEST_P(ItemListTest, AFailedPropertyChangeStopsAtThatColumn) {
 using ItemEditTest = AppTest;
 
 TEST_P(ItemEditTest, NewRecordTakesOnlyTheConfiguredCaptions) {
-  sql("update zr_022740 set hctj01 = NULL, hctj02 = '品名', hctj03 = '', hctj05 = '0', hctj07 = NULL, "
+  sql("update zr_022740 set hctj01 = NULL, hctj02 = '品名', hctj03 = '', hctj05 = '0', hctj07 = "
+      "NULL, "
       "hctj09 = '0A', hctj11 = NULL, hctj12 = NULL");
   open("w_01691");
   ASSERT_EQ(act({action(K::kInsert, "dw_items")}), std::vector<std::string>{});
@@ -178,14 +178,16 @@ TEST_P(ItemEditTest, NewRecordTakesOnlyTheConfiguredCaptions) {
   }
   // With no configuration row nothing is copied, and the record is still added.
   sql("delete from zr_022740");
-  ASSERT_EQ(act({action(K::kClick, "uo_cancel"), action(K::kInsert, "dw_items")}), std::vector<std::string>{});
+  ASSERT_EQ(act({action(K::kClick, "uo_cancel"), action(K::kInsert, "dw_items")}),
+            std::vector<std::string>{});
   const auto empty = control_view("w_01691_edit", "dw_maint");
   ASSERT_EQ(empty["rows"].size(), 1u);
   EXPECT_EQ(empty["rows"][0]["status"], "new");
 }
 
 TEST_P(ItemEditTest, SaveKeepsFourValuesOfTheRecord) {
-  sql("update zr_016910 set f7bz01 = '甲', f7bz03 = NULL, f7bz07 = '丙', tjgdid = 42 where f3jbid = 3");
+  sql("update zr_016910 set f7bz01 = '甲', f7bz03 = NULL, f7bz07 = '丙', tjgdid = 42 where f3jbid "
+      "= 3");
   open("w_01691");
   ASSERT_EQ(act({action(K::kRow, "dw_items", 3), action(K::kEnter, "dw_items"),
                  action(K::kType, "dw_maint", 1, "zrztpz", "1"), action(K::kClick, "uo_ok")}),
@@ -205,7 +207,9 @@ TEST_P(ItemEditTest, SaveKeepsFourValuesOfTheRecord) {
   EXPECT_EQ(fh::Long(edit.get("lltjgdid")).as_long(), 42);
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, ItemListTest, ::testing::ValuesIn(zrtest::backends()), zrtest::backend_name);
-INSTANTIATE_TEST_SUITE_P(Db, ItemEditTest, ::testing::ValuesIn(zrtest::backends()), zrtest::backend_name);
+INSTANTIATE_TEST_SUITE_P(Db, ItemListTest, ::testing::ValuesIn(zrtest::backends()),
+                         zrtest::backend_name);
+INSTANTIATE_TEST_SUITE_P(Db, ItemEditTest, ::testing::ValuesIn(zrtest::backends()),
+                         zrtest::backend_name);
 
 }  // namespace

@@ -1,5 +1,5 @@
-// A list of the real framework (screen 09901, a test screen) whose scripts write down the order they run
-// in, and what they find: il_xzmnid and the rows by the time pfc_preopen runs.
+// A list of the real framework (screen 09901, a test screen) whose scripts write down the order
+// they run in, and what they find: il_xzmnid and the rows by the time pfc_preopen runs.
 #include <string>
 
 #include "formhost/context.h"
@@ -11,7 +11,8 @@ namespace {
 
 void note(zr::Script& s, fh::Object& window, const std::string& what) {
   const fh::Value log = window.get("log");
-  const std::string before = log.type() == fh::Type::kString && !log.is_null() ? log.as_string() : "";
+  const std::string before =
+      log.type() == fh::Type::kString && !log.is_null() ? log.as_string() : "";
   window.set("log", fh::Value::of_string(before.empty() ? what : before + "," + what));
   (void)s;
 }
@@ -35,9 +36,12 @@ ZR_SCRIPT(32770, 32769, 54, "open", FH_RESULT_LONG, kExtends) {
 ZR_SCRIPT(32770, 32769, 136, "pfc_preopen", FH_RESULT_NONE, kExtends) {
   fh::Object& w = s.self();
   fh::DataWindow& items = s.control("dw_items").datawindow();
-  note(s, w, "pfc_preopen:" + fh::String(w.get("il_xzmnid")).as_string() + ":" + std::to_string(items.row_count()));
+  note(s, w,
+       "pfc_preopen:" + fh::String(w.get("il_xzmnid")).as_string() + ":" +
+           std::to_string(items.row_count()));
   const fh::ObjectRef& msg = s.ctx().message();
-  if (fh::is_valid(msg) && fh::is_true(fh::eq(msg->get("stringparm"), fh::Value::of_string("quiet")))) {
+  if (fh::is_valid(msg) &&
+      fh::is_true(fh::eq(msg->get("stringparm"), fh::Value::of_string("quiet")))) {
     w.set("is_retrieve_open", fh::Value::of_string("no"));
   }
   return {};

@@ -5,7 +5,8 @@
 
 #define ZR_GROUP 990
 ZR_WINDOW(w_tfedit, ZR_CLASS(32770, "w_tfedit", 32769), ZR_ANCESTOR(32769, "w_manager_record"),
-          ZR_CLASS(32771, "w_tfedit`dw_maint", 32772), ZR_ANCESTOR(32772, "w_manager_record`dw_maint"))
+          ZR_CLASS(32771, "w_tfedit`dw_maint", 32772),
+          ZR_ANCESTOR(32772, "w_manager_record`dw_maint"))
 ZR_GENERATED_CREATE()
 ZR_GENERATED_DESTROY()
 

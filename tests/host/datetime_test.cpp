@@ -36,12 +36,12 @@ TEST(Date, ParseTakesOneSeparatorAndWholeText) {
 }
 
 TEST(Date, DayOfWeekCountsFromSunday) {
-  EXPECT_EQ(Date::make(2026, 12, 7)->day_of_week(), 2);  // Monday
-  EXPECT_EQ(Date::make(2026, 12, 6)->day_of_week(), 1);  // Sunday
-  EXPECT_EQ(Date::make(2000, 1, 1)->day_of_week(), 7);   // Saturday
-  EXPECT_EQ(Date::make(2024, 2, 29)->day_of_week(), 5);  // Thursday
-  EXPECT_EQ(Date::make(1900, 1, 1)->day_of_week(), 2);   // Monday
-  EXPECT_EQ(Date::make(1000, 1, 1)->day_of_week(), 4);   // Wednesday
+  EXPECT_EQ(Date::make(2026, 12, 7)->day_of_week(), 2);   // Monday
+  EXPECT_EQ(Date::make(2026, 12, 6)->day_of_week(), 1);   // Sunday
+  EXPECT_EQ(Date::make(2000, 1, 1)->day_of_week(), 7);    // Saturday
+  EXPECT_EQ(Date::make(2024, 2, 29)->day_of_week(), 5);   // Thursday
+  EXPECT_EQ(Date::make(1900, 1, 1)->day_of_week(), 2);    // Monday
+  EXPECT_EQ(Date::make(1000, 1, 1)->day_of_week(), 4);    // Wednesday
   EXPECT_EQ(Date::make(3000, 12, 31)->day_of_week(), 4);  // Wednesday
 }
 

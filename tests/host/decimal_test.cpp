@@ -31,8 +31,8 @@ TEST(DecimalParse, AcceptsPlainNumbersAndKeepsTheirScale) {
 }
 
 TEST(DecimalParse, RejectsAnythingElse) {
-  for (const char* bad : {"3ABC", "1e5", "1E5", "", " ", "+", "-", ".", "+.", "1.2.3", "1 2",
-                          "- 5", "NaN", "Infinity", "inf", "0x10", "1,000", "\t1", "5-"}) {
+  for (const char* bad : {"3ABC", "1e5", "1E5", "", " ", "+", "-", ".", "+.", "1.2.3", "1 2", "- 5",
+                          "NaN", "Infinity", "inf", "0x10", "1,000", "\t1", "5-"}) {
     EXPECT_FALSE(Decimal::parse(bad).has_value()) << '"' << bad << '"';
   }
 }

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "../value_eq.h"
 #include "formhost/errors.h"
 #include "formhost/text.h"
-#include "../value_eq.h"
 
 namespace fh {
 namespace {

@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
+#include "../value_eq.h"
 #include "formhost/errors.h"
 #include "formhost/functions.h"
 #include "formhost/text.h"
-#include "../value_eq.h"
 
 namespace fh {
 namespace {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "../value_eq.h"
 #include "formhost/datawindow.h"
 #include "formhost/errors.h"
 #include "formhost/text.h"
-#include "../value_eq.h"
 
 namespace fh {
 namespace {

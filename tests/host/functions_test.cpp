@@ -6,9 +6,9 @@
 #include <string>
 #include <utility>
 
+#include "../value_eq.h"
 #include "formhost/errors.h"
 #include "formhost/text.h"
-#include "../value_eq.h"
 
 namespace fh {
 namespace {
@@ -19,7 +19,9 @@ Value integer(std::int16_t n) { return Value::of_integer(n); }
 Value dec(const char* text) { return Value::of_decimal(*Decimal::parse(text)); }
 Value dbl(double d) { return Value::of_double(d); }
 Value date_of(int y, int m, int d) { return Value::of_date(*Date::make(y, m, d)); }
-Value time_of(int h, int m, int s, int micro = 0) { return Value::of_time(*Time::make(h, m, s, micro)); }
+Value time_of(int h, int m, int s, int micro = 0) {
+  return Value::of_time(*Time::make(h, m, s, micro));
+}
 Value datetime_of(const char* text) { return Value::of_datetime(*DateTime::parse(text)); }
 Value null(Type t) { return Value::null_of(t); }
 Value gbk(const char* utf8) { return str(utf8_to_gbk(utf8, "test")); }
@@ -40,7 +42,10 @@ TEST(TextFunctions, WorkOnGbkBytesAndPropagateNull) {
   EXPECT_EQ(Trim(str("  a  ")), str("a"));
   EXPECT_EQ(LeftTrim(str("  a  ")), str("a  "));
   EXPECT_EQ(RightTrim(str("  a  ")), str("  a"));
-  EXPECT_EQ(Upper(str("\x81\x61" "b")), str("\x81\x61" "B"));
+  EXPECT_EQ(Upper(str("\x81\x61"
+                      "b")),
+            str("\x81\x61"
+                "B"));
   EXPECT_EQ(Lower(str("AB")), str("ab"));
   EXPECT_EQ(Fill(str("*"), lng(3)), str("***"));
   EXPECT_EQ(Replace(str("abc"), lng(2), lng(1), str("XY")), str("aXYc"));
@@ -290,7 +295,8 @@ TEST(Comparison, ByValueAcrossNumberTypesAndByBytesForStrings) {
   EXPECT_EQ(gt(gbk("未"), str("z")), Value::of_bool(true));
   EXPECT_EQ(lt(date_of(2026, 1, 31), date_of(2026, 2, 1)), Value::of_bool(true));
   EXPECT_EQ(le(time_of(9, 0, 0), time_of(9, 0, 0)), Value::of_bool(true));
-  EXPECT_EQ(gt(datetime_of("2026-12-07 00:00:01"), datetime_of("2026-12-07")), Value::of_bool(true));
+  EXPECT_EQ(gt(datetime_of("2026-12-07 00:00:01"), datetime_of("2026-12-07")),
+            Value::of_bool(true));
   EXPECT_EQ(eq(Value::of_bool(true), Value::of_bool(true)), Value::of_bool(true));
   EXPECT_EQ(ne(Value::of_bool(true), Value::of_bool(false)), Value::of_bool(true));
   EXPECT_THROW(lt(Value::of_bool(true), Value::of_bool(false)), std::logic_error);

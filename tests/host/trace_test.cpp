@@ -1,4 +1,6 @@
 // Trace lines: exact bytes, text converted at the edge, files appended.
+#include "formhost/trace.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -6,7 +8,6 @@
 #include <sstream>
 
 #include "formhost/errors.h"
-#include "formhost/trace.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+
 #include "../value_eq.h"
 
 namespace fh {

@@ -78,7 +78,8 @@ TEST(Registry, BadInputGivesClearErrors) {
     registry.load("w_nowhere");
     FAIL() << "loaded a class no module provides";
   } catch (const fh::Error& e) {
-    EXPECT_NE(std::string(e.what()).find("'w_nowhere' is not in the library list"), std::string::npos)
+    EXPECT_NE(std::string(e.what()).find("'w_nowhere' is not in the library list"),
+              std::string::npos)
         << e.what();
   }
 
@@ -132,7 +133,8 @@ TEST(Registry, DamagedObjectSourceIsReportedWhenTheModuleLoads) {
     registry.add_module(path);
     FAIL() << "a damaged source loaded";
   } catch (const fh::Error& e) {
-    EXPECT_NE(std::string(e.what()).find("d_bad.srd):3: expected ')'"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("d_bad.srd):3: expected ')'"), std::string::npos)
+        << e.what();
   }
   EXPECT_TRUE(registry.modules().empty());
   std::remove(path.c_str());

@@ -1,8 +1,9 @@
 // Running scripts: ancestor first, failure rules, implicit return, context restore.
+#include "zrrt/script.h"
+
 #include <gtest/gtest.h>
 
 #include "fixture.h"
-#include "zrrt/script.h"
 
 namespace {
 
@@ -178,8 +179,8 @@ TEST_F(ModuleTest, ImplicitReturnComesFromTheMessageObject) {
 TEST_F(ModuleTest, ContextIsRestoredOnEveryExit) {
   auto w = open("w_tchild");
   EXPECT_EQ(ctx.call_depth(), 0);
-  ctx.trigger(*w, "ue_save");    // abandoned in the ancestor
-  ctx.trigger(*w, "ue_raise");   // abandoned two calls down
+  ctx.trigger(*w, "ue_save");     // abandoned in the ancestor
+  ctx.trigger(*w, "ue_raise");    // abandoned two calls down
   ctx.trigger(*w, "ue_nullref");  // abandoned by a runtime error
   EXPECT_EQ(ctx.call_depth(), 0);
   EXPECT_EQ(ctx.frame(), nullptr);

@@ -25,4 +25,3 @@ ZR_SCRIPT(32770, 32769, 601, "ue_fail", FH_RESULT_LONG, kOverrides) {
   s.fail(-5, here);
 }
 ZR_REGISTER(u_tdw)
-

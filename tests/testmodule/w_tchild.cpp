@@ -88,4 +88,3 @@ ZR_SCRIPT(32771, 32819, 63, "itemchanged", FH_RESULT_LONG, kExtends) {
 }
 
 ZR_REGISTER(w_tchild)
-

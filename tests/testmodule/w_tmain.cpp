@@ -7,9 +7,9 @@ using zrtest::log;
 #define ZR_GROUP 1797
 ZR_WINDOW(w_tmain, ZR_CLASS(32770, "w_tmain", 32769), ZR_ANCESTOR(32769, "window"),
           ZR_CLASS(32771, "w_tmain`cb_ask", 32772), ZR_ANCESTOR(32772, "commandbutton"),
-          ZR_CLASS(32773, "w_tmain`cb_dialog", 32772),
-          ZR_CLASS(32774, "w_tmain`dw_edit", 32775), ZR_ANCESTOR(32775, "u_tdw"),
-          ZR_CLASS(32776, "w_tmain`cbx_flag", 32777), ZR_ANCESTOR(32777, "checkbox"))
+          ZR_CLASS(32773, "w_tmain`cb_dialog", 32772), ZR_CLASS(32774, "w_tmain`dw_edit", 32775),
+          ZR_ANCESTOR(32775, "u_tdw"), ZR_CLASS(32776, "w_tmain`cbx_flag", 32777),
+          ZR_ANCESTOR(32777, "checkbox"))
 
 ZR_SCRIPT(32770, 32769, 54, "open", FH_RESULT_LONG, kExtends) {
   log(s, "open:" + s.ctx().message()->get("stringparm").as_string());
@@ -33,7 +33,8 @@ ZR_SCRIPT(32771, 32772, 50, "clicked", FH_RESULT_LONG, kExtends) {
 ZR_SCRIPT(32773, 32772, 50, "clicked", FH_RESULT_LONG, kExtends) {
   log(s, "before-dialog");
   const fh::Value result = s.open_modal("w_tdialog", fh::Value::of_string("from-main"));
-  log(s, "dialog-returned:" + (result.is_null() ? std::string("null") : std::to_string(result.as_long())));
+  log(s, "dialog-returned:" +
+             (result.is_null() ? std::string("null") : std::to_string(result.as_long())));
   return 1;
 }
 

@@ -17,7 +17,6 @@ zr::Answer ask_window(zr::Script& s, const char* event) {
 
 }  // namespace
 
-
 // The library's list windows: those of the modules before the framework's.
 ZR_EVENT(m_main, create) {
   fh::ClassRegistry& registry = s.ctx().registry();
@@ -38,21 +37,11 @@ ZR_EVENT(m_main, create) {
   return {};
 }
 
-ZR_EVENT(m_main, m_add, clicked) {
-  return ask_window(s, "ue_add");
-}
-ZR_EVENT(m_main, m_edit, clicked) {
-  return ask_window(s, "ue_edit");
-}
-ZR_EVENT(m_main, m_delete, clicked) {
-  return ask_window(s, "ue_delete");
-}
-ZR_EVENT(m_main, m_retrieve, clicked) {
-  return ask_window(s, "ue_retrieve");
-}
-ZR_EVENT(m_main, m_save, clicked) {
-  return ask_window(s, "ue_save");
-}
+ZR_EVENT(m_main, m_add, clicked) { return ask_window(s, "ue_add"); }
+ZR_EVENT(m_main, m_edit, clicked) { return ask_window(s, "ue_edit"); }
+ZR_EVENT(m_main, m_delete, clicked) { return ask_window(s, "ue_delete"); }
+ZR_EVENT(m_main, m_retrieve, clicked) { return ask_window(s, "ue_retrieve"); }
+ZR_EVENT(m_main, m_save, clicked) { return ask_window(s, "ue_save"); }
 ZR_EVENT(m_main, m_close, clicked) {
   if (fh::Object* window = s.self().window()) s.close(s.handle(*window));
   return 0;

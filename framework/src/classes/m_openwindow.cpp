@@ -3,7 +3,6 @@
 #include "support/frame.h"
 #include "zr_group_m_openwindow.h"
 
-
 ZR_EVENT(m_openwindow, clicked) {
   s.open(zrf::text(s.self().get("is_window")));
   return 1;

@@ -1,6 +1,6 @@
 // n_cst_dwsrv_filter: its settings, read by u_dw.
-#include "zr_group_n_cst_dwsrv_filter.h"
 #include "support/service.h"
+#include "zr_group_n_cst_dwsrv_filter.h"
 
 ZR_SETTING(n_cst_dwsrv_filter, of_setcolumnnamesource, "ii_columnnamesource")
 ZR_SETTING(n_cst_dwsrv_filter, of_setstyle, "ii_style")

@@ -7,8 +7,8 @@
 
 #include "formhost/functions.h"
 #include "support/frame.h"
-#include "zr_group_n_cst_dwsrv_linkage.h"
 #include "support/service.h"
+#include "zr_group_n_cst_dwsrv_linkage.h"
 
 namespace {
 
@@ -19,9 +19,7 @@ struct Linkage {
   std::vector<std::pair<std::string, std::string>> columns;  // master, detail
 };
 
-Linkage& state(fh::Object& service) {
-  return service.state<Linkage>();
-}
+Linkage& state(fh::Object& service) { return service.state<Linkage>(); }
 
 void show_columns(fh::Object& service) {
   std::string text;
@@ -30,7 +28,6 @@ void show_columns(fh::Object& service) {
 }
 
 }  // namespace
-
 
 ZR_EVENT(n_cst_dwsrv_linkage, of_setmaster) {
   fh::Object& master = s.object(s.arg(0)).object();
@@ -43,7 +40,8 @@ ZR_EVENT(n_cst_dwsrv_linkage, of_setmaster) {
 }
 
 ZR_EVENT(n_cst_dwsrv_linkage, of_register) {
-  state(s.self()).columns.emplace_back(fh::Lower(s.arg(0)).as_string(), fh::Lower(s.arg(1)).as_string());
+  state(s.self()).columns.emplace_back(fh::Lower(s.arg(0)).as_string(),
+                                       fh::Lower(s.arg(1)).as_string());
   show_columns(s.self());
   return Value::of_integer(1);
 }
@@ -61,7 +59,8 @@ ZR_EVENT(n_cst_dwsrv_linkage, of_retrievedetail) {
   if (!master || detail == nullptr || detail->datawindow() == nullptr) return Value::of_integer(-1);
   if (fh::Long(s.self().get("ii_style")).as_long() != 2) return Value::of_integer(0);
   fh::DataWindow& d = *detail->datawindow();
-  if (zrf::flag(s.self(), "ib_updateonrowchange", true) && d.modified_count() + d.deleted_count() > 0) {
+  if (zrf::flag(s.self(), "ib_updateonrowchange", true) &&
+      d.modified_count() + d.deleted_count() > 0) {
     const bool ask = zrf::flag(s.self(), "ib_confirmonrowchange", true);
     if (!ask || s.message_box("保存", "是否保存修改？", 3, 4) == 1) {
       zrf::save(s, *detail->window(), {detail});

@@ -16,17 +16,13 @@ using fh::Value;
 struct Rule {
   std::string column;
   long move_x, move_y, scale_x, scale_y;
-  long x, y, width, height;  // the column's at registration
+  long x, y, width, height;      // the column's at registration
   long base_width, base_height;  // the data window's at registration
 };
 
-std::vector<Rule>& rules(fh::Object& service) {
-  return service.state<std::vector<Rule>>();
-}
-
+std::vector<Rule>& rules(fh::Object& service) { return service.state<std::vector<Rule>>(); }
 
 }  // namespace
-
 
 ZR_EVENT(n_cst_dwsrv_resize, of_register) {
   fh::Object* control = s.self().parent();
@@ -34,9 +30,11 @@ ZR_EVENT(n_cst_dwsrv_resize, of_register) {
   fh::DataWindow& dw = *control->datawindow();
   const std::string column = fh::Lower(s.arg(0)).as_string();
   if (!dw.has_object() || dw.object().control(column) == nullptr) return Value::of_integer(-1);
-  auto at = [&](const char* property) { return std::atol(dw.describe(column + "." + property).c_str()); };
-  rules(s.self()).push_back({column, zrf::long_arg(s, 1), zrf::long_arg(s, 2), zrf::long_arg(s, 3), zrf::long_arg(s, 4),
-                             at("x"), at("y"), at("width"), at("height"),
+  auto at = [&](const char* property) {
+    return std::atol(dw.describe(column + "." + property).c_str());
+  };
+  rules(s.self()).push_back({column, zrf::long_arg(s, 1), zrf::long_arg(s, 2), zrf::long_arg(s, 3),
+                             zrf::long_arg(s, 4), at("x"), at("y"), at("width"), at("height"),
                              zrf::number(*control, "width"), zrf::number(*control, "height")});
   s.self().set("il_rules", Value::of_long(static_cast<std::int32_t>(rules(s.self()).size())));
   return Value::of_integer(1);

@@ -3,8 +3,8 @@
 // row clicked and leaves the others.
 #include "formhost/functions.h"
 #include "support/frame.h"
-#include "zr_group_n_cst_dwsrv_rowselection.h"
 #include "support/service.h"
+#include "zr_group_n_cst_dwsrv_rowselection.h"
 
 namespace {
 

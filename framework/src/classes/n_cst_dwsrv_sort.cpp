@@ -1,6 +1,6 @@
 // n_cst_dwsrv_sort: its settings, read by u_dw.
-#include "zr_group_n_cst_dwsrv_sort.h"
 #include "support/service.h"
+#include "zr_group_n_cst_dwsrv_sort.h"
 
 ZR_SETTING(n_cst_dwsrv_sort, of_setcolumnheader, "ib_columnheader")
 ZR_SETTING(n_cst_dwsrv_sort, of_setcolumnnamesource, "ii_columnnamesource")

@@ -14,15 +14,16 @@ std::string colour(zr::Script& s, std::size_t i) {
 
 }  // namespace
 
-
 // of_register(dw, odd colour, even colour, current row colour)
 ZR_EVENT(no_dwsrv_rowcolor, of_register) {
   const zr::Handle control = s.object(s.arg(0));
   const std::string c1 = colour(s, 1), c2 = colour(s, 2), c3 = colour(s, 3);
   // A default, a tab, then the expression each row's colour comes from.
   control.modify("DataWindow.Detail.Color", c2 + "\tif(getrow() = currentrow(), " + c3 +
-                                                ", if(mod(getrow(), 2) = 1, " + c1 + ", " + c2 + "))");
-  for (int i = 1; i <= 3; ++i) s.self().set("il_color" + std::to_string(i), fh::Long(s.arg(static_cast<std::size_t>(i))));
+                                                ", if(mod(getrow(), 2) = 1, " + c1 + ", " + c2 +
+                                                "))");
+  for (int i = 1; i <= 3; ++i)
+    s.self().set("il_color" + std::to_string(i), fh::Long(s.arg(static_cast<std::size_t>(i))));
   return fh::Value::of_integer(1);
 }
 

@@ -22,12 +22,11 @@ bool stops(const Value& answer) {
   return !answer.is_null() && answer.is_number() && fh::Long(answer).as_long() < 1;
 }
 
-
 // of_setNAME(boolean): creates or drops the service in `variable`; answers 1.
-#define ZR_SERVICE_SWITCH(function, variable, service_class)                              \
-  ZR_EVENT(u_dw, function) {                                                            \
-    zrf::switch_service(s, s.self(), variable, service_class, zrf::bool_arg(s, 0));              \
-    return Value::of_integer(1);                                                                 \
+#define ZR_SERVICE_SWITCH(function, variable, service_class)                        \
+  ZR_EVENT(u_dw, function) {                                                        \
+    zrf::switch_service(s, s.self(), variable, service_class, zrf::bool_arg(s, 0)); \
+    return Value::of_integer(1);                                                    \
   }
 
 long insert_row(zr::Script& s) {
@@ -57,11 +56,11 @@ int delete_current_row(zr::Script& s) {
 
 }  // namespace
 
-
 ZR_EVENT(u_dw, pfc_preinsertrow) { return 1; }
 
 ZR_EVENT(u_dw, pfc_insertrow) {
-  if (in_list(s)) return s.window().raise("ue_add", {Value::of_object(s.self().shared_from_this())});
+  if (in_list(s))
+    return s.window().raise("ue_add", {Value::of_object(s.self().shared_from_this())});
   return static_cast<int>(insert_row(s));
 }
 
@@ -96,7 +95,8 @@ ZR_EVENT(u_dw, pfc_prerela) {
 
 // Enter in a list opens the current row; in a form it moves to the next column.
 ZR_EVENT(u_dw, e_enter) {
-  if (in_list(s)) return s.window().raise("ue_edit", {Value::of_object(s.self().shared_from_this())});
+  if (in_list(s))
+    return s.window().raise("ue_edit", {Value::of_object(s.self().shared_from_this())});
   fh::DataWindow& dw = s.me().datawindow();
   if (dw.has_object() && dw.get_column() < static_cast<int>(dw.object().columns().size())) {
     dw.set_column(dw.get_column() + 1);
@@ -105,7 +105,8 @@ ZR_EVENT(u_dw, e_enter) {
 }
 
 ZR_EVENT(u_dw, doubleclicked) {
-  if (in_list(s)) return s.window().raise("ue_edit", {Value::of_object(s.self().shared_from_this())});
+  if (in_list(s))
+    return s.window().raise("ue_edit", {Value::of_object(s.self().shared_from_this())});
   return 0;
 }
 
@@ -124,7 +125,8 @@ ZR_EVENT(u_dw, ue_resetreladw) {
   long found = 0;
   for (long r = 1; r <= dw.row_count() && found == 0 && !key.empty(); ++r) {
     bool same = true;
-    for (const auto& [column, value] : key) same = same && fh::is_true(fh::eq(dw.get_item(r, column), value));
+    for (const auto& [column, value] : key)
+      same = same && fh::is_true(fh::eq(dw.get_item(r, column), value));
     if (same) found = r;
   }
   if (found == 0) found = std::min(old_row, dw.row_count());
@@ -137,7 +139,9 @@ ZR_EVENT(u_dw, ue_resetreladw) {
 
 ZR_EVENT(u_dw, rowfocuschanged) {
   if (fh::Object* selection = zrf::service(s.self(), "inv_rowselect")) {
-    s.handle(*selection).raise("of_rowfocuschanged", {fh::Value::of_long(static_cast<std::int32_t>(s.me().datawindow().get_row()))});
+    s.handle(*selection)
+        .raise("of_rowfocuschanged",
+               {fh::Value::of_long(static_cast<std::int32_t>(s.me().datawindow().get_row()))});
   }
   zrf::refresh_details(s, s.self());
   fh::Object* w = s.self().window();
@@ -163,7 +167,8 @@ ZR_EVENT(u_dw, rowfocuschanged) {
 // header click sorts by its column, the same header again reverses the order.
 ZR_EVENT(u_dw, clicked) {
   fh::Object* selection = zrf::service(s.self(), "inv_rowselect");
-  if (selection != nullptr && s.arg_count() >= 3) s.handle(*selection).raise("of_rowclicked", {s.arg(2)});
+  if (selection != nullptr && s.arg_count() >= 3)
+    s.handle(*selection).raise("of_rowclicked", {s.arg(2)});
   fh::Object* sorter = zrf::service(s.self(), "inv_sort");
   const bool by_header = zrf::flag(s.self(), "ib_clicksort", false) ||
                          (sorter != nullptr && zrf::flag(*sorter, "ib_columnheader", false));

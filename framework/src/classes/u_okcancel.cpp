@@ -22,7 +22,6 @@ std::string setting(const std::string& text, const std::string& key) {
 
 }  // namespace
 
-
 ZR_EVENT(u_okcancel, constructor) {
   const std::string property = zrf::text(s.self().get("is_property"));
   s.self().set("text", fh::Value::of_string(setting(property, "caption")));

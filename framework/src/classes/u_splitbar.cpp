@@ -16,13 +16,9 @@ struct Side {
   long position;
 };
 
-std::vector<Side>& sides(fh::Object& bar) {
-  return bar.state<std::vector<Side>>();
-}
-
+std::vector<Side>& sides(fh::Object& bar) { return bar.state<std::vector<Side>>(); }
 
 }  // namespace
-
 
 // of_register(object, position 1-4)
 ZR_EVENT(u_splitbar, of_register) {
@@ -53,10 +49,20 @@ ZR_EVENT(u_splitbar, of_setposition) {
     long x = zrf::number(*o, "x"), y = zrf::number(*o, "y");
     long w = zrf::number(*o, "width"), h = zrf::number(*o, "height");
     switch (side.position) {
-      case 1: h = std::max(0L, at - y); break;
-      case 2: h = std::max(0L, y + h - (at + thickness)); y = at + thickness; break;
-      case 3: w = std::max(0L, at - x); break;
-      default: w = std::max(0L, x + w - (at + thickness)); x = at + thickness; break;
+      case 1:
+        h = std::max(0L, at - y);
+        break;
+      case 2:
+        h = std::max(0L, y + h - (at + thickness));
+        y = at + thickness;
+        break;
+      case 3:
+        w = std::max(0L, at - x);
+        break;
+      default:
+        w = std::max(0L, x + w - (at + thickness));
+        x = at + thickness;
+        break;
     }
     zrf::place(s, *o, x, y, w, h);
   }

@@ -62,8 +62,9 @@ long retrieve_record(zr::Script& s, fh::Object& dw_maint, fh::Object* from) {
   const std::string id = zrf::text(s.self().get("is_idcolname"));
   fh::DataWindow* source = from == nullptr ? nullptr : from->datawindow();
   fh::DataWindow& dw = s.handle(dw_maint).datawindow();
-  if (id.empty() || source == nullptr || !source->has_object() || source->object().column(id) == nullptr ||
-      source->get_row() < 1 || !dw.has_object() || dw.object().arguments().size() != 1) {
+  if (id.empty() || source == nullptr || !source->has_object() ||
+      source->object().column(id) == nullptr || source->get_row() < 1 || !dw.has_object() ||
+      dw.object().arguments().size() != 1) {
     return zrf::retrieve(s, dw_maint, from);
   }
   const Value key[] = {source->get_item(source->get_row(), id)};
@@ -104,7 +105,8 @@ void number_new_records(zr::Script& s, fh::Object& dw_maint) {
     if (next.is_null()) {
       Value last[] = {Value::of_long(0)};
       s.select_into("select max(" + column + ") from " + table, {}, last);
-      next = fh::add(fh::Long(last[0]).is_null() ? Value::of_long(0) : fh::Long(last[0]), Value::of_long(1));
+      next = fh::add(fh::Long(last[0]).is_null() ? Value::of_long(0) : fh::Long(last[0]),
+                     Value::of_long(1));
     }
     s.check(dw.set_item(r, key->name, next));
     next = fh::add(next, Value::of_long(1));
@@ -112,7 +114,6 @@ void number_new_records(zr::Script& s, fh::Object& dw_maint) {
 }
 
 }  // namespace
-
 
 ZR_EVENT(w_zredit, open) {
   fh::Object& w = s.self();
@@ -170,8 +171,10 @@ ZR_EVENT(w_zredit, pfc_postopen) {
 
 ZR_EVENT(w_zredit, f_center) {
   fh::Object& w = s.self();
-  w.set("x", Value::of_long(static_cast<std::int32_t>(std::max(0L, (kScreenWidth - zrf::number(w, "width")) / 2))));
-  w.set("y", Value::of_long(static_cast<std::int32_t>(std::max(0L, (kScreenHeight - zrf::number(w, "height")) / 2))));
+  w.set("x", Value::of_long(static_cast<std::int32_t>(
+                 std::max(0L, (kScreenWidth - zrf::number(w, "width")) / 2))));
+  w.set("y", Value::of_long(static_cast<std::int32_t>(
+                 std::max(0L, (kScreenHeight - zrf::number(w, "height")) / 2))));
   return {};
 }
 

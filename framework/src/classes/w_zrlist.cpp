@@ -33,9 +33,9 @@ std::string edit_window(zr::Script& s, fh::Object& window, const fh::Object& con
   std::vector<std::string> candidates;
   for (const auto& module : s.ctx().registry().modules()) {
     for (const std::string& name : module->window_names()) {
-      const bool edit = name.size() >= prefix.size() + 5 && name.compare(0, prefix.size(), prefix) == 0 &&
-                        name.compare(name.size() - 5, 5, "_edit") == 0 &&
-                        name.find("_edit") == name.size() - 5;
+      const bool edit =
+          name.size() >= prefix.size() + 5 && name.compare(0, prefix.size(), prefix) == 0 &&
+          name.compare(name.size() - 5, 5, "_edit") == 0 && name.find("_edit") == name.size() - 5;
       if (edit && std::find(candidates.begin(), candidates.end(), name) == candidates.end()) {
         candidates.push_back(name);
       }
@@ -45,7 +45,8 @@ std::string edit_window(zr::Script& s, fh::Object& window, const fh::Object& con
   if (candidates.empty()) return {};
   const std::string header_edit = prefix + "1_edit";
   const bool header = control.name() == "dw_head" || control.name() == "dw_folder";
-  const bool has_header_edit = std::find(candidates.begin(), candidates.end(), header_edit) != candidates.end();
+  const bool has_header_edit =
+      std::find(candidates.begin(), candidates.end(), header_edit) != candidates.end();
   if (header && has_header_edit) return header_edit;
   for (const std::string& c : candidates) {
     if (c != header_edit) return c;
@@ -152,12 +153,13 @@ void retrieve_areas(zr::Script& s) {
     fh::Object* c = zrf::find_control(s.self(), area);
     if (c == nullptr || c->datawindow() == nullptr || !c->datawindow()->has_object()) continue;
     zrf::retrieve(s, *c);
-    if (std::string_view(area) == "dw_head") s.handle(*c).raise("rowfocuschanged", {Value::of_long(static_cast<std::int32_t>(c->datawindow()->get_row()))});
+    if (std::string_view(area) == "dw_head")
+      s.handle(*c).raise("rowfocuschanged",
+                         {Value::of_long(static_cast<std::int32_t>(c->datawindow()->get_row()))});
   }
 }
 
 }  // namespace
-
 
 ZR_EVENT(w_zrlist, open) {
   fh::Object& w = s.self();
@@ -170,8 +172,12 @@ ZR_EVENT(w_zrlist, open) {
 ZR_EVENT(w_zrlist, pfc_preopen) {
   const std::string screen = screen_of(s.self());
   std::size_t digits = 0;
-  while (digits < screen.size() && std::isdigit(static_cast<unsigned char>(screen[digits]))) ++digits;
-  s.self().set("il_xzmnid", Value::of_long(digits == 0 ? 0 : std::stoi(screen.substr(0, std::min<std::size_t>(digits, 9)))));
+  while (digits < screen.size() && std::isdigit(static_cast<unsigned char>(screen[digits])))
+    ++digits;
+  s.self().set(
+      "il_xzmnid",
+      Value::of_long(digits == 0 ? 0
+                                 : std::stoi(screen.substr(0, std::min<std::size_t>(digits, 9)))));
   return {};
 }
 
@@ -187,9 +193,7 @@ ZR_EVENT(w_zrlist, resize) {
   return {};
 }
 
-ZR_EVENT(w_zrlist, ue_save) {
-  return zrf::save(s, s.self(), zrf::updateable(s.self()));
-}
+ZR_EVENT(w_zrlist, ue_save) { return zrf::save(s, s.self(), zrf::updateable(s.self())); }
 
 ZR_EVENT(w_zrlist, ue_add) {
   if (!switched_on(s, "is_add", "adding")) return 0;
@@ -206,9 +210,7 @@ ZR_EVENT(w_zrlist, ue_edit) {
   return static_cast<int>(open_editor(s, control, "edit"));
 }
 
-ZR_EVENT(w_zrlist, ue_delete) {
-  return s.handle(target(s)).raise("pfc_deleterow");
-}
+ZR_EVENT(w_zrlist, ue_delete) { return s.handle(target(s)).raise("pfc_deleterow"); }
 
 ZR_EVENT(w_zrlist, ue_retrieve) {
   retrieve_areas(s);

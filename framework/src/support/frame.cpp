@@ -63,7 +63,8 @@ fh::Value argument_value(zr::Script& s, fh::Object& window, const fh::DwArgument
         }
       }
       const bool number_arg = a.type != fh::Type::kString;
-      if (keys == 1 && number_arg == (key->type != fh::Type::kString)) return h.get_item(h.get_row(), key->name);
+      if (keys == 1 && number_arg == (key->type != fh::Type::kString))
+        return h.get_item(h.get_row(), key->name);
     }
   }
   const fh::Value today = fh::Today(s.ctx().clock());
@@ -104,9 +105,7 @@ std::string text(const fh::Value& v) {
   return v.type() == fh::Type::kString && !v.is_null() ? v.as_string() : std::string();
 }
 
-DwState& dw_state(fh::Object& control) {
-  return control.state<DwState>();
-}
+DwState& dw_state(fh::Object& control) { return control.state<DwState>(); }
 
 fh::Object* service(fh::Object& control, std::string_view variable) {
   const fh::Value v = control.get(variable);
@@ -208,7 +207,8 @@ int save(zr::Script& s, fh::Object& window, const std::vector<fh::Object*>& cont
   if (sqlca.commit() != 0) {
     const std::string reason = sqlca.sqlerrtext();
     sqlca.rollback();
-    s.message_box(text(window.get("is_msgtitle")), text(window.get("is_msgtext")) + "\r\n" + reason, 1);
+    s.message_box(text(window.get("is_msgtitle")), text(window.get("is_msgtext")) + "\r\n" + reason,
+                  1);
     return -1;
   }
   for (fh::Object* c : controls) c->datawindow()->reset_update();
@@ -219,7 +219,9 @@ int save(zr::Script& s, fh::Object& window, const std::vector<fh::Object*>& cont
 void place(zr::Script& s, fh::Object& control, long x, long y, long width, long height) {
   const long old_w = number(control, "width"), old_h = number(control, "height");
   // Positions are integers, as the definitions declare them.
-  auto integer = [](long v) { return fh::Value::of_integer(static_cast<std::int16_t>(std::clamp(v, -32768L, 32767L))); };
+  auto integer = [](long v) {
+    return fh::Value::of_integer(static_cast<std::int16_t>(std::clamp(v, -32768L, 32767L)));
+  };
   control.set("x", integer(x));
   control.set("y", integer(y));
   control.set("width", integer(width));

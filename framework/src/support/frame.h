@@ -38,8 +38,8 @@ std::vector<fh::Object*> datawindows(fh::Object& window);
 // Argument i as a number: 0 when null or not a number.
 long long_arg(zr::Script& s, std::size_t i);
 bool bool_arg(zr::Script& s, std::size_t i);  // false when null or not a boolean
-bool is_yes(const fh::Value& v);  // not "no" (case-insensitive); null counts as yes
-std::string text(const fh::Value& v);  // "" for null or a non-string
+bool is_yes(const fh::Value& v);              // not "no" (case-insensitive); null counts as yes
+std::string text(const fh::Value& v);         // "" for null or a non-string
 
 // What a data-window control of the framework keeps.
 struct DwState {
@@ -48,7 +48,7 @@ struct DwState {
   std::string sorted_by;  // the column of the last header click
   bool ascending = true;
   std::vector<std::weak_ptr<fh::Object>> details;  // linkage details of this master
-  long base_width = 0, base_height = 0;           // the size the resize rules start from
+  long base_width = 0, base_height = 0;            // the size the resize rules start from
 };
 DwState& dw_state(fh::Object& control);
 

@@ -62,7 +62,7 @@ typedef enum fh_result_type {
 typedef struct fh_script_row {
   uint16_t class_number;
   uint16_t slot;
-  const char* event;   /* the event's or function's name */
+  const char* event; /* the event's or function's name */
   fh_result_type result;
   fh_script_fn script; /* null: declared here, scripted nowhere in this class */
 } fh_script_row;

@@ -2,8 +2,6 @@
 // class groups they register, and event lookup along the ancestor chain.
 #pragma once
 
-#include "formhost/export.h"
-
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -15,6 +13,7 @@
 #include "formhost/abi.h"
 #include "formhost/datawindow.h"
 #include "formhost/definition.h"
+#include "formhost/export.h"
 
 namespace fh {
 
@@ -76,9 +75,7 @@ class FH_API ClassDef {
 
   // For window classes: every control, own or inherited, with its most
   // derived class, in declaration order (ancestors' controls first).
-  const std::vector<std::pair<std::string, const ClassDef*>>& controls() const {
-    return controls_;
-  }
+  const std::vector<std::pair<std::string, const ClassDef*>>& controls() const { return controls_; }
 
  private:
   friend class ClassRegistry;
@@ -87,8 +84,8 @@ class FH_API ClassDef {
   const ClassDef* ancestor_;
   const ClassGroup* group_;
   std::uint16_t number_;
-  std::vector<EventDecl> events_;                    // declared here
-  std::map<std::uint16_t, fh_script_fn> scripts_;    // scripted here
+  std::vector<EventDecl> events_;                  // declared here
+  std::map<std::uint16_t, fh_script_fn> scripts_;  // scripted here
   std::vector<std::pair<std::string, const ClassDef*>> controls_;
   const ClassDefinition* definition_ = nullptr;
 };

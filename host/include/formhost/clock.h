@@ -1,11 +1,10 @@
 // Where the host reads the date and time of day, so that tests can fix them.
 #pragma once
 
-#include "formhost/export.h"
-
 #include <mutex>
 
 #include "formhost/datetime.h"
+#include "formhost/export.h"
 
 namespace fh {
 

@@ -3,8 +3,6 @@
 // Used from the session's thread only.
 #pragma once
 
-#include "formhost/export.h"
-
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -14,6 +12,7 @@
 #include "formhost/abi.h"
 #include "formhost/classes.h"
 #include "formhost/clock.h"
+#include "formhost/export.h"
 #include "formhost/object.h"
 #include "formhost/trace.h"
 #include "formhost/value.h"

@@ -137,7 +137,8 @@ class FH_API DataWindow final : public RowSource {
   void discard_text() { pending_text_.reset(); }
   // Validation before a typed text goes into the row: 0 accept, 1 reject
   // (keep the old value), 2 reject and let the user leave the cell.
-  using ItemChanged = std::function<long(long row, const std::string& column, const std::string& text)>;
+  using ItemChanged =
+      std::function<long(long row, const std::string& column, const std::string& text)>;
   void on_item_changed(ItemChanged hook) { item_changed_ = std::move(hook); }
   // Puts the pending text into the current cell through the hook. 1, or -1
   // when the text does not convert or the hook rejects it.
@@ -188,7 +189,9 @@ class FH_API DataWindow final : public RowSource {
     std::vector<bool> modified;  // empty: nothing changed
     RowStatus status = RowStatus::kNotModified;
     bool selected = false;
-    const Value& original_value(std::size_t i) const { return original ? (*original)[i] : values[i]; }
+    const Value& original_value(std::size_t i) const {
+      return original ? (*original)[i] : values[i];
+    }
   };
   int column_or_fail(std::string_view column) const;
   const Row& row_or_fail(long row, DwBuffer buffer) const;

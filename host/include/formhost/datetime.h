@@ -1,13 +1,13 @@
 // The platform's date, time and datetime values.
 #pragma once
 
-#include "formhost/export.h"
-
 #include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "formhost/export.h"
 
 namespace fh {
 

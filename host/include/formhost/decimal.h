@@ -3,13 +3,13 @@
 // double is the source (from_double) or the target (to_double).
 #pragma once
 
-#include "formhost/export.h"
-
 #include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "formhost/export.h"
 
 namespace fh {
 

@@ -4,8 +4,6 @@
 // evaluated per row with the platform's null rules (functions.h).
 #pragma once
 
-#include "formhost/export.h"
-
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "formhost/clock.h"
+#include "formhost/export.h"
 #include "formhost/value.h"
 
 namespace fh {

@@ -11,17 +11,16 @@ namespace fh {
 
 // The runtime error numbers that scripts can raise.
 enum class RuntimeCode : int {
-  kDivideByZero = 20501,   // decimal division with a zero divisor
-  kNullObject = 20502,     // a statement needed an object and the reference is null
-  kNoParent = 20543,       // a control addressed its parent window and has none
+  kDivideByZero = 20501,  // decimal division with a zero divisor
+  kNullObject = 20502,    // a statement needed an object and the reference is null
+  kNoParent = 20543,      // a control addressed its parent window and has none
 };
 
 // A runtime error of a script statement. The session's error policy decides
 // whether the statement is skipped or the script abandoned.
 class RuntimeError : public std::runtime_error {
  public:
-  RuntimeError(RuntimeCode code, const std::string& what)
-      : std::runtime_error(what), code_(code) {}
+  RuntimeError(RuntimeCode code, const std::string& what) : std::runtime_error(what), code_(code) {}
   RuntimeCode code() const { return code_; }
 
  private:

@@ -5,11 +5,10 @@
 // any number type; a null any (no type yet) counts as null.
 #pragma once
 
-#include "formhost/export.h"
-
 #include <string_view>
 
 #include "formhost/clock.h"
+#include "formhost/export.h"
 #include "formhost/value.h"
 
 namespace fh {

@@ -3,8 +3,6 @@
 // while referenced but is no longer valid.
 #pragma once
 
-#include "formhost/export.h"
-
 #include <map>
 #include <memory>
 #include <string>
@@ -13,6 +11,7 @@
 
 #include "formhost/classes.h"
 #include "formhost/datawindow.h"
+#include "formhost/export.h"
 #include "formhost/value.h"
 
 namespace fh {
@@ -87,7 +86,7 @@ class FH_API Object : public std::enable_shared_from_this<Object> {
 FH_API Object* find_control(Object& root, std::string_view name);
 // A property read leniently: the fallback when it is null or of another type.
 FH_API bool flag(const Object& o, std::string_view name, bool otherwise);
-FH_API long number(const Object& o, std::string_view name);  // 0 unless a number
+FH_API long number(const Object& o, std::string_view name);            // 0 unless a number
 FH_API std::string string_of(const Object& o, std::string_view name);  // "" unless a string
 
 // A reference a script may use: not null and not destroyed.

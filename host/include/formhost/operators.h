@@ -23,8 +23,8 @@ template <typename T>
 concept IsValue = std::same_as<std::remove_cvref_t<T>, Value>;
 
 template <typename T>
-concept Plain = std::integral<T> || std::floating_point<T> ||
-                std::convertible_to<const T&, std::string_view>;
+concept Plain =
+    std::integral<T> || std::floating_point<T> || std::convertible_to<const T&, std::string_view>;
 
 // At least one side is a value, so no operator of plain types is hijacked.
 template <typename A, typename B>
@@ -33,8 +33,7 @@ concept Operands = (IsValue<A> && (IsValue<B> || Plain<B>)) || (Plain<A> && IsVa
 inline const Value& operand(const Value& v) { return v; }
 inline Value operand(bool b) { return Value::of_bool(b); }
 template <std::integral T>
-  requires(!std::same_as<T, bool>)
-Value operand(T n) {
+requires(!std::same_as<T, bool>) Value operand(T n) {
   return Value::of_long(static_cast<std::int32_t>(n));
 }
 template <std::floating_point T>
@@ -50,11 +49,10 @@ Value operand(const char (&text)[N]) {
 
 }  // namespace operators_detail
 
-#define FH_VALUE_OPERATOR(op, fn)                                        \
-  template <typename A, typename B>                                      \
-    requires operators_detail::Operands<A, B>                            \
-  Value operator op(const A& a, const B& b) {                            \
-    return fn(operators_detail::operand(a), operators_detail::operand(b)); \
+#define FH_VALUE_OPERATOR(op, fn)                                                       \
+  template <typename A, typename B>                                                     \
+  requires operators_detail::Operands<A, B> Value operator op(const A& a, const B& b) { \
+    return fn(operators_detail::operand(a), operators_detail::operand(b));              \
   }
 FH_VALUE_OPERATOR(==, eq)
 FH_VALUE_OPERATOR(!=, ne)
@@ -71,8 +69,7 @@ FH_VALUE_OPERATOR(||, logical_or)
 
 // + adds numbers and joins texts, as on the platform.
 template <typename A, typename B>
-  requires operators_detail::Operands<A, B>
-Value operator+(const A& a, const B& b) {
+requires operators_detail::Operands<A, B> Value operator+(const A& a, const B& b) {
   const Value& l = operators_detail::operand(a);
   const Value& r = operators_detail::operand(b);
   return l.type() == Type::kString || r.type() == Type::kString ? concat(l, r) : add(l, r);

@@ -15,8 +15,8 @@ struct SchemaReport {
   std::int32_t from_version = 0;  // 0: the database had none of it
   std::int32_t to_version = 0;
   int migrations_applied = 0;
-  bool demo_loaded = false;       // loaded now
-  bool demo_present = false;      // loaded now or before
+  bool demo_loaded = false;   // loaded now
+  bool demo_present = false;  // loaded now or before
 };
 
 // Brings the database up to the latest migration and, with `demo`, loads the

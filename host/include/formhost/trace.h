@@ -2,13 +2,13 @@
 // on and off per session.
 #pragma once
 
-#include "formhost/export.h"
-
 #include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <mutex>
 #include <string>
+
+#include "formhost/export.h"
 
 namespace fh {
 

@@ -19,7 +19,7 @@ namespace detail {
 class Connection;
 struct FaultPlan;
 struct FaultAccess;
-}
+}  // namespace detail
 
 enum class SqlCode : std::int32_t { kOk = 0, kNotFound = 100, kError = -1 };
 
@@ -64,9 +64,9 @@ class FH_API Transaction {
 
   // A SELECT whose rows are read one by one, each column as the type given
   // for it, into the vector `row(n)` hands out for row n (0-based): the caller
-  // decides where rows live and may reuse their storage. Parameters bind by name: `names[i]` is the name of
-  // `params[i]` (retrieval arguments); a name in the text without a value is
-  // an error. Answers SQLCode; SQLNRows is the number of rows read.
+  // decides where rows live and may reuse their storage. Parameters bind by name: `names[i]` is the
+  // name of `params[i]` (retrieval arguments); a name in the text without a value is an error.
+  // Answers SQLCode; SQLNRows is the number of rows read.
   using RowSink = std::function<std::vector<Value>&(std::int32_t n)>;
   std::int32_t query(std::string_view sql, std::span<const std::string> names,
                      std::span<const Value> params, std::span<const Type> types,

@@ -2,8 +2,6 @@
 // property, column item and result travels as one.
 #pragma once
 
-#include "formhost/export.h"
-
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -12,6 +10,7 @@
 
 #include "formhost/datetime.h"
 #include "formhost/decimal.h"
+#include "formhost/export.h"
 
 namespace fh {
 
@@ -20,16 +19,16 @@ using ObjectRef = std::shared_ptr<Object>;
 
 enum class Type : std::uint8_t {
   kBoolean,
-  kInteger,   // 16-bit
-  kLong,      // 32-bit
+  kInteger,  // 16-bit
+  kLong,     // 32-bit
   kDecimal,
   kDouble,
-  kString,    // GBK bytes
+  kString,  // GBK bytes
   kDate,
   kTime,
   kDateTime,
-  kAny,       // a declared any that holds nothing yet
-  kObject,    // window, control, data window, structure, nonvisual object
+  kAny,     // a declared any that holds nothing yet
+  kObject,  // window, control, data window, structure, nonvisual object
 };
 
 FH_API std::string_view type_name(Type t);

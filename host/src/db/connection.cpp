@@ -1,6 +1,5 @@
 #include "connection.h"
 
-
 #include <cstdlib>
 
 #include "formhost/errors.h"
@@ -91,7 +90,8 @@ std::unique_ptr<Connection> Connection::open(std::string_view connection, FaultP
     std::unique_ptr<Connection> c(new Connection(Backend::kSqlite, faults));
     std::string quoted = "\"";
     for (char ch : path) {
-      if (ch == '"') throw Error("connection '" + std::string(connection) + "': a quote in the path");
+      if (ch == '"')
+        throw Error("connection '" + std::string(connection) + "': a quote in the path");
       quoted.push_back(ch);
     }
     quoted += "\"";
@@ -316,16 +316,35 @@ class SqliteStatement final : public Statement {
         rc = sqlite3_bind_null(st_, at);
       } else {
         switch (v.type()) {
-          case Type::kBoolean: rc = sqlite3_bind_int(st_, at, v.as_bool() ? 1 : 0); break;
-          case Type::kInteger: rc = sqlite3_bind_int(st_, at, v.as_integer()); break;
-          case Type::kLong: rc = sqlite3_bind_int(st_, at, v.as_long()); break;
-          case Type::kDouble: rc = sqlite3_bind_double(st_, at, v.as_double()); break;
-          case Type::kString: rc = bind_text(at, gbk_to_utf8(v.as_string(), "a bound value")); break;
-          case Type::kDecimal: rc = bind_text(at, v.as_decimal().to_string()); break;
-          case Type::kDate: rc = bind_text(at, v.as_date().iso()); break;
-          case Type::kTime: rc = bind_text(at, v.as_time().iso()); break;
-          case Type::kDateTime: rc = bind_text(at, v.as_datetime().iso()); break;
-          default: throw Error("an object cannot be bound to a statement");
+          case Type::kBoolean:
+            rc = sqlite3_bind_int(st_, at, v.as_bool() ? 1 : 0);
+            break;
+          case Type::kInteger:
+            rc = sqlite3_bind_int(st_, at, v.as_integer());
+            break;
+          case Type::kLong:
+            rc = sqlite3_bind_int(st_, at, v.as_long());
+            break;
+          case Type::kDouble:
+            rc = sqlite3_bind_double(st_, at, v.as_double());
+            break;
+          case Type::kString:
+            rc = bind_text(at, gbk_to_utf8(v.as_string(), "a bound value"));
+            break;
+          case Type::kDecimal:
+            rc = bind_text(at, v.as_decimal().to_string());
+            break;
+          case Type::kDate:
+            rc = bind_text(at, v.as_date().iso());
+            break;
+          case Type::kTime:
+            rc = bind_text(at, v.as_time().iso());
+            break;
+          case Type::kDateTime:
+            rc = bind_text(at, v.as_datetime().iso());
+            break;
+          default:
+            throw Error("an object cannot be bound to a statement");
         }
       }
       if (rc != SQLITE_OK) throw SqlError(sqlite3_errmsg(db_), rc);
@@ -358,14 +377,18 @@ class SqliteStatement final : public Statement {
         continue;
       }
       switch (t) {
-        case Type::kBoolean: out[i] = Value::of_bool(sqlite3_value_int64(v) != 0); break;
+        case Type::kBoolean:
+          out[i] = Value::of_bool(sqlite3_value_int64(v) != 0);
+          break;
         case Type::kInteger:
           out[i] = Value::of_integer(static_cast<std::int16_t>(sqlite3_value_int64(v)));
           break;
         case Type::kLong:
           out[i] = Value::of_long(static_cast<std::int32_t>(sqlite3_value_int64(v)));
           break;
-        case Type::kDouble: out[i] = Value::of_double(sqlite3_value_double(v)); break;
+        case Type::kDouble:
+          out[i] = Value::of_double(sqlite3_value_double(v));
+          break;
         case Type::kDecimal:
           if (stored == SQLITE_INTEGER) {
             out[i] = Value::of_decimal(Decimal::from_int(sqlite3_value_int64(v)));
@@ -376,8 +399,12 @@ class SqliteStatement final : public Statement {
             out[i] = decimal_from_text(text(v));
           }
           break;
-        case Type::kString: out[i] = Value::of_string(utf8_to_gbk(text(v), "a fetched text")); break;
-        default: out[i] = temporal_from_text(text(v), t); break;
+        case Type::kString:
+          out[i] = Value::of_string(utf8_to_gbk(text(v), "a fetched text"));
+          break;
+        default:
+          out[i] = temporal_from_text(text(v), t);
+          break;
       }
     }
   }
@@ -426,16 +453,35 @@ class SociStatement final : public Statement {
       c.ind = v.is_null() ? soci::i_null : soci::i_ok;
       if (v.is_null()) continue;
       switch (v.type()) {
-        case Type::kBoolean: c.integer = v.as_bool() ? 1 : 0; break;
-        case Type::kInteger: c.integer = v.as_integer(); break;
-        case Type::kLong: c.integer = v.as_long(); break;
-        case Type::kDouble: c.real = v.as_double(); break;
-        case Type::kDecimal: c.text = v.as_decimal().to_string(); break;
-        case Type::kString: c.text = v.as_string(); break;  // the server takes GBK
-        case Type::kDate: c.text = v.as_date().iso(); break;
-        case Type::kTime: c.text = v.as_time().iso(); break;
-        case Type::kDateTime: c.text = v.as_datetime().iso(); break;
-        default: throw Error("an object cannot be bound to a statement");
+        case Type::kBoolean:
+          c.integer = v.as_bool() ? 1 : 0;
+          break;
+        case Type::kInteger:
+          c.integer = v.as_integer();
+          break;
+        case Type::kLong:
+          c.integer = v.as_long();
+          break;
+        case Type::kDouble:
+          c.real = v.as_double();
+          break;
+        case Type::kDecimal:
+          c.text = v.as_decimal().to_string();
+          break;
+        case Type::kString:
+          c.text = v.as_string();
+          break;  // the server takes GBK
+        case Type::kDate:
+          c.text = v.as_date().iso();
+          break;
+        case Type::kTime:
+          c.text = v.as_time().iso();
+          break;
+        case Type::kDateTime:
+          c.text = v.as_datetime().iso();
+          break;
+        default:
+          throw Error("an object cannot be bound to a statement");
       }
     }
   }
@@ -452,13 +498,27 @@ class SociStatement final : public Statement {
         continue;
       }
       switch (t) {
-        case Type::kBoolean: out[i] = Value::of_bool(c.integer != 0); break;
-        case Type::kInteger: out[i] = Value::of_integer(static_cast<std::int16_t>(c.integer)); break;
-        case Type::kLong: out[i] = Value::of_long(static_cast<std::int32_t>(c.integer)); break;
-        case Type::kDouble: out[i] = Value::of_double(c.real); break;
-        case Type::kDecimal: out[i] = decimal_from_text(c.text); break;
-        case Type::kString: out[i] = Value::of_string(c.text); break;
-        default: out[i] = temporal_from_text(c.text, t); break;
+        case Type::kBoolean:
+          out[i] = Value::of_bool(c.integer != 0);
+          break;
+        case Type::kInteger:
+          out[i] = Value::of_integer(static_cast<std::int16_t>(c.integer));
+          break;
+        case Type::kLong:
+          out[i] = Value::of_long(static_cast<std::int32_t>(c.integer));
+          break;
+        case Type::kDouble:
+          out[i] = Value::of_double(c.real);
+          break;
+        case Type::kDecimal:
+          out[i] = decimal_from_text(c.text);
+          break;
+        case Type::kString:
+          out[i] = Value::of_string(c.text);
+          break;
+        default:
+          out[i] = temporal_from_text(c.text, t);
+          break;
       }
     }
   }
@@ -474,16 +534,28 @@ class SociStatement final : public Statement {
   };
   void exchange_use(Cell& c, Type t) {
     switch (holder_for(t)) {
-      case Holder::kInteger: st_.exchange(soci::use(c.integer, c.ind)); break;
-      case Holder::kReal: st_.exchange(soci::use(c.real, c.ind)); break;
-      case Holder::kText: st_.exchange(soci::use(c.text, c.ind)); break;
+      case Holder::kInteger:
+        st_.exchange(soci::use(c.integer, c.ind));
+        break;
+      case Holder::kReal:
+        st_.exchange(soci::use(c.real, c.ind));
+        break;
+      case Holder::kText:
+        st_.exchange(soci::use(c.text, c.ind));
+        break;
     }
   }
   void exchange_into(Cell& c, Type t) {
     switch (holder_for(t)) {
-      case Holder::kInteger: st_.exchange(soci::into(c.integer, c.ind)); break;
-      case Holder::kReal: st_.exchange(soci::into(c.real, c.ind)); break;
-      case Holder::kText: st_.exchange(soci::into(c.text, c.ind)); break;
+      case Holder::kInteger:
+        st_.exchange(soci::into(c.integer, c.ind));
+        break;
+      case Holder::kReal:
+        st_.exchange(soci::into(c.real, c.ind));
+        break;
+      case Holder::kText:
+        st_.exchange(soci::into(c.text, c.ind));
+        break;
     }
   }
 
@@ -502,7 +574,8 @@ Statement& Connection::prepare(std::string_view gbk_sql, std::span<const Value> 
   std::string signature;
   signature.reserve(params.size() + result_types.size() + 1);
   for (const Value& v : params) {
-    signature.push_back(type_code(holder_for(v.type()) == Holder::kText ? Type::kString : v.type()));
+    signature.push_back(
+        type_code(holder_for(v.type()) == Holder::kText ? Type::kString : v.type()));
   }
   signature.push_back('|');
   for (Type t : result_types) signature.push_back(type_code(t));
@@ -534,7 +607,8 @@ Statement& Connection::prepare(std::string_view gbk_sql, std::span<const Value> 
     for (const Value& v : params) param_types.push_back(v.type());
     st = std::make_unique<SociStatement>(session_, ph.sql, param_types, std::move(results));
   }
-  if (by_text == cache_.end()) by_text = cache_.emplace(std::string(gbk_sql), decltype(by_text->second){}).first;
+  if (by_text == cache_.end())
+    by_text = cache_.emplace(std::string(gbk_sql), decltype(by_text->second){}).first;
   ++cached_;
   return *by_text->second.emplace_back(std::move(signature), std::move(st)).second;
 }

@@ -131,7 +131,8 @@ class Connection {
   bool lost_ = false;
   soci::session session_;
   // By statement text, then by the types bound and read ("lL|sd").
-  std::map<std::string, std::vector<std::pair<std::string, std::unique_ptr<Statement>>>, std::less<>>
+  std::map<std::string, std::vector<std::pair<std::string, std::unique_ptr<Statement>>>,
+           std::less<>>
       cache_;
   std::size_t cached_ = 0;
   std::map<std::string, std::vector<std::string>, std::less<>> names_;

@@ -41,7 +41,8 @@ Placeholders rewrite_placeholders(std::string_view sql) {
     } else if (c == ':' && i + 1 < sql.size() && sql[i + 1] == ':') {
       out.sql.append("::");
       i += 2;
-    } else if (c == ':' && i + 1 < sql.size() && is_name_char(static_cast<unsigned char>(sql[i + 1]))) {
+    } else if (c == ':' && i + 1 < sql.size() &&
+               is_name_char(static_cast<unsigned char>(sql[i + 1]))) {
       std::size_t j = i + 1;
       while (j < sql.size() && is_name_char(static_cast<unsigned char>(sql[j]))) ++j;
       std::string name(sql.substr(i + 1, j - i - 1));

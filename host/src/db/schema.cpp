@@ -16,17 +16,20 @@ constexpr std::string_view kDemoSuffix = ".demo";
 std::int32_t stored_version(Transaction& db, const std::string& component) {
   Value version[] = {Value::of_long(0)};
   const Value key[] = {Value::of_string(component)};
-  const auto rc = db.select_into("select version from fh_schema_version where component = :c", key, version);
+  const auto rc =
+      db.select_into("select version from fh_schema_version where component = :c", key, version);
   if (rc == 100) return 0;
   if (rc != 0) throw Error("cannot read the schema version: " + db.sqlerrtext());
   return version[0].as_long();
 }
 
-void store_version(Transaction& db, const std::string& component, std::int32_t version, bool existed) {
+void store_version(Transaction& db, const std::string& component, std::int32_t version,
+                   bool existed) {
   const Value values[] = {Value::of_long(version), Value::of_string(component)};
   const char* sql = existed ? "update fh_schema_version set version = :v where component = :c"
                             : "insert into fh_schema_version (version, component) values (:v, :c)";
-  if (db.execute(sql, values) != 0) throw Error("cannot record the schema version: " + db.sqlerrtext());
+  if (db.execute(sql, values) != 0)
+    throw Error("cannot record the schema version: " + db.sqlerrtext());
 }
 
 bool for_this_database(const fh_migration& m, const Transaction& db) {
@@ -53,7 +56,8 @@ SchemaReport apply_schema(Transaction& db, const fh_schema_info& schema, bool de
     latest = std::max(latest, schema.migrations[i].version);
   }
   try {
-    if (db.execute(kVersionTable) != 0) throw Error("cannot create the version table: " + db.sqlerrtext());
+    if (db.execute(kVersionTable) != 0)
+      throw Error("cannot create the version table: " + db.sqlerrtext());
     report.from_version = stored_version(db, component);
     if (report.from_version > latest) {
       throw Error("the database holds " + component + " schema version " +
@@ -68,7 +72,8 @@ SchemaReport apply_schema(Transaction& db, const fh_schema_info& schema, bool de
       ++report.migrations_applied;
     }
     report.to_version = latest;
-    if (latest != report.from_version) store_version(db, component, latest, report.from_version != 0);
+    if (latest != report.from_version)
+      store_version(db, component, latest, report.from_version != 0);
 
     const std::string demo_key = component + std::string(kDemoSuffix);
     report.demo_present = stored_version(db, demo_key) != 0;

@@ -1,6 +1,5 @@
 #include "formhost/transaction.h"
 
-
 #include <vector>
 
 #include "connection.h"
@@ -27,7 +26,8 @@ struct QueryDone {
 
 bool changes_data(std::string_view sql) {
   std::size_t i = 0;
-  while (i < sql.size() && (sql[i] == ' ' || sql[i] == '\t' || sql[i] == '\n' || sql[i] == '\r')) ++i;
+  while (i < sql.size() && (sql[i] == ' ' || sql[i] == '\t' || sql[i] == '\n' || sql[i] == '\r'))
+    ++i;
   std::string word;
   while (i < sql.size() && word.size() < 8 && std::isalpha(static_cast<unsigned char>(sql[i]))) {
     word.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(sql[i++]))));
@@ -289,12 +289,15 @@ std::int32_t Transaction::run_script(std::string_view utf8_script, std::string_v
     std::size_t pos = 0;
     while (pos < utf8_script.size()) {
       const std::size_t eol = utf8_script.find('\n', pos);
-      std::string_view line = utf8_script.substr(pos, eol == std::string_view::npos ? std::string_view::npos : eol - pos);
+      std::string_view line = utf8_script.substr(
+          pos, eol == std::string_view::npos ? std::string_view::npos : eol - pos);
       pos = eol == std::string_view::npos ? utf8_script.size() : eol + 1;
       ++line_no;
-      while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+      while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+        line.remove_suffix(1);
       std::string_view trimmed = line;
-      while (!trimmed.empty() && (trimmed.front() == ' ' || trimmed.front() == '\t')) trimmed.remove_prefix(1);
+      while (!trimmed.empty() && (trimmed.front() == ' ' || trimmed.front() == '\t'))
+        trimmed.remove_prefix(1);
       if (trimmed.starts_with("--") || (trimmed.empty() && statement.empty())) continue;
       if (statement.empty()) first_line = line_no;
       statement.append(line);
@@ -302,7 +305,8 @@ std::int32_t Transaction::run_script(std::string_view utf8_script, std::string_v
       if (line.ends_with(";")) {
         statement.erase(statement.rfind(';'));
         // SQLite takes UTF-8 as it is; PostgreSQL expects GBK from this client.
-        const std::string text = is_postgres() ? utf8_to_gbk(statement, std::string(source)) : statement;
+        const std::string text =
+            is_postgres() ? utf8_to_gbk(statement, std::string(source)) : statement;
         conn_->run(text);
         statement.clear();
       }

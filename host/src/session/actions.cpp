@@ -46,21 +46,24 @@ Found<Object> target_control(const SessionState& st, const Action& a) {
   if (c == nullptr) {
     if (Object* menu = menu_of(*w.it)) c = find_control(*menu, a.control);
   }
-  if (c == nullptr) return {nullptr, "window " + w.it->cls().name() + " has no control " + a.control};
+  if (c == nullptr)
+    return {nullptr, "window " + w.it->cls().name() + " has no control " + a.control};
   return {c, {}};
 }
 
 Found<DataWindow> target_datawindow(const SessionState& st, const Action& a, Object** control) {
   const Found<Object> c = target_control(st, a);
   if (c.it == nullptr) return {nullptr, c.why};
-  if (c.it->datawindow() == nullptr) return {nullptr, "control " + c.it->name() + " is not a data window"};
+  if (c.it->datawindow() == nullptr)
+    return {nullptr, "control " + c.it->name() + " is not a data window"};
   *control = c.it;
   return {c.it->datawindow(), {}};
 }
 
 // Raises the framework's event behind a user's action ("insert" ->
 // "pfc_insertrow") on what the action names.
-Refusal raise(SessionState& st, Object& obj, const std::string& event, std::vector<Value> args = {}) {
+Refusal raise(SessionState& st, Object& obj, const std::string& event,
+              std::vector<Value> args = {}) {
   const EventResult r = st.session.context().trigger(obj, event, args);
   if (r.status == FH_STATUS_FAILED) return obj.name() + " has no event " + event;
   return kDone;

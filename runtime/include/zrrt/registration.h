@@ -75,8 +75,10 @@ constexpr auto collect_rows() {
 
 }  // namespace zr
 
-#define ZR_CLASS(number, name, ancestor) fh_class_row{number, name, ancestor}
-#define ZR_ANCESTOR(number, name) fh_class_row{number, name, 0}
+#define ZR_CLASS(number, name, ancestor) \
+  fh_class_row { number, name, ancestor }
+#define ZR_ANCESTOR(number, name) \
+  fh_class_row { number, name, 0 }
 
 #define ZR_WINDOW(window, ...)                         \
   namespace {                                          \
@@ -104,23 +106,23 @@ constexpr auto collect_rows() {
 #define ZR_SCRIPT_AT(...) ZR_SCRIPT_EXPAND(__VA_ARGS__, __COUNTER__)
 #define ZR_SCRIPT_EXPAND(...) ZR_SCRIPT_DEFINE(__VA_ARGS__)
 #define ZR_SCRIPT_DEFINE(group, cls, ancestor, slot, event, result, mode, n)                  \
-  static zr::Answer zr_body_##cls##_##slot(zr::Script& s);                                   \
+  static zr::Answer zr_body_##cls##_##slot(zr::Script& s);                                    \
   ZR_ENTRY_DEFINE(group, cls, ancestor, slot, event, result, mode, zr_body_##cls##_##slot, n) \
   static zr::Answer zr_body_##cls##_##slot([[maybe_unused]] zr::Script& s)
 
 // The entry of one script and its row of the table.
 #define ZR_ENTRY_DEFINE(group, cls, ancestor, slot, event, result, mode, body, n)                 \
-  static constexpr zr::ScriptInfo zr_info_##cls##_##slot{                                        \
-      &zr_index_cache, cls, ancestor, slot, result, zr::mode, &body,                             \
-      std::source_location::current()};                                                          \
-  extern "C" FH_MODULE_EXPORT int __fn_##group##_##cls##_##slot(fh_context* c, fh_call* k) {    \
-    return zr::run_script(c, k, zr_info_##cls##_##slot);                                         \
-  }                                                                                              \
-  namespace {                                                                                    \
-  template <>                                                                                    \
-  struct ZrScriptRow<n> {                                                                        \
+  static constexpr zr::ScriptInfo zr_info_##cls##_##slot{                                         \
+      &zr_index_cache, cls,      ancestor, slot,                                                  \
+      result,          zr::mode, &body,    std::source_location::current()};                      \
+  extern "C" FH_MODULE_EXPORT int __fn_##group##_##cls##_##slot(fh_context* c, fh_call* k) {      \
+    return zr::run_script(c, k, zr_info_##cls##_##slot);                                          \
+  }                                                                                               \
+  namespace {                                                                                     \
+  template <>                                                                                     \
+  struct ZrScriptRow<n> {                                                                         \
     static constexpr fh_script_row row{cls, slot, event, result, &__fn_##group##_##cls##_##slot}; \
-  };                                                                                             \
+  };                                                                                              \
   }
 
 // An event the class declares without scripting it (descendants may).
@@ -150,12 +152,12 @@ constexpr auto collect_rows() {
 #define ZR_REGISTER_EXPAND(...) ZR_REGISTER_DEFINE(__VA_ARGS__)
 #define ZR_REGISTER_DEFINE(window, group, end)                                                 \
   static_assert(std::string_view(#window) == std::string_view(zr_window_name),                 \
-                "ZR_REGISTER names another window than ZR_WINDOW");                           \
+                "ZR_REGISTER names another window than ZR_WINDOW");                            \
   namespace {                                                                                  \
-  constexpr auto zr_script_rows = zr::collect_rows<ZrScriptRow, zr_counter_base + 1, end>();  \
-  constexpr fh_vtable_info zr_vtable{zr_window_name,        group,                             \
-                                     zr_classes,            std::size(zr_classes),             \
-                                     zr_script_rows.data(), zr_script_rows.size()};            \
+  constexpr auto zr_script_rows = zr::collect_rows<ZrScriptRow, zr_counter_base + 1, end>();   \
+  constexpr fh_vtable_info zr_vtable{                                                          \
+      zr_window_name,       group, zr_classes, std::size(zr_classes), zr_script_rows.data(),   \
+      zr_script_rows.size()};                                                                  \
   }                                                                                            \
   extern "C" FH_MODULE_EXPORT int getVtableInfo_##window(fh_host* h, const fh_vtable_info** o, \
                                                          int abi) {                            \
@@ -165,32 +167,42 @@ constexpr auto collect_rows() {
 // A window without scripts of its own, whole: its class table, the generated
 // create and destroy (`destroy_body` is generated_nothing or
 // generated_list_destroy) and its registration entry. Many may share a file.
-#define ZR_PLAIN_WINDOW(window, group, destroy_body, ...)                                          \
-  namespace zr_plain_##window {                                                               \
-  constexpr fh_class_row classes[] = {__VA_ARGS__};                                           \
-  std::atomic<std::int32_t> index_cache{-1};                                                  \
-  constexpr zr::ScriptInfo create_info{&index_cache,          32770, 32769, 0, FH_RESULT_NONE,     \
-                                  zr::kExtends,          &zr::generated_nothing,              \
-                                  std::source_location::current()};                           \
-  constexpr zr::ScriptInfo destroy_info{&index_cache,         32770, 32769, 1, FH_RESULT_NONE,     \
-                                   zr::kExtends,         &zr::destroy_body,                        \
-                                   std::source_location::current()};                          \
-  }                                                                                           \
-  extern "C" FH_MODULE_EXPORT int __fn_##group##_32770_0(fh_context* c, fh_call* k) {         \
-    return zr::run_script(c, k, zr_plain_##window::create_info);                                   \
-  }                                                                                           \
-  extern "C" FH_MODULE_EXPORT int __fn_##group##_32770_1(fh_context* c, fh_call* k) {         \
-    return zr::run_script(c, k, zr_plain_##window::destroy_info);                                  \
-  }                                                                                           \
-  namespace zr_plain_##window {                                                               \
-  constexpr fh_script_row scripts[] = {                                                       \
-      {32770, 0, "create", FH_RESULT_NONE, &__fn_##group##_32770_0},                          \
-      {32770, 1, "destroy", FH_RESULT_NONE, &__fn_##group##_32770_1}};                        \
-  constexpr fh_vtable_info vtable{#window, group, classes, std::size(classes),                \
-                                  scripts, std::size(scripts)};                               \
-  }                                                                                           \
+#define ZR_PLAIN_WINDOW(window, group, destroy_body, ...)                                      \
+  namespace zr_plain_##window {                                                                \
+    constexpr fh_class_row classes[] = {__VA_ARGS__};                                          \
+    std::atomic<std::int32_t> index_cache{-1};                                                 \
+    constexpr zr::ScriptInfo create_info{&index_cache,                                         \
+                                         32770,                                                \
+                                         32769,                                                \
+                                         0,                                                    \
+                                         FH_RESULT_NONE,                                       \
+                                         zr::kExtends,                                         \
+                                         &zr::generated_nothing,                               \
+                                         std::source_location::current()};                     \
+    constexpr zr::ScriptInfo destroy_info{&index_cache,                                        \
+                                          32770,                                               \
+                                          32769,                                               \
+                                          1,                                                   \
+                                          FH_RESULT_NONE,                                      \
+                                          zr::kExtends,                                        \
+                                          &zr::destroy_body,                                   \
+                                          std::source_location::current()};                    \
+  }                                                                                            \
+  extern "C" FH_MODULE_EXPORT int __fn_##group##_32770_0(fh_context* c, fh_call* k) {          \
+    return zr::run_script(c, k, zr_plain_##window::create_info);                               \
+  }                                                                                            \
+  extern "C" FH_MODULE_EXPORT int __fn_##group##_32770_1(fh_context* c, fh_call* k) {          \
+    return zr::run_script(c, k, zr_plain_##window::destroy_info);                              \
+  }                                                                                            \
+  namespace zr_plain_##window {                                                                \
+    constexpr fh_script_row scripts[] = {                                                      \
+        {32770, 0, "create", FH_RESULT_NONE, &__fn_##group##_32770_0},                         \
+        {32770, 1, "destroy", FH_RESULT_NONE, &__fn_##group##_32770_1}};                       \
+    constexpr fh_vtable_info vtable{                                                           \
+        #window, group, classes, std::size(classes), scripts, std::size(scripts)};             \
+  }                                                                                            \
   extern "C" FH_MODULE_EXPORT int getVtableInfo_##window(fh_host* h, const fh_vtable_info** o, \
-                                                         int abi) {                           \
-    return zr::register_window(h, o, abi, zr_plain_##window::vtable,                          \
-                               zr_plain_##window::index_cache);                               \
+                                                         int abi) {                            \
+    return zr::register_window(h, o, abi, zr_plain_##window::vtable,                           \
+                               zr_plain_##window::index_cache);                                \
   }

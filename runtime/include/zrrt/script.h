@@ -174,8 +174,8 @@ class Script {
   // ---- the session: windows, message boxes ----
   fh::Session& session(Site site = Site::current());
   // MessageBox(title, text, icon, buttons, default): the button pressed, -1 on error.
-  int message_box(const std::string& title, const std::string& text, int icon = 0,
-                  int buttons = 0, int default_button = 1, Site site = Site::current());
+  int message_box(const std::string& title, const std::string& text, int icon = 0, int buttons = 0,
+                  int default_button = 1, Site site = Site::current());
   // Opens a window; an unknown class fails. A response window waits here
   // until it closes and answers what it closed with.
   Handle open(std::string_view class_name, const Value& parm = {}, Site site = Site::current());
