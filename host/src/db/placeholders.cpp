@@ -6,7 +6,7 @@ namespace fh::detail {
 namespace {
 
 bool is_name_char(unsigned char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+  return is_ascii_letter(static_cast<char>(c)) || (c >= '0' && c <= '9') || c == '_';
 }
 
 }  // namespace
@@ -45,11 +45,7 @@ Placeholders rewrite_placeholders(std::string_view sql) {
                is_name_char(static_cast<unsigned char>(sql[i + 1]))) {
       std::size_t j = i + 1;
       while (j < sql.size() && is_name_char(static_cast<unsigned char>(sql[j]))) ++j;
-      std::string name(sql.substr(i + 1, j - i - 1));
-      for (char& ch : name) {
-        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-      }
-      out.names.push_back(std::move(name));
+      out.names.push_back(text::lower(sql.substr(i + 1, j - i - 1)));
       out.sql += ":p" + std::to_string(out.names.size());
       i = j;
     } else {

@@ -28,11 +28,11 @@ bool changes_data(std::string_view sql) {
   std::size_t i = 0;
   while (i < sql.size() && (sql[i] == ' ' || sql[i] == '\t' || sql[i] == '\n' || sql[i] == '\r'))
     ++i;
-  std::string word;
-  while (i < sql.size() && word.size() < 8 && std::isalpha(static_cast<unsigned char>(sql[i]))) {
-    word.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(sql[i++]))));
-  }
-  return word != "select" && word != "with" && word != "pragma";
+  std::size_t end = i;
+  while (end < sql.size() && end - i < 8 && is_ascii_letter(sql[end])) ++end;
+  const std::string_view word = sql.substr(i, end - i);
+  return !text::iequal(word, "select") && !text::iequal(word, "with") &&
+         !text::iequal(word, "pragma");
 }
 
 }  // namespace
