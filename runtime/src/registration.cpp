@@ -59,7 +59,7 @@ int run_script(fh_context* c, fh_call* call, const ScriptInfo& info) noexcept {
     ~Restore() { ctx.leave(frame); }
   } restore{ctx, frame};
 
-  Script s(ctx, *call, info.site);
+  Script s(ctx, *call);
   try {
     // Step 2: the ancestor's script first; none counts as success.
     if (info.mode == kExtends) {

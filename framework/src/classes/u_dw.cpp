@@ -59,8 +59,7 @@ int delete_current_row(zr::Script& s) {
 ZR_EVENT(u_dw, pfc_preinsertrow) { return 1; }
 
 ZR_EVENT(u_dw, pfc_insertrow) {
-  if (in_list(s))
-    return s.window().raise("ue_add", {Value::of_object(s.self().shared_from_this())});
+  if (in_list(s)) return s.window().raise("ue_add", {s.me().as_value()});
   return static_cast<int>(insert_row(s));
 }
 
@@ -71,7 +70,7 @@ ZR_EVENT(u_dw, pfc_deleterow) {
   if (!in_list(s)) return delete_current_row(s);
   fh::Object& w = s.window().object();
   if (!zrf::is_yes(w.get("is_delete"))) {
-    s.session().refuse("deleting is switched off in " + w.cls().name());
+    s.refuse("deleting is switched off in " + w.cls().name());
     return 0;
   }
   if (delete_current_row(s) != 1) return 0;
@@ -95,8 +94,7 @@ ZR_EVENT(u_dw, pfc_prerela) {
 
 // Enter in a list opens the current row; in a form it moves to the next column.
 ZR_EVENT(u_dw, e_enter) {
-  if (in_list(s))
-    return s.window().raise("ue_edit", {Value::of_object(s.self().shared_from_this())});
+  if (in_list(s)) return s.window().raise("ue_edit", {s.me().as_value()});
   fh::DataWindow& dw = s.me().datawindow();
   if (dw.has_object() && dw.get_column() < static_cast<int>(dw.object().columns().size())) {
     dw.set_column(dw.get_column() + 1);
@@ -105,8 +103,7 @@ ZR_EVENT(u_dw, e_enter) {
 }
 
 ZR_EVENT(u_dw, doubleclicked) {
-  if (in_list(s))
-    return s.window().raise("ue_edit", {Value::of_object(s.self().shared_from_this())});
+  if (in_list(s)) return s.window().raise("ue_edit", {s.me().as_value()});
   return 0;
 }
 

@@ -71,7 +71,7 @@ long open_editor(zr::Script& s, fh::Object& control, const char* mode) {
   fh::Object& window = s.self();
   const std::string editor = edit_window(s, window, control);
   if (editor.empty()) {
-    s.session().refuse(window.cls().name() + " has no edit window");
+    s.refuse(window.cls().name() + " has no edit window");
     return 0;
   }
   fh::ObjectRef parm = fh::instantiate(s.ctx().registry().load("str_recordmanager"));
@@ -83,7 +83,7 @@ long open_editor(zr::Script& s, fh::Object& control, const char* mode) {
 
 bool switched_on(zr::Script& s, const char* member, const char* what) {
   if (zrf::is_yes(s.self().get(member))) return true;
-  s.session().refuse(std::string(what) + " is switched off in " + s.self().cls().name());
+  s.refuse(std::string(what) + " is switched off in " + s.self().cls().name());
   return false;
 }
 
@@ -204,7 +204,7 @@ ZR_EVENT(w_zrlist, ue_edit) {
   if (!switched_on(s, "is_edit", "changing")) return 0;
   fh::Object& control = asked_for(s);
   if (control.datawindow() == nullptr || control.datawindow()->get_row() < 1) {
-    s.session().refuse("there is no current row to change in " + control.name());
+    s.refuse("there is no current row to change in " + control.name());
     return 0;
   }
   return static_cast<int>(open_editor(s, control, "edit"));

@@ -150,8 +150,7 @@ class Handle {
 
 class Script {
  public:
-  Script(fh::Context& ctx, fh_call& call, const Site& script_site)
-      : ctx_(ctx), call_(call), script_site_(script_site) {}
+  Script(fh::Context& ctx, fh_call& call) : ctx_(ctx), call_(call) {}
 
   fh::Context& ctx() { return ctx_; }
   fh::Object& self() { return *call_.self; }
@@ -223,18 +222,12 @@ class Script {
     if constexpr (!std::is_void_v<R>) return R{};
   }
 
-  // The site of the script itself: where failures that carry no site of
-  // their own are traced.
-  const Site& script_site() const { return script_site_; }
-
  private:
-  friend struct ScriptInfo;
   friend int run_script(fh_context*, fh_call*, const struct ScriptInfo&) noexcept;
   void on_runtime_error(const fh::RuntimeError& e);
 
   fh::Context& ctx_;
   fh_call& call_;
-  Site script_site_;
   Value ancestor_result_;
 };
 
