@@ -17,7 +17,8 @@ namespace fh {
 namespace detail {
 
 void wrong_type(std::string_view fn, const Value& v) {
-  throw std::logic_error(std::string(fn) + ": argument of the wrong type: " + describe(v));
+  broken_precondition("an argument of the type it takes",
+                      std::string(fn) + ": argument of the wrong type: " + describe(v));
 }
 
 void need_string(std::string_view fn, const Value& v) {

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "formhost/errors.h"
 #include "formhost/functions.h"
 
 namespace fh {
@@ -81,10 +82,8 @@ namespace {
 
 // Asking a slot for the wrong type is a bug in the caller, not a script error.
 void check(const Value& v, Type wanted) {
-  if (v.type() != wanted || v.is_null()) {
-    throw std::logic_error("value read as " + std::string(type_name(wanted)) + " is " +
-                           describe(v));
-  }
+  FH_EXPECTS(v.type() == wanted && !v.is_null(),
+             "value read as " + std::string(type_name(wanted)) + " is " + describe(v));
 }
 
 }  // namespace

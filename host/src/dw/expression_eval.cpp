@@ -390,7 +390,7 @@ class Evaluator {
       case Op::kAvg:
         return aggregate(node, a[0]);
     }
-    throw std::logic_error("expression: unknown node");
+    broken_precondition("a node the parser makes", "expression: unknown node");
   }
 
  private:

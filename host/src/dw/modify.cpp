@@ -482,17 +482,13 @@ std::string DataWindowObject::describe(std::string_view expr) const {
 
 Value modify(DataWindowObject& dw, const Value& expr) {
   if (expr.is_null()) return Value::null_of(Type::kString);
-  if (expr.type() != Type::kString) {
-    throw std::logic_error("Modify needs a string, not " + describe(expr));
-  }
+  FH_EXPECTS(expr.type() == Type::kString, "Modify needs a string, not " + describe(expr));
   return Value::of_string(dw.modify(expr.as_string()));
 }
 
 Value describe(const DataWindowObject& dw, const Value& expr) {
   if (expr.is_null()) return Value::null_of(Type::kString);
-  if (expr.type() != Type::kString) {
-    throw std::logic_error("Describe needs a string, not " + describe(expr));
-  }
+  FH_EXPECTS(expr.type() == Type::kString, "Describe needs a string, not " + describe(expr));
   return Value::of_string(dw.describe(expr.as_string()));
 }
 
