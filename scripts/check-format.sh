@@ -18,7 +18,13 @@ if ! command -v clang-format >/dev/null; then
   exit 2
 fi
 
-mapfile -t files < <(git ls-files '*.cpp' '*.h')
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  mapfile -t files < <(git ls-files '*.cpp' '*.h')
+else
+  # An unpacked copy without git: the project's own source folders.
+  mapfile -t files < <(find app bench framework host runtime tests tools windows \
+                         -name '*.cpp' -o -name '*.h' | sort)
+fi
 if [ "${1:-}" = "--fix" ]; then
   clang-format -i "${files[@]}"
   exit 0
