@@ -22,19 +22,33 @@ fh::Value typed_result(const Answer& answer, fh_result_type type, fh::Context& c
   return type == FH_RESULT_INTEGER ? fh::Integer(v) : fh::Long(v);
 }
 
+// A trace that cannot be written must not take the host down with it: the
+// script's answer (0) says enough.
+template <typename F>
+void trace_quietly(F&& write) noexcept {
+  try {
+    write();
+  } catch (...) {
+  }
+}
+
 void trace_failure(fh::Context& ctx, const Abandon& a) {
   if (a.site.empty()) return;
-  ctx.trace({fh::kTraceScriptFailure, a.status,
-             "*** WE HAVE A PROBLEM HERE. Error = " + a.site + " ***"});
+  trace_quietly([&] {
+    ctx.trace({fh::kTraceScriptFailure, a.status,
+               "*** WE HAVE A PROBLEM HERE. Error = " + a.site + " ***"});
+  });
 }
 
 // A broken precondition is the program's fault, never the operator's: it is
 // traced whatever the switch says, and stops a debug build on the spot.
 void trace_logic_error(fh::Context& ctx, const ScriptInfo& info, const std::exception& e) {
-  ctx.trace_always({fh::kTraceLogicError, FH_STATUS_FAILED,
-                    "logic error in the script at " + site_id(info.site) + " (" +
-                        info.site.file_name() + ":" + std::to_string(info.site.line()) +
-                        "): " + e.what()});
+  trace_quietly([&] {
+    ctx.trace_always({fh::kTraceLogicError, FH_STATUS_FAILED,
+                      "logic error in the script at " + site_id(info.site) + " (" +
+                          info.site.file_name() + ":" + std::to_string(info.site.line()) +
+                          "): " + e.what()});
+  });
 #ifndef NDEBUG
   std::abort();
 #endif
