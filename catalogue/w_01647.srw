@@ -1,5 +1,5 @@
 $PBExportHeader$w_01647.srw
-$PBExportComments$group 1815
+$PBExportComments$group 1815 classes dw_019780_0326=32844 dw_019780_ddyjbh=32846 dw_019780=32847
 // d_00326 goes to dw_items, the list grid; the other three to its own hidden grids
 forward
 global type w_01647 from w_zrtmstlr

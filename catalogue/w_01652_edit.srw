@@ -1,5 +1,5 @@
 $PBExportHeader$w_01652_edit.srw
-$PBExportComments$group 1813
+$PBExportComments$group 1813 classes dw_ddyy=32868 dw_ddxx81_bh=32870 cb_2=32872 cb_6=32884 cb_5=32883
 // the split list and its detail lines are controls of its own
 forward
 global type w_01652_edit from w_zrtmstlr_edit

@@ -9,10 +9,11 @@
 //
 // Class numbers of a group: the window 32770, its ancestor 32769; one own class
 // per control block, 32771 upward in file order (the host appends new controls
-// in number order, so this keeps the file's order); the ancestors those own
-// classes name, one number per distinct ancestor in order of first use, from
-// 32800, or from the next hundred above the last own number when the controls
-// reach 32800.
+// in number order, so this keeps the file's order), except those the file's
+// comment fixes ("group 1813 classes dw_ddyy=32868"), which the others step
+// round; the ancestors those own classes name, one number per distinct
+// ancestor in order of first use, from 32800, or from the next hundred above
+// the highest own number when the controls reach 32800.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,6 +58,7 @@ struct Source {
   ClassDefinition def;
   bool generate = false;
   std::int32_t group = 0;
+  std::map<std::string, int> fixed;  // control -> class number the comment fixes
 };
 
 // One line of an event table: CLASS SLOT EVENT RESULT KIND.
@@ -152,20 +154,54 @@ void read_events(const std::string& path, EventTable& table) {
   }
 }
 
-// "group 1872" -> 1872; nullopt for any other comment.
-std::optional<std::int32_t> group_of(const std::string& comments, const std::string& file) {
-  constexpr std::string_view kPrefix = "group ";
-  std::string_view text = comments;
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  if (!text.starts_with(kPrefix)) return std::nullopt;
-  text.remove_prefix(kPrefix.size());
-  std::int32_t n = 0;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
-  if (ec != std::errc() || end != text.data() + text.size() || n <= 0) {
-    throw Error(file + ": the comment 'group " + std::string(text) +
-                "' gives no positive group number");
-  }
+// What a file's comment fixes: "group 1813" and, after "classes", the class
+// numbers of controls: "group 1813 classes dw_ddyy=32868 cb_2=32872".
+struct Numbering {
+  std::int32_t group = 0;
+  std::map<std::string, int> controls;
+};
+
+std::optional<int> whole_number(std::string_view text) {
+  int n = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return n;
+}
+
+// Nullopt for a comment that does not start with "group ".
+std::optional<Numbering> numbering_of(const std::string& comments, const std::string& file) {
+  std::vector<std::string_view> words;
+  std::string_view text = comments;
+  while (!text.empty()) {
+    const auto space = text.find(' ');
+    if (space != 0) words.push_back(text.substr(0, space));
+    text.remove_prefix(space == std::string_view::npos ? text.size() : space + 1);
+  }
+  if (words.empty() || words[0] != "group") return std::nullopt;
+  Numbering out;
+  const std::optional<int> group = words.size() > 1 ? whole_number(words[1]) : std::nullopt;
+  if (!group || *group <= 0) {
+    throw Error(file + ": the comment '" + comments + "' gives no positive group number");
+  }
+  out.group = *group;
+  if (words.size() == 2) return out;
+  if (words[2] != "classes" || words.size() == 3) {
+    throw Error(file + ": after the group number the comment expects 'classes CONTROL=NUMBER ...'");
+  }
+  for (std::size_t i = 3; i < words.size(); ++i) {
+    const auto eq = words[i].find('=');
+    const std::string control(words[i].substr(0, eq));
+    const std::optional<int> n =
+        eq == std::string_view::npos ? std::nullopt : whole_number(words[i].substr(eq + 1));
+    if (!n || *n < kFirstOwn || *n > kMaxNumber) {
+      throw Error(file + ": '" + std::string(words[i]) + "' gives no class number from " +
+                  std::to_string(kFirstOwn) + " to " + std::to_string(kMaxNumber));
+    }
+    if (!out.controls.emplace(control, *n).second) {
+      throw Error(file + ": the comment numbers control '" + control + "' twice");
+    }
+  }
+  return out;
 }
 
 class Generator {
@@ -199,8 +235,9 @@ class Generator {
     std::vector<Source*> unnumbered;
     for (Source& s : sources_) {
       if (!s.generate) continue;
-      if (auto g = group_of(s.def.comments(), s.file)) {
-        s.group = *g;
+      if (auto n = numbering_of(s.def.comments(), s.file)) {
+        s.group = n->group;
+        s.fixed = std::move(n->controls);
         claim(used, s);
       } else {
         unnumbered.push_back(&s);
@@ -233,12 +270,12 @@ class Generator {
     t.rows.push_back({kAncestorNumber, d.ancestor(), 0});
     t.list_window = fh::text::iequal(effective_menu(s, chain), "m_main");
 
-    const int own_count = static_cast<int>(d.controls().size());
-    const int last_own = kFirstOwn + own_count - 1;
+    const std::vector<int> own = own_numbers(s);
+    const int last_own = own.empty() ? kWindowNumber : *std::max_element(own.begin(), own.end());
     int next_ancestor = kFirstAncestor;
     while (next_ancestor <= last_own) next_ancestor += 100;
     std::map<std::string, int> ancestor_numbers;
-    int number = kFirstOwn;
+    auto number = own.begin();
     for (const ControlDefinition& c : d.controls()) {
       if (!is_identifier(c.name)) {
         throw Error(s.file + ": control name '" + c.name + "' is no identifier");
@@ -247,15 +284,42 @@ class Generator {
       auto [it, added] = ancestor_numbers.emplace(ancestor, next_ancestor);
       if (added) ++next_ancestor;
       if (it->second > kMaxNumber) throw Error(s.file + ": too many controls for class numbers");
-      t.rows.push_back({number, name, it->second});
+      t.rows.push_back({*number, name, it->second});
       if (added) t.rows.push_back({it->second, ancestor, 0});
-      t.controls.push_back({c.name, number, it->second, class_chain(base_class(s, chain, c))});
+      t.controls.push_back({c.name, *number, it->second, class_chain(base_class(s, chain, c))});
       ++number;
     }
     return t;
   }
 
  private:
+  // The controls' own class numbers in file order: those the comment fixes,
+  // the others counted up from 32771 past the fixed ones.
+  static std::vector<int> own_numbers(const Source& s) {
+    std::set<int> taken;
+    for (const auto& [control, n] : s.fixed) {
+      if (s.def.control(control) == nullptr) {
+        throw Error(s.file + ": the comment numbers control '" + control + "', which it lacks");
+      }
+      if (!taken.insert(n).second) {
+        throw Error(s.file + ": the comment gives class number " + std::to_string(n) + " twice");
+      }
+    }
+    std::vector<int> out;
+    int next = kFirstOwn;
+    for (const ControlDefinition& c : s.def.controls()) {
+      if (auto it = s.fixed.find(c.name); it != s.fixed.end()) {
+        out.push_back(it->second);
+        continue;
+      }
+      while (taken.count(next) != 0) ++next;
+      if (next > kMaxNumber) throw Error(s.file + ": too many controls for class numbers");
+      taken.insert(next);
+      out.push_back(next++);
+    }
+    return out;
+  }
+
   static void claim(std::map<std::int32_t, std::string>& used, const Source& s) {
     auto [it, added] = used.emplace(s.group, s.file);
     if (!added) {

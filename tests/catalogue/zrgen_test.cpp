@@ -184,6 +184,47 @@ TEST_F(ZrgenTest, ManyControlsMoveTheAncestorNumbersUp) {
   EXPECT_NE(text.find("ZR_ANCESTOR(32900, \"commandbutton\")"), std::string::npos) << text;
 }
 
+TEST_F(ZrgenTest, TheCommentFixesClassNumbersOfControls) {
+  write(dir / "in/w_gf.srw",
+        srw("w_gf", "window", "1810 classes cb_b=32868 cb_d=32800") +
+            control("cb_a", "commandbutton", "w_gf") + control("cb_b", "commandbutton", "w_gf") +
+            control("cb_c", "checkbox", "w_gf") + control("cb_d", "commandbutton", "w_gf"));
+  const ToolRun r = run("-o " + out.string() + " " + in("w_gf.srw"));
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  // The others count up round the fixed ones; ancestors start above the highest.
+  EXPECT_NE(read(out / "plain_windows.cpp")
+                .find("ZR_PLAIN_WINDOW(w_gf, 1810, generated_nothing,\n"
+                      "                ZR_CLASS(32770, \"w_gf\", 32769),\n"
+                      "                ZR_ANCESTOR(32769, \"window\"),\n"
+                      "                ZR_CLASS(32771, \"w_gf`cb_a\", 32900),\n"
+                      "                ZR_ANCESTOR(32900, \"commandbutton\"),\n"
+                      "                ZR_CLASS(32868, \"w_gf`cb_b\", 32900),\n"
+                      "                ZR_CLASS(32772, \"w_gf`cb_c\", 32901),\n"
+                      "                ZR_ANCESTOR(32901, \"checkbox\"),\n"
+                      "                ZR_CLASS(32800, \"w_gf`cb_d\", 32900))\n"),
+            std::string::npos)
+      << read(out / "plain_windows.cpp");
+
+  const std::string controls =
+      control("cb_a", "commandbutton", "w_gf") + control("cb_b", "commandbutton", "w_gf");
+  const std::pair<const char*, const char*> bad[] = {
+      {"1810 classes", "expects 'classes CONTROL=NUMBER ...'"},
+      {"1810 numbers cb_a=32868", "expects 'classes CONTROL=NUMBER ...'"},
+      {"1810 classes cb_x=32868", "numbers control 'cb_x', which it lacks"},
+      {"1810 classes cb_a=32770", "'cb_a=32770' gives no class number from 32771 to 65535"},
+      {"1810 classes cb_a", "'cb_a' gives no class number"},
+      {"1810 classes cb_a=3x", "'cb_a=3x' gives no class number"},
+      {"1810 classes cb_a=32868 cb_b=32868", "gives class number 32868 twice"},
+      {"1810 classes cb_a=32868 cb_a=32869", "numbers control 'cb_a' twice"},
+      {"x1810", "gives no positive group number"},
+  };
+  for (const auto& [comment, what] : bad) {
+    write(dir / "in/w_gf.srw", srw("w_gf", "window", comment) + controls);
+    expect_error("-o " + (dir / "bad").string() + " " + in("w_gf.srw"), what);
+  }
+  EXPECT_FALSE(fs::exists(dir / "bad"));
+}
+
 TEST_F(ZrgenTest, RewritesOnlyWhatChanged) {
   write(dir / "in/w_gb.srw", srw("w_gb", "w_ga", "1800"));
   write(dir / "in/w_gd.srw", srw("w_gd", "w_ge", "1802"));
