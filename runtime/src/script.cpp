@@ -161,22 +161,19 @@ int Handle::update(bool accept, bool reset, Site site) const {
 
 // ---- Script ----
 
-Handle Script::window(Site site) {
-  return statement(site, [&] {
-    fh::Object& me = self();
-    fh::Object* w = me.cls().kind() == fh::Kind::kWindow ? &me : me.window();
-    if (!fh::is_valid(w)) {
-      throw fh::RuntimeError(fh::RuntimeCode::kNoParent,
-                             "control '" + me.name() + "' has no parent window");
-    }
-    return Handle(*this, w->shared_from_this());
-  });
+Handle Script::window() {
+  fh::Object& me = self();
+  fh::Object* w = me.cls().kind() == fh::Kind::kWindow ? &me : me.window();
+  if (!fh::is_valid(w)) {
+    on_runtime_error(fh::RuntimeError(fh::RuntimeCode::kNoParent,
+                                      "control '" + me.name() + "' has no parent window"));
+    // Skipped: an empty handle, whose calls are skipped or abandon in turn.
+    return Handle(*this, nullptr);
+  }
+  return Handle(*this, w->shared_from_this());
 }
 
-Handle Script::control(std::string_view name, Site site) {
-  const Handle w = window(site);
-  return w.control(name);
-}
+Handle Script::control(std::string_view name) { return window().control(name); }
 
 Handle Script::object(const Value& ref) {
   return Handle(*this, fh::is_valid(ref) ? ref.as_object() : nullptr);

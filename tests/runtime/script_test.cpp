@@ -93,6 +93,19 @@ TEST_F(ModuleTest, NullObjectUnderAbandonStopsTheScript) {
   EXPECT_TRUE(sink->records.empty());
 }
 
+TEST_F(ModuleTest, NoParentWindowSkipsOrAbandonsByThePolicy) {
+  fh::ObjectRef alone = open("u_tdw");
+  ctx.set_error_policy(fh::ErrorPolicy::kContinue);
+  EXPECT_EQ(ctx.trigger(*alone, "ue_parent").status, FH_STATUS_OK);
+  EXPECT_TRUE(alone->get("after").as_bool());
+  EXPECT_FALSE(alone->has("seen"));
+
+  fh::ObjectRef again = open("u_tdw");
+  ctx.set_error_policy(fh::ErrorPolicy::kAbandon);
+  EXPECT_EQ(ctx.trigger(*again, "ue_parent").status, fh::kStatusAbandoned);
+  EXPECT_FALSE(again->has("after"));
+}
+
 TEST_F(ModuleTest, LogicErrorsAreAlwaysTracedAndEndTheScript) {
   auto w = open("w_tchild");
   ctx.set_trace(false);  // traced all the same

@@ -24,4 +24,11 @@ ZR_SCRIPT(32770, 32769, 601, "ue_fail", FH_RESULT_LONG, kOverrides) {
   s.self().set("fail_site", fh::Value::of_string(zr::site_id(here)));
   s.fail(-5, here);
 }
+// Addresses the window it belongs to: standing alone it has none (20543).
+ZR_SCRIPT(32770, 32769, 602, "ue_parent", FH_RESULT_LONG, kOverrides) {
+  s.window().set("seen", fh::Value::of_bool(true));
+  s.self().set("after", fh::Value::of_bool(true));
+  return 1;
+}
+
 ZR_REGISTER(u_tdw)

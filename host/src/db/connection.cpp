@@ -162,8 +162,9 @@ const char* call_name(DbCall call) {
   throw SqlError("disk I/O error" + planted, 10);  // SQLITE_IOERR
 }
 
-PGconn* pg_handle(soci::session& s) {
-  return static_cast<soci::postgresql_session_backend*>(s.get_backend())->conn_;
+PGTransactionStatusType pg_transaction(soci::session& s) {
+  return PQtransactionStatus(
+      static_cast<soci::postgresql_session_backend*>(s.get_backend())->conn_);
 }
 
 }  // namespace
@@ -181,8 +182,7 @@ void Connection::check(DbCall call) {
 void Connection::inject(testing::DbFault kind, DbCall call) {
   if (kind == testing::DbFault::kLostConnection) {
     lose();
-  } else if (backend_ == Backend::kPostgres &&
-             PQtransactionStatus(pg_handle(session_)) == PQTRANS_INTRANS) {
+  } else if (backend_ == Backend::kPostgres && pg_transaction(session_) == PQTRANS_INTRANS) {
     // A failed statement aborts a PostgreSQL transaction: so does a planted one.
     try {
       session_ << "select 1/0";
@@ -208,8 +208,7 @@ void Connection::lose() {
 
 bool Connection::transaction_open() {
   if (lost_) return false;
-  if (backend_ == Backend::kPostgres)
-    return PQtransactionStatus(pg_handle(session_)) != PQTRANS_IDLE;
+  if (backend_ == Backend::kPostgres) return pg_transaction(session_) != PQTRANS_IDLE;
   auto* native = static_cast<soci::sqlite3_session_backend*>(session_.get_backend());
   return sqlite_api::sqlite3_get_autocommit(native->conn_) == 0;
 }
@@ -232,8 +231,7 @@ void Connection::begin() {
 
 void Connection::commit() {
   guard(DbCall::kCommit);
-  if (backend_ == Backend::kPostgres &&
-      PQtransactionStatus(pg_handle(session_)) == PQTRANS_INERROR) {
+  if (backend_ == Backend::kPostgres && pg_transaction(session_) == PQTRANS_INERROR) {
     // The server would answer COMMIT with a silent rollback.
     session_.rollback();
     throw SqlError("25P02 the transaction was aborted by an earlier error and is rolled back", -1);

@@ -51,13 +51,13 @@ Found<Object> target_control(const SessionState& st, const Action& a) {
   return {c, {}};
 }
 
-Found<DataWindow> target_datawindow(const SessionState& st, const Action& a, Object** control) {
+// A data-window control of the target window.
+Found<Object> target_datawindow(const SessionState& st, const Action& a) {
   const Found<Object> c = target_control(st, a);
-  if (c.it == nullptr) return {nullptr, c.why};
-  if (c.it->datawindow() == nullptr)
+  if (c.it != nullptr && c.it->datawindow() == nullptr) {
     return {nullptr, "control " + c.it->name() + " is not a data window"};
-  *control = c.it;
-  return {c.it->datawindow(), {}};
+  }
+  return c;
 }
 
 // Raises the framework's event behind a user's action ("insert" ->
@@ -105,14 +105,14 @@ Refusal click(SessionState& st, const Action& a) {
 }
 
 Refusal type_text(SessionState& st, const Action& a) {
-  Object* c = nullptr;
-  const Found<DataWindow> found = target_datawindow(st, a, &c);
+  const Found<Object> found = target_datawindow(st, a);
   if (found.it == nullptr) return found.why;
-  DataWindow& dw = *found.it;
+  Object& c = *found.it;
+  DataWindow& dw = *c.datawindow();
   const long row = a.row == 0 ? dw.get_row() : a.row;
   if (row != dw.get_row()) {
     if (dw.set_row(row) != 1) return dw.last_error();
-    if (Refusal r = raise(st, *c, "rowfocuschanged", {long_value(row)})) return r;
+    if (Refusal r = raise(st, c, "rowfocuschanged", {long_value(row)})) return r;
   }
   if (dw.set_column(a.column) != 1) return dw.last_error();
   dw.set_text(a.text);
@@ -124,13 +124,13 @@ Refusal type_text(SessionState& st, const Action& a) {
 }
 
 Refusal change_row(SessionState& st, const Action& a) {
-  Object* c = nullptr;
-  const Found<DataWindow> found = target_datawindow(st, a, &c);
+  const Found<Object> found = target_datawindow(st, a);
   if (found.it == nullptr) return found.why;
-  DataWindow& dw = *found.it;
+  Object& c = *found.it;
+  DataWindow& dw = *c.datawindow();
   if (dw.accept_text() != 1) return dw.last_error();
   if (dw.set_row(a.row) != 1) return dw.last_error();
-  return raise(st, *c, "rowfocuschanged", {long_value(a.row)});
+  return raise(st, c, "rowfocuschanged", {long_value(a.row)});
 }
 
 Refusal press_enter(SessionState& st, const Action& a) {

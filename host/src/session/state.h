@@ -54,13 +54,13 @@ void each_control(Object& obj, const std::function<void(Object&)>& fn);
 // The window's menu, when it has a valid one.
 Object* menu_of(const Object& window);
 
-// The queue (session_queue.cpp): the next action, waiting for one unless
+// The queue (queue.cpp): the next action, waiting for one unless
 // headless or stopping; false when there is none.
 bool next_action(SessionState& st, Action& out);
 // Runs the posted events once no script is running.
 void run_posted(SessionState& st);
 // One action, then the posted events and, when asked, the data-window check;
-// what cannot be done becomes a refusal (session_actions.cpp).
+// what cannot be done becomes a refusal (actions.cpp).
 void carry_out(SessionState& st, const Action& a);
 
 }  // namespace fh

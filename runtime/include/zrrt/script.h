@@ -157,9 +157,9 @@ class Script {
   Handle me() { return Handle(*this, call_.self->shared_from_this()); }
   // The window of the object whose script runs (itself for a window); a
   // control without one raises 20543.
-  Handle window(Site site = Site::current());
+  Handle window();
   // A control of that window, found by name anywhere in it.
-  Handle control(std::string_view name, Site site = Site::current());
+  Handle control(std::string_view name);
   Handle handle(fh::Object& obj) { return Handle(*this, obj.shared_from_this()); }
   // The object a value holds; an empty handle when it holds none.
   Handle object(const Value& ref);
