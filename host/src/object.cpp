@@ -40,10 +40,26 @@ Value Object::get(std::string_view name) const {
   return it == props_.end() ? Value() : it->second;
 }
 
-void Object::set(std::string_view name, Value v) { props_[text::lower(name)] = std::move(v); }
+void Object::set(std::string_view name, Value v) {
+  std::string key = text::lower(name);
+  if (watchers_) {
+    if (auto it = watchers_->find(key); it != watchers_->end()) {
+      const Value& stored = props_[std::move(key)] = std::move(v);
+      it->second(*this, stored);
+      return;
+    }
+  }
+  props_[std::move(key)] = std::move(v);
+}
+
+void Object::watch(std::string_view name, Watcher fn) {
+  if (!watchers_) watchers_ = std::make_unique<std::map<std::string, Watcher, std::less<>>>();
+  (*watchers_)[text::lower(name)] = std::move(fn);
+}
 
 void Object::destroy() {
   destroyed_ = true;
+  watchers_.reset();
   for (const ObjectRef& c : controls_) c->destroy();
   controls_.clear();
 }

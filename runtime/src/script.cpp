@@ -205,7 +205,12 @@ int Script::message_box(const std::string& title, const std::string& text, int i
 Handle Script::open(std::string_view class_name, const Value& parm, Site site) {
   fh::Session& s = session(site);
   if (ctx_.registry().find(class_name) == nullptr) fail(FH_STATUS_FAILED, site);
-  return statement(site, [&] { return Handle(*this, s.open(class_name, parm)); });
+  return statement(site, [&] {
+    fh::ObjectRef w = s.open(class_name, parm);
+    // A response window holds the script here until it closes.
+    if (fh::Session::is_response(*w) && !w->destroyed()) s.run_modal(*w);
+    return Handle(*this, std::move(w));
+  });
 }
 
 Value Script::open_modal(std::string_view class_name, const Value& parm, Site site) {

@@ -1,6 +1,9 @@
 // A session over the library and the framework on a fresh database with the
 // demo data (a new SQLite file, or a schema of its own on the PostgreSQL
-// server of ZR016_TEST_PG), driven by the actions a front end posts.
+// server of ZR016_TEST_PG), driven by the actions a front end posts. The
+// session serves on its own thread, as behind a front end, so a response
+// window or a message box waits for the test's next actions; the test reads
+// the view and the objects only while the session is idle.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,9 +11,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../db/backends.h"
@@ -28,7 +33,7 @@ namespace zrtest {
 inline std::string gbk(const std::string& utf8) { return fh::utf8_to_gbk(utf8, "a test"); }
 
 class AppTest : public ::testing::TestWithParam<std::string> {
- protected:
+ public:
   void SetUp() override {
     std::string connection;
     if (GetParam() == "postgresql") {
@@ -55,6 +60,7 @@ class AppTest : public ::testing::TestWithParam<std::string> {
                        {"save", "ue_save"},
                        {"enter", "e_enter"}};
     o.check_invariants = true;
+    o.headless = false;
     session = std::make_unique<fh::Session>(registry, std::move(o));
     fh::Transaction& db = session->sqlca();
     ASSERT_EQ(db.connect(connection), 0) << db.sqlerrtext();
@@ -68,8 +74,15 @@ class AppTest : public ::testing::TestWithParam<std::string> {
     }
     fh::apply_schema(session->sqlca(), *registry.modules()[1]->schema(), true);
     ASSERT_EQ(session->sqlca().commit(), 0);
+    serving_ = std::thread([this] { session->serve(); });
+    session->wait_idle();
   }
   void TearDown() override {
+    // Stopping closes what still waits (response windows, message boxes).
+    if (serving_.joinable()) {
+      session->stop();
+      serving_.join();
+    }
     // What scripts and direct calls did must leave the buffers sound too.
     if (session) {
       for (const std::string& f : session->unsound_datawindows()) ADD_FAILURE() << f;
@@ -94,7 +107,8 @@ class AppTest : public ::testing::TestWithParam<std::string> {
   // unsound fails the test whatever the test expects.
   std::vector<std::string> act(std::vector<fh::Action> actions) {
     for (fh::Action& a : actions) session->post(std::move(a));
-    std::vector<std::string> refusals = session->run_pending();
+    session->wait_idle();
+    std::vector<std::string> refusals = session->take_refusals();
     for (const std::string& r : refusals) {
       if (r.starts_with(fh::kUnsoundDataWindow)) ADD_FAILURE() << r;
     }
@@ -153,7 +167,24 @@ class AppTest : public ::testing::TestWithParam<std::string> {
     return {};
   }
 
-  fh::Object& open(const std::string& cls) { return *session->open(cls); }
+  // Runs `fn` on the session's thread, where scripts may wait for actions;
+  // answers the refusals.
+  std::vector<std::string> on_session(std::function<void(fh::Session&)> fn) {
+    fh::Action a(fh::Action::Kind::kRun);
+    a.run = std::move(fn);
+    return act({std::move(a)});
+  }
+  // Opens a window as a front end would, with a parameter for its message
+  // object; a window that cannot be opened fails the test.
+  fh::Object& open(const std::string& cls, const fh::Value& parm = {}) {
+    fh::ObjectRef w;
+    for (const std::string& r : on_session([&](fh::Session& s) { w = s.open(cls, parm); }))
+      ADD_FAILURE() << r;
+    // Still opening when a message box of its scripts waits for an answer.
+    fh::Object* opened = w ? w.get() : session->window(cls);
+    if (opened == nullptr) throw fh::Error(cls + " did not open");
+    return *opened;
+  }
   // Calls a framework function or event on an object, as a script would.
   fh::Value call(fh::Object& obj, const std::string& event, std::vector<fh::Value> args = {}) {
     const fh::EventResult r = session->context().trigger(obj, event, args);
@@ -170,6 +201,7 @@ class AppTest : public ::testing::TestWithParam<std::string> {
   std::filesystem::path db_path;
   std::string schema_;
   std::unique_ptr<fh::Session> session;
+  std::thread serving_;
 };
 
 }  // namespace zrtest

@@ -20,19 +20,17 @@ std::string cell(const nlohmann::json& dw, long row, const std::string& column) 
 
 // w_01656 lists the orders of the type in its il_ddlx: the demo's type 21 and
 // 22 to 24 for the other screens.
-fh::Object& orders(zrtest::AppTest& t, fh::Session& session) {
-  fh::Object& w = *session.open("w_01656");
+fh::Object& orders(zrtest::AppTest& t) {
+  fh::Object& w = t.open("w_01656");
   w.set("il_ddlx", Value::of_long(21));
   fh::Action menu(K::kClick);
   menu.control = "m_retrieve";
-  session.post(menu);
-  EXPECT_EQ(session.run_pending(), std::vector<std::string>{});
-  (void)t;
+  EXPECT_EQ(t.act({menu}), std::vector<std::string>{});
   return w;
 }
 
 TEST_P(FrameworkTest, ListOpensLaysOutAndRetrievesAfterPreOpen) {
-  fh::Object& w = orders(*this, *session);
+  fh::Object& w = orders(*this);
   const auto props = window_view("w_01656")["properties"];
   EXPECT_EQ(props["il_xzmnid"], "1656");
   EXPECT_EQ(props["title"], "服装生产跟踪系统");
@@ -72,7 +70,7 @@ TEST_P(FrameworkTest, OpeningRunsItsEventsInOrderAndRetrievesLast) {
   EXPECT_EQ(w.control("dw_items")->datawindow()->row_count(), 14);
   session->close(w);
   // A pfc_preopen that switches retrieval off ("quiet") is heard.
-  fh::Object& quiet = *session->open("w_09901", Value::of_string("quiet"));
+  fh::Object& quiet = open("w_09901", Value::of_string("quiet"));
   EXPECT_EQ(quiet.get("log").as_string(), "constructor,open,pfc_preopen:9901:0,pfc_postopen:0");
   EXPECT_EQ(quiet.control("dw_items")->datawindow()->row_count(), 0);
 }
@@ -183,7 +181,7 @@ TEST_P(FrameworkTest, LineEditorTakesTheSecondStructure) {
   parm->set("dw_desc", Value::of_object(list.control_ref("dw_items")));
   parm->set("a_retrieveparm5", Value::of_long(7));
   parm->set("i_addmode", Value::of_long(2));
-  fh::Object& w = *session->open("w_01652_edit_list_edit", Value::of_object(parm));
+  fh::Object& w = open("w_01652_edit_list_edit", Value::of_object(parm));
   fh::Object& first = service(w, "istr_recordmanager");
   EXPECT_TRUE(first.cls().is_a("str_recordmanager"));
   EXPECT_EQ(first.get("a_retrieveparm1").as_string(), "edit");
@@ -216,7 +214,7 @@ TEST_P(FrameworkTest, RefusedPreUpdateSavesNothingAndKeepsTheWindow) {
   fh::ObjectRef parm = fh::instantiate(registry.load("str_recordmanager"));
   parm->set("dw_desc", Value::of_object(list.control_ref("dw_items")));
   parm->set("a_retrieveparm1", Value::of_string("edit"));
-  fh::Object& w = *session->open("w_tfedit", Value::of_object(parm));
+  fh::Object& w = open("w_tfedit", Value::of_object(parm));
   fh::Object& form = *w.control("dw_maint");
   ASSERT_EQ(session->set_dataobject(form, "d_01691_edit"), 1);
   call(w, "pfc_postopen");
@@ -261,7 +259,7 @@ TEST_P(FrameworkTest, SwitchesShowInTheMenu) {
   fh::Object& w = open("w_01691");
   session->close(w);
   // A descendant's pfc_preopen may switch operations off before they apply.
-  fh::Object& again = *session->open("w_01691");
+  fh::Object& again = open("w_01691");
   again.set("is_edit", Value::of_string("no"));
   call(again, "pfc_postopen");
   for (const auto& item : window_view("w_01691")["menu"]) {
@@ -305,7 +303,7 @@ TEST_P(FrameworkTest, ResizeRulesGrowColumnsByTheirShares) {
 }
 
 TEST_P(FrameworkTest, LinkageRetrievesTheDetailWhenTheMasterRowChanges) {
-  fh::Object& w = orders(*this, *session);
+  fh::Object& w = orders(*this);
   fh::Object& detail = *w.control("dw_1");
   ASSERT_EQ(session->set_dataobject(detail, "d_004384"), 1);
   call(detail, "of_settransobject");
@@ -325,7 +323,7 @@ TEST_P(FrameworkTest, LinkageRetrievesTheDetailWhenTheMasterRowChanges) {
 }
 
 TEST_P(FrameworkTest, HeaderClicksSortAndRowColoursAlternate) {
-  fh::Object& w = orders(*this, *session);
+  fh::Object& w = orders(*this);
   fh::Object& items = *w.control("dw_items");
   ASSERT_EQ(act({action(K::kRow, "dw_head", 3)}), std::vector<std::string>{});
   // Without click sorting a header click changes nothing.

@@ -3,6 +3,7 @@
 // while referenced but is no longer valid.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -42,6 +43,11 @@ class FH_API Object : public std::enable_shared_from_this<Object> {
   bool has(std::string_view name) const;
   Value get(std::string_view name) const;
   void set(std::string_view name, Value v);
+  // Calls `fn` after every set() of `name`: a variable that acts when
+  // assigned (a switch of the framework). One watcher per name; a later one
+  // replaces it.
+  using Watcher = std::function<void(Object&, const Value&)>;
+  void watch(std::string_view name, Watcher fn);
   const std::map<std::string, Value, std::less<>>& properties() const { return props_; }
 
   // The rows and object of a data-window control (null for other kinds).
@@ -72,6 +78,7 @@ class FH_API Object : public std::enable_shared_from_this<Object> {
   Object* parent_;
   std::vector<ObjectRef> controls_;
   std::map<std::string, Value, std::less<>> props_;
+  std::unique_ptr<std::map<std::string, Watcher, std::less<>>> watchers_;  // rare: made on demand
   std::unique_ptr<DataWindow> dw_;
   template <typename T>
   static constexpr char type_tag = 0;

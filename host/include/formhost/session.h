@@ -10,6 +10,7 @@
 // What front ends show of a session is its view: formhost/view.h.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -39,6 +40,7 @@ FH_API std::vector<std::string> button_labels(int buttons);  // {"Yes", "No"}; e
 
 // What a front end asks of the session. Windows are named by class; an empty
 // window means the active (topmost) one. Texts are GBK.
+class Session;
 struct Action {
   enum class Kind {
     kOpen,    // window, text = parameter
@@ -53,6 +55,7 @@ struct Action {
     kClose,   // window
     kAnswer,  // number: the button pressed in the pending message box
     kResize,  // window, width, height
+    kRun,     // run: the front end's own work on the session's thread
   };
   explicit Action(Kind k = Kind::kClick) : kind(k) {}
 
@@ -65,6 +68,7 @@ struct Action {
   long number = 0;
   long width = 0;
   long height = 0;
+  std::function<void(Session&)> run;
 };
 
 struct SessionOptions {
@@ -112,6 +116,9 @@ class FH_API Session {
   // The same, then a nested loop until the window closes: a response window.
   // Answers the message object's returnvalue at close.
   Value open_modal(std::string_view class_name, const Value& parm = {});
+  // The nested loop of an open response window: takes actions (and runs
+  // what scripts posted) until it closes; answers its returnvalue.
+  Value run_modal(Object& window);
   // Closes a window: close and destroy events, then it is gone. 1, or -1
   // when it is not open.
   int close(Object& window);
@@ -121,6 +128,9 @@ class FH_API Session {
   Object* active_window() const;
   // Whether the window is an open response window that others wait behind.
   bool is_modal(const Object& window) const;
+  // Whether a window is of the response type (windowtype response!), which a
+  // script's open waits for.
+  static bool is_response(const Object& window);
 
   // Shows the data-window object `name` in a data-window control. 1 or -1.
   int set_dataobject(Object& control, std::string_view name);

@@ -178,6 +178,11 @@ Refusal resize(SessionState& st, const Action& a) {
   return kDone;
 }
 
+Refusal run(SessionState& st, const Action& a) {
+  if (a.run) a.run(st.session);
+  return kDone;
+}
+
 using Handler = Refusal (*)(SessionState&, const Action&);
 
 Handler handler(Action::Kind kind) {
@@ -205,6 +210,8 @@ Handler handler(Action::Kind kind) {
       return answer;
     case K::kResize:
       return resize;
+    case K::kRun:
+      return run;
   }
   return nullptr;
 }

@@ -77,10 +77,11 @@ void Session::post_event(Object& obj, std::string_view event, std::vector<Value>
   state_->posted.push_back({obj.weak_from_this(), std::string(event), std::move(args)});
 }
 
-void run_posted(SessionState& st) {
-  // Only the outermost script's end runs posted events, as the platform does.
+void run_posted(SessionState& st, bool in_modal_loop) {
+  // Only the outermost script's end runs posted events, as the platform does,
+  // or a modal loop.
   Context& ctx = st.session.context();
-  if (ctx.call_depth() > 0) return;
+  if (ctx.call_depth() > 0 && !in_modal_loop) return;
   while (!st.posted.empty()) {
     SessionState::Posted p = std::move(st.posted.front());
     st.posted.pop_front();

@@ -57,8 +57,8 @@ Object* menu_of(const Object& window);
 // The queue (queue.cpp): the next action, waiting for one unless
 // headless or stopping; false when there is none.
 bool next_action(SessionState& st, Action& out);
-// Runs the posted events once no script is running.
-void run_posted(SessionState& st);
+// Runs the posted events once no script is running, or in a modal loop.
+void run_posted(SessionState& st, bool in_modal_loop = false);
 // One action, then the posted events and, when asked, the data-window check;
 // what cannot be done becomes a refusal (actions.cpp).
 void carry_out(SessionState& st, const Action& a);

@@ -116,10 +116,19 @@ ObjectRef Session::open(std::string_view class_name, const Value& parm) {
 }
 
 Value Session::open_modal(std::string_view class_name, const Value& parm) {
-  SessionState& st = *state_;
   ObjectRef w = open(class_name, parm);
+  return run_modal(*w);
+}
+
+Value Session::run_modal(Object& window) {
+  SessionState& st = *state_;
+  ObjectRef w = window.shared_from_this();
   st.modal.push_back(w.get());
   while (!w->destroyed()) {
+    // A modal loop delivers what was posted, as the platform's message loop
+    // does: the window's own pfc_preopen and pfc_postopen among them.
+    run_posted(st, true);
+    if (w->destroyed()) break;
     Action a;
     if (!next_action(st, a)) {
       st.add_refusal("response window " + w->cls().name() +
@@ -132,6 +141,10 @@ Value Session::open_modal(std::string_view class_name, const Value& parm) {
   st.modal.erase(std::remove(st.modal.begin(), st.modal.end(), w.get()), st.modal.end());
   const ObjectRef& msg = ctx_->message();
   return is_valid(msg) ? msg->get("returnvalue") : Value::of_long(0);
+}
+
+bool Session::is_response(const Object& window) {
+  return string_of(window, "windowtype") == "response!";
 }
 
 int Session::close(Object& window) {

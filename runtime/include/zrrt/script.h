@@ -175,8 +175,9 @@ class Script {
   // MessageBox(title, text, icon, buttons, default): the button pressed, -1 on error.
   int message_box(const std::string& title, const std::string& text, int icon = 0, int buttons = 0,
                   int default_button = 1, Site site = Site::current());
-  // Opens a window; an unknown class fails. A response window waits here
-  // until it closes and answers what it closed with.
+  // Opens a window; an unknown class fails. A response window (by its
+  // type, or through open_modal) holds the script here until it closes;
+  // open_modal answers what it closed with.
   Handle open(std::string_view class_name, const Value& parm = {}, Site site = Site::current());
   Value open_modal(std::string_view class_name, const Value& parm = {},
                    Site site = Site::current());
