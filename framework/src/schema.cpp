@@ -5,6 +5,7 @@
 namespace zrsql {
 extern const char* const k_001_base_sql;
 extern const char* const k_002_keys_postgresql_sql;
+extern const char* const k_003_keygen_sql;
 extern const char* const k_demo_sql;
 extern const char* const k_demo_postgresql_sql;
 }  // namespace zrsql
@@ -14,6 +15,7 @@ namespace {
 const fh_migration kMigrations[] = {
     {1, "framework/schema/001_base.sql", "", zrsql::k_001_base_sql},
     {2, "framework/schema/002_keys.postgresql.sql", "postgresql", zrsql::k_002_keys_postgresql_sql},
+    {3, "framework/schema/003_keygen.sql", "", zrsql::k_003_keygen_sql},
 };
 
 const fh_migration kDemo[] = {
@@ -21,7 +23,7 @@ const fh_migration kDemo[] = {
     {0, "framework/schema/demo.postgresql.sql", "postgresql", zrsql::k_demo_postgresql_sql},
 };
 
-const fh_schema_info kSchema = {"zr016", kMigrations, 2, kDemo, 2};
+const fh_schema_info kSchema = {"zr016", kMigrations, 3, kDemo, 2};
 
 }  // namespace
 

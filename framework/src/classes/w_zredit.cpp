@@ -6,8 +6,8 @@
 // Add mode inserts a record through dw_maint's pfc_insertrow; edit mode
 // retrieves dw_maint with the key of dw_desc's current row: the column
 // is_idcolname when set, else each retrieval argument xx_NAME from dw_desc's
-// column NAME. OK gives new records without a number key the next one of the
-// table, saves (pfc_preupdate, update, commit, pfc_postupdate), tells the
+// column NAME. OK saves (pfc_preupdate, numbers for new records without a
+// number key, update, commit, pfc_postupdate), tells the
 // caller's data window (ue_resetreladw) and closes, or with cbx_addmode
 // checked goes on with a new record, a copy of the saved one when
 // cbx_copyrecord is checked. Cancel closes without saving.
@@ -69,48 +69,6 @@ long retrieve_record(zr::Script& s, fh::Object& dw_maint, fh::Object* from) {
   }
   const Value key[] = {source->get_item(source->get_row(), id)};
   return zrf::retrieve_with(s, dw_maint, key);
-}
-
-bool is_plain_name(const std::string& name) {
-  return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
-    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
-  });
-}
-
-// New records whose single number key is empty get the table's next number.
-void number_new_records(zr::Script& s, fh::Object& dw_maint) {
-  fh::DataWindow& dw = s.handle(dw_maint).datawindow();
-  if (!dw.has_object()) return;
-  const fh::DataWindowObject& obj = dw.object();
-  const fh::DwColumn* key = nullptr;
-  for (const fh::DwColumn& c : obj.columns()) {
-    if (!c.key) continue;
-    if (key != nullptr) return;  // a compound key is the user's to give
-    key = &c;
-  }
-  if (key == nullptr || !(key->type == fh::Type::kLong || key->type == fh::Type::kInteger ||
-                          key->type == fh::Type::kDecimal)) {
-    return;
-  }
-  std::string table = zrf::text(s.self().get("is_tablename"));
-  if (table.empty()) table = obj.update_table();
-  const std::string column = key->dbname.substr(key->dbname.find('.') + 1);
-  // Names from the object's source, never from the user; checked all the same.
-  if (!is_plain_name(table) || !is_plain_name(column)) return;
-  Value next;
-  for (long r = 1; r <= dw.row_count(); ++r) {
-    // An untouched new row is not saved, so it takes no number either.
-    if (dw.row_status(r) != fh::RowStatus::kNewModified) continue;
-    if (!dw.get_item(r, key->name).is_null()) continue;
-    if (next.is_null()) {
-      Value last[] = {Value::of_long(0)};
-      s.select_into("select max(" + column + ") from " + table, {}, last);
-      next = fh::add(fh::Long(last[0]).is_null() ? Value::of_long(0) : fh::Long(last[0]),
-                     Value::of_long(1));
-    }
-    s.check(dw.set_item(r, key->name, next));
-    next = fh::add(next, Value::of_long(1));
-  }
 }
 
 }  // namespace
@@ -179,8 +137,9 @@ ZR_EVENT(w_zredit, f_center) {
 }
 
 ZR_EVENT(w_zredit, ue_save) {
-  number_new_records(s, form(s));
-  const int saved = zrf::save(s, s.self(), zrf::updateable(s.self()));
+  // is_idcolname, when set, names the counter the record's number comes from.
+  zrf::NewKeys keys(form(s), zrf::text(s.self().get("is_idcolname")));
+  const int saved = zrf::save(s, s.self(), zrf::updateable(s.self()), &keys);
   if (saved == 1) {
     // The list refreshes if it can; what it makes of that is not the save's.
     fh::Object* list = caller(s.self());

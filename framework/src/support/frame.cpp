@@ -180,7 +180,8 @@ std::vector<fh::Object*> updateable(fh::Object& window) {
   return out;
 }
 
-int save(zr::Script& s, fh::Object& window, const std::vector<fh::Object*>& controls) {
+int save(zr::Script& s, fh::Object& window, const std::vector<fh::Object*>& controls,
+         NewKeys* keys) {
   fh::Transaction& sqlca = s.session().sqlca();
   for (fh::Object* c : controls) {
     if (c->datawindow()->accept_text() != 1) return 0;
@@ -193,24 +194,27 @@ int save(zr::Script& s, fh::Object& window, const std::vector<fh::Object*>& cont
       return 0;
     }
   }
+  // Nothing of the save may stay: the transaction, nor the numbers it gave.
+  auto fail = [&](std::string reason) {  // a copy: the rollback clears SQLErrText
+    sqlca.rollback();
+    if (keys != nullptr) keys->give_back();
+    s.message_box(text(window.get("is_msgtitle")), text(window.get("is_msgtext")) + "\r\n" + reason,
+                  1);
+    return -1;
+  };
+  // The numbers first, so that the counter's lock is the save's first write.
+  if (keys != nullptr && std::ranges::find(controls, &keys->form()) != controls.end()) {
+    std::string why;
+    if (!keys->number(sqlca, why)) return fail(why);
+  }
   for (fh::Object* c : controls) {
     fh::DataWindow& dw = *c->datawindow();
     if (dw.transaction() == nullptr) dw.set_transaction(&sqlca);
     if (dw.update(true, false) != 1) {
-      const std::string reason = dw.last_error().empty() ? sqlca.sqlerrtext() : dw.last_error();
-      sqlca.rollback();
-      s.message_box(text(window.get("is_msgtitle")),
-                    text(window.get("is_msgtext")) + "\r\n" + reason, 1);
-      return -1;
+      return fail(dw.last_error().empty() ? sqlca.sqlerrtext() : dw.last_error());
     }
   }
-  if (sqlca.commit() != 0) {
-    const std::string reason = sqlca.sqlerrtext();
-    sqlca.rollback();
-    s.message_box(text(window.get("is_msgtitle")), text(window.get("is_msgtext")) + "\r\n" + reason,
-                  1);
-    return -1;
-  }
+  if (sqlca.commit() != 0) return fail(sqlca.sqlerrtext());
   for (fh::Object* c : controls) c->datawindow()->reset_update();
   for (fh::Object* c : controls) s.ctx().trigger(*c, slot::kPostUpdate);
   return 1;

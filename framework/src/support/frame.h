@@ -12,6 +12,7 @@
 
 #include "formhost/object.h"
 #include "formhost/value.h"
+#include "keys.h"
 #include "zrrt/script.h"
 
 namespace zrf {
@@ -75,10 +76,12 @@ long retrieve_with(zr::Script& s, fh::Object& control, std::span<const fh::Value
 void refresh_details(zr::Script& s, fh::Object& master);
 
 // Saves the data windows in one transaction: pfc_preupdate of each (below 1
-// refuses, nothing is saved), their updates, COMMIT, then pfc_postupdate of
-// each. A failed update rolls back, keeps every edit and shows the window's
+// refuses, nothing is saved), the new keys of `keys` when its form is among
+// them, their updates, COMMIT, then pfc_postupdate of each. A failure rolls
+// back, gives the new keys back, keeps every edit and shows the window's
 // message with the database's reason. Answers 1, 0 refused, -1 failed.
-int save(zr::Script& s, fh::Object& window, const std::vector<fh::Object*>& controls);
+int save(zr::Script& s, fh::Object& window, const std::vector<fh::Object*>& controls,
+         NewKeys* keys = nullptr);
 // The controls a window saves: data windows with an update table that were
 // not switched off with of_setupdateable(false).
 std::vector<fh::Object*> updateable(fh::Object& window);
