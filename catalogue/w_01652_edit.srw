@@ -4,6 +4,8 @@ $PBExportComments$group 1813 classes dw_ddyy=32868 dw_ddxx81_bh=32870 cb_2=32872
 forward
 global type w_01652_edit from w_zrtmstlr_edit
 end type
+type dw_maint from w_zrtmstlr_edit`dw_maint within w_01652_edit
+end type
 type dw_ddyy from u_dw within w_01652_edit
 end type
 type dw_ddxx81_bh from u_dw within w_01652_edit
@@ -22,6 +24,9 @@ integer height = 1364
 boolean ib_rfid = false
 end type
 global w_01652_edit w_01652_edit
+
+type dw_maint from w_zrtmstlr_edit`dw_maint within w_01652_edit
+end type
 
 type dw_ddyy from u_dw within w_01652_edit
 integer x = 649

@@ -25,6 +25,7 @@ boolean ib_rfid = true
 string is_cdadid
 string is_zropic
 string is_mode
+string is_openkey
 string is_msgtitle = "警告"
 string is_msgtext = "有错，不能继续，请纠正再试"
 end variables

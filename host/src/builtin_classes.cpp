@@ -51,6 +51,7 @@ constexpr BuiltinClass kClasses[] = {
     {"nonvisualobject", Kind::kNonVisual, "powerobject", kObjectEvents},
     {"structure", Kind::kStructure, "powerobject", kNoEvents},
     {"message", Kind::kMessage, "nonvisualobject", kObjectEvents},
+    {"transaction", Kind::kNonVisual, "nonvisualobject", kObjectEvents},
     {"dwobject", Kind::kNonVisual, "powerobject", kNoEvents},
     {"menu", Kind::kMenu, "powerobject", kMenuEvents},
     {"window", Kind::kWindow, "powerobject", kWindowEvents},

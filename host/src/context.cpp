@@ -7,6 +7,7 @@ Context::Context(ClassRegistry& registry, std::shared_ptr<TraceSink> sink)
       sink_(sink ? std::move(sink) : std::make_shared<StreamTraceSink>(stderr)),
       clock_(std::make_shared<SystemClock>()) {
   reset_message();
+  sqlca_ = instantiate(registry_.load("transaction"), "sqlca");
 }
 
 Context::~Context() = default;

@@ -109,10 +109,15 @@ nlohmann::json datawindow_view(const DataWindow& dw) {
     j["currentcolumn"] = "";
     j["hsplitscroll"] = 0;
     j["rowcolors"] = nlohmann::json::array();
+    j["color"] = "";
+    j["headercolor"] = "";
     return j;
   }
   const DataWindowObject& obj = dw.object();
   j["processing"] = obj.processing();
+  // The colours as the object holds them (a number, or an expression).
+  j["color"] = utf8(obj.describe("DataWindow.Color"));
+  j["headercolor"] = utf8(obj.describe("DataWindow.Header.Color"));
   const std::string split = obj.describe("DataWindow.HorizontalScrollSplit");
   j["hsplitscroll"] = std::atol(split.c_str());
   auto columns = nlohmann::json::array();
@@ -164,6 +169,7 @@ nlohmann::json datawindow_view(const DataWindow& dw) {
 
 nlohmann::json view(const Session& session) {
   nlohmann::json windows = nlohmann::json::array();
+  Object* focus = session.focus();
   for (const ObjectRef& w : session.windows()) {
     nlohmann::json controls = nlohmann::json::array();
     each_control(*w, [&](Object& c) {
@@ -179,21 +185,24 @@ nlohmann::json view(const Session& session) {
                           {"width", number(c, "width")},
                           {"height", number(c, "height")}};
       if (const DataWindow* dw = c.datawindow()) j.update(datawindow_view(*dw));
+      j["properties"] = plain_properties(c);
       if (nlohmann::json services = services_view(c); !services.empty()) {
         j["services"] = std::move(services);
       }
       controls.push_back(std::move(j));
     });
-    windows.push_back({{"class", utf8(w->cls().name())},
-                       {"title", utf8(string_of(*w, "title"))},
-                       {"x", number(*w, "x")},
-                       {"y", number(*w, "y")},
-                       {"width", number(*w, "width")},
-                       {"height", number(*w, "height")},
-                       {"modal", session.is_modal(*w)},
-                       {"properties", plain_properties(*w)},
-                       {"menu", menu_view(*w)},
-                       {"controls", std::move(controls)}});
+    windows.push_back(
+        {{"class", utf8(w->cls().name())},
+         {"title", utf8(string_of(*w, "title"))},
+         {"x", number(*w, "x")},
+         {"y", number(*w, "y")},
+         {"width", number(*w, "width")},
+         {"height", number(*w, "height")},
+         {"modal", session.is_modal(*w)},
+         {"focus", focus != nullptr && focus->window() == w.get() ? utf8(focus->name()) : ""},
+         {"properties", plain_properties(*w)},
+         {"menu", menu_view(*w)},
+         {"controls", std::move(controls)}});
   }
   nlohmann::json box = nullptr;
   if (const auto& pending = session.pending_message_box()) {

@@ -150,9 +150,25 @@ void Handle::modify(std::string_view property, long number, Site site) const {
   modify(property, Value::of_long(static_cast<std::int32_t>(number)), site);
 }
 
+void Handle::modify_expression(std::string_view expression, Site site) const {
+  script().statement(site, [&] {
+    if (!datawindow(site).modify(std::string(expression)).empty())
+      script().fail(FH_STATUS_FAILED, site);
+  });
+}
+
 std::string Handle::describe(std::string_view expression, Site site) const {
   return script().statement(site,
                             [&] { return datawindow(site).describe(std::string(expression)); });
+}
+
+std::string Handle::get_sql_select(Site site) const {
+  return script().statement(site, [&] { return datawindow(site).get_sqlselect(); });
+}
+
+void Handle::set_focus(Site site) const {
+  script().statement(site,
+                     [&] { script().check(script().session(site).set_focus(object()), site); });
 }
 
 int Handle::update(bool accept, bool reset, Site site) const {
@@ -217,6 +233,12 @@ Value Script::open_modal(std::string_view class_name, const Value& parm, Site si
   fh::Session& s = session(site);
   if (ctx_.registry().find(class_name) == nullptr) fail(FH_STATUS_FAILED, site);
   return statement(site, [&] { return s.open_modal(class_name, parm); });
+}
+
+Handle Script::create(std::string_view class_name, Site site) {
+  const fh::ClassDef* cls = ctx_.registry().find(class_name);
+  if (cls == nullptr) fail(FH_STATUS_FAILED, site);
+  return Handle(*this, fh::instantiate(*cls));
 }
 
 void Script::close(const Handle& window, Site site) {

@@ -168,7 +168,9 @@ class AppTest : public ::testing::TestWithParam<std::string> {
   }
 
   // Runs `fn` on the session's thread, where scripts may wait for actions;
-  // answers the refusals.
+  // answers the refusals once the session is idle, which may be before `fn`
+  // has finished (a message box or response window waits): let it own what
+  // it writes.
   std::vector<std::string> on_session(std::function<void(fh::Session&)> fn) {
     fh::Action a(fh::Action::Kind::kRun);
     a.run = std::move(fn);
@@ -177,11 +179,13 @@ class AppTest : public ::testing::TestWithParam<std::string> {
   // Opens a window as a front end would, with a parameter for its message
   // object; a window that cannot be opened fails the test.
   fh::Object& open(const std::string& cls, const fh::Value& parm = {}) {
-    fh::ObjectRef w;
-    for (const std::string& r : on_session([&](fh::Session& s) { w = s.open(cls, parm); }))
+    // The closure may finish after this returns (a message box of the
+    // window's scripts waits for an answer): it owns what it writes.
+    auto w = std::make_shared<fh::ObjectRef>();
+    for (const std::string& r :
+         on_session([w, cls, parm](fh::Session& s) { *w = s.open(cls, parm); }))
       ADD_FAILURE() << r;
-    // Still opening when a message box of its scripts waits for an answer.
-    fh::Object* opened = w ? w.get() : session->window(cls);
+    fh::Object* opened = *w ? w->get() : session->window(cls);
     if (opened == nullptr) throw fh::Error(cls + " did not open");
     return *opened;
   }

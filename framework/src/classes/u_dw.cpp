@@ -118,7 +118,12 @@ ZR_EVENT(u_dw, ue_resetreladw) {
     }
   }
   const long old_row = dw.get_row();
-  if (zrf::retrieve(s, s.self()) < 0) s.fail(-1);
+  // A list's areas take the arguments the list supplies; any other grid (a
+  // record window's split list) those of its last retrieval.
+  const long rows = in_list(s) || dw.retrieve_arguments().size() != dw.object().arguments().size()
+                        ? zrf::retrieve(s, s.self())
+                        : zrf::retrieve_with(s, s.self(), dw.retrieve_arguments());
+  if (rows < 0) s.fail(-1);
   long found = 0;
   for (long r = 1; r <= dw.row_count() && found == 0 && !key.empty(); ++r) {
     bool same = true;
@@ -153,7 +158,7 @@ ZR_EVENT(u_dw, rowfocuschanged) {
   for (fh::Object* other : zrf::datawindows(*w)) {
     fh::DataWindow& o = *other->datawindow();
     if (other != &s.self() && o.has_object() && !o.object().arguments().empty() &&
-        zrf::service(*other, "inv_linkage") == nullptr) {
+        !zrf::linked_to_master(*other)) {
       zrf::retrieve(s, *other, &s.self());
     }
   }

@@ -57,11 +57,33 @@ void next_record(zr::Script& s, bool copy) {
   for (const auto& [column, value] : values) s.check(dw.set_item(dw.get_row(), column, value));
 }
 
-// The record of the caller's current row; the rows retrieved, -1 on failure.
+// The text an editor was opened with by name, without a structure (formhost
+// open NAME --parm KEY): the key of the record to show.
+std::string open_key(zr::Script& s) {
+  const fh::ObjectRef& msg = s.ctx().message();
+  return fh::is_valid(msg) ? zrf::text(msg->get("stringparm")) : std::string();
+}
+bool opened_with_key(zr::Script& s) {
+  const fh::ObjectRef& msg = s.ctx().message();
+  return fh::is_valid(msg) && !fh::is_valid(msg->get("powerobjectparm")) && !open_key(s).empty();
+}
+
+// The record of the caller's current row, or of the key the editor was
+// opened with; the rows retrieved, -1 on failure.
 long retrieve_record(zr::Script& s, fh::Object& dw_maint, fh::Object* from) {
   const std::string id = zrf::text(s.self().get("is_idcolname"));
   fh::DataWindow* source = from == nullptr ? nullptr : from->datawindow();
   fh::DataWindow& dw = s.handle(dw_maint).datawindow();
+  const std::string open_key_text = zrf::text(s.self().get("is_openkey"));
+  if (from == nullptr && !open_key_text.empty() && dw.has_object() &&
+      dw.object().arguments().size() == 1) {
+    const fh::Type type = dw.object().arguments()[0].type;
+    const Value text = Value::of_string(open_key_text);
+    const Value arg[] = {type == fh::Type::kString    ? text
+                         : type == fh::Type::kDecimal ? fh::Dec(text)
+                                                      : fh::Long(text)};
+    return zrf::retrieve_with(s, dw_maint, arg);
+  }
   if (id.empty() || source == nullptr || !source->has_object() ||
       source->object().column(id) == nullptr || source->get_row() < 1 || !dw.has_object() ||
       dw.object().arguments().size() != 1) {
@@ -69,6 +91,18 @@ long retrieve_record(zr::Script& s, fh::Object& dw_maint, fh::Object* from) {
   }
   const Value key[] = {source->get_item(source->get_row(), id)};
   return zrf::retrieve_with(s, dw_maint, key);
+}
+
+// The card-writing controls show, and work, while ib_rfid is true (so
+// also when it is null, as the ancestors declare it true).
+void show_card_writing(fh::Object& w, const Value& rfid) {
+  const bool on = rfid.type() != fh::Type::kBoolean || rfid.is_null() || rfid.as_bool();
+  for (const char* card : {"dw_writrfid", "cb_writrfid"}) {
+    if (fh::Object* c = zrf::find_control(w, card)) {
+      c->set("visible", Value::of_bool(on));
+      c->set("enabled", Value::of_bool(on));
+    }
+  }
 }
 
 }  // namespace
@@ -97,7 +131,13 @@ ZR_EVENT(w_zredit, open) {
     }
     w.set("dw_desc", p.get("dw_desc"));
     w.set("is_mode", mode);
+  } else if (opened_with_key(s)) {
+    w.set("is_mode", Value::of_string("edit"));
+    w.set("is_openkey", Value::of_string(open_key(s)));
   }
+  // Card writing follows ib_rfid whenever it is assigned.
+  show_card_writing(w, w.get("ib_rfid"));
+  w.watch("ib_rfid", show_card_writing);
   s.handle(w).raise("f_center");
   zrf::begin_opening(s, w);
   return {};
@@ -107,21 +147,19 @@ ZR_EVENT(w_zredit, pfc_preopen) { return {}; }
 
 ZR_EVENT(w_zredit, pfc_postopen) {
   fh::Object& w = s.self();
-  const bool rfid = zrf::flag(w, "ib_rfid", true);
-  for (const char* card : {"dw_writrfid", "cb_writrfid"}) {
-    if (fh::Object* c = zrf::find_control(w, card)) c->set("visible", Value::of_bool(rfid));
-  }
   fh::Object& dw_maint = form(s);
   const std::string mode = zrf::text(w.get("is_mode"));
   if (mode == "add") {
-    s.handle(dw_maint).raise("pfc_insertrow");
+    // After every pfc_postopen, the descendants' too: what the first
+    // record's pfc_insertrow sets up is not undone by them.
+    s.handle(dw_maint).post("pfc_insertrow");
   } else if (mode == "edit" && retrieve_record(s, dw_maint, caller(w)) == 0) {
     s.message_box(zrf::text(w.get("is_msgtitle")), "记录已不存在，可能已被删除。", 2);
   }
   // The other areas follow the record (their arguments from dw_maint).
   for (fh::Object* c : zrf::datawindows(w)) {
     if (c == &dw_maint || c->name() == "dw_writrfid" || !c->datawindow()->has_object()) continue;
-    if (zrf::service(*c, "inv_linkage") != nullptr) continue;
+    if (zrf::linked_to_master(*c)) continue;
     zrf::retrieve(s, *c, &dw_maint);
   }
   return {};

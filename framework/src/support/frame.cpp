@@ -112,6 +112,11 @@ fh::Object* service(fh::Object& control, std::string_view variable) {
   return fh::is_valid(v) ? v.as_object().get() : nullptr;
 }
 
+bool linked_to_master(fh::Object& control) {
+  fh::Object* link = service(control, "inv_linkage");
+  return link != nullptr && !text(link->get("is_master")).empty();
+}
+
 int switch_service(zr::Script& s, fh::Object& control, std::string_view variable,
                    std::string_view service_class, bool on) {
   fh::Object* existing = service(control, variable);

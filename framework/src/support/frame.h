@@ -58,6 +58,9 @@ DwState& dw_state(fh::Object& control);
 int switch_service(zr::Script& s, fh::Object& control, std::string_view variable,
                    std::string_view service_class, bool on);
 fh::Object* service(fh::Object& control, std::string_view variable);  // null when off
+// A detail of a master through the linkage service: its master retrieves it.
+// A linkage service switched on without a master leaves the grid on its own.
+bool linked_to_master(fh::Object& control);
 
 // Retrieval. An argument named xx_NAME takes, in this order: the column NAME
 // of `source`'s current row, the column NAME of the window's dw_head's current

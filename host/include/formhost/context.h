@@ -85,6 +85,9 @@ class FH_API Context {
   // Scripts may destroy it; message() is then not valid.
   const ObjectRef& message() const { return message_; }
   void reset_message();
+  // The global transaction object scripts name sqlca: their reference to
+  // the session's connection (the Transaction itself lives in the session).
+  const ObjectRef& sqlca() const { return sqlca_; }
 
   ErrorPolicy error_policy() const { return policy_; }
   void set_error_policy(ErrorPolicy p) { policy_ = p; }
@@ -107,6 +110,7 @@ class FH_API Context {
   const ClassDef* current_ = nullptr;
   Value return_slot_;
   ObjectRef message_;
+  ObjectRef sqlca_;
   ErrorPolicy policy_ = ErrorPolicy::kAbandon;
   bool trace_on_ = false;
   std::shared_ptr<TraceSink> sink_;

@@ -132,6 +132,12 @@ class FH_API Session {
   // script's open waits for.
   static bool is_response(const Object& window);
 
+  // The keyboard focus: one control of one window at a time. SetFocus raises
+  // losefocus on the control that had it, then getfocus on the new one.
+  // 1, or -1 for a destroyed control.
+  int set_focus(Object& control);
+  Object* focus() const;  // null when no control has it
+
   // Shows the data-window object `name` in a data-window control. 1 or -1.
   int set_dataobject(Object& control, std::string_view name);
 

@@ -408,9 +408,33 @@ int DataWindow::accept_text() {
   if (!from_text(*pending_text_, column_types_[i])) {
     return fail("'" + gbk_to_utf8_lossy(*pending_text_) + "' is not a valid value for " + column);
   }
-  const long verdict = item_changed_ ? item_changed_(current_row_, column, *pending_text_) : 0;
-  if (verdict == 1) return fail("the value for " + column + " was refused");
-  if (verdict == 0) set_item(current_row_, column, Value::of_string(*pending_text_));
+  // The value is in the row while itemchanged runs, so the script sees what
+  // was typed; a refusal puts the cell back as it was.
+  const long row = current_row_;
+  Row& r = primary_[static_cast<std::size_t>(row - 1)];
+  const Value before = r.values[i];
+  const std::vector<bool> modified_before = r.modified;
+  const RowStatus status_before = r.status;
+  const bool had_original = r.original != nullptr;
+  if (set_item(row, column, Value::of_string(*pending_text_)) != 1) return -1;
+  const Value* identity = r.values.data();
+  const long verdict = item_changed_ ? item_changed_(row, column, *pending_text_) : 0;
+  if (verdict != 0) {
+    // Only when the script left the row where it was (its buffer moves with it).
+    if (row <= row_count() &&
+        primary_[static_cast<std::size_t>(row - 1)].values.data() == identity) {
+      Row& same = primary_[static_cast<std::size_t>(row - 1)];
+      same.values[i] = before;
+      same.modified[i] = !modified_before.empty() && modified_before[i];
+      const bool changed =
+          std::find(same.modified.begin(), same.modified.end(), true) != same.modified.end();
+      if (!changed) {
+        same.status = status_before;
+        if (!had_original) same.original.reset();
+      }
+    }
+    if (verdict == 1) return fail("the value for " + column + " was refused");
+  }
   pending_text_.reset();
   return 1;
 }

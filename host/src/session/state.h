@@ -22,6 +22,7 @@ struct SessionState {
   SessionOptions options;
   std::vector<ObjectRef> windows;
   std::vector<Object*> modal;  // response windows, innermost last
+  std::weak_ptr<Object> focus;
   std::optional<MessageBoxRequest> box;
   std::optional<int> box_answer;
 

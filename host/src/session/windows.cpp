@@ -76,6 +76,21 @@ bool Session::is_modal(const Object& window) const {
   return std::find(modal.begin(), modal.end(), &window) != modal.end();
 }
 
+int Session::set_focus(Object& control) {
+  if (control.destroyed()) return -1;
+  ObjectRef previous = state_->focus.lock();
+  if (previous.get() == &control) return 1;
+  state_->focus = control.weak_from_this();
+  if (previous && !previous->destroyed()) ctx_->trigger(*previous, "losefocus");
+  ctx_->trigger(control, "getfocus");
+  return 1;
+}
+
+Object* Session::focus() const {
+  ObjectRef f = state_->focus.lock();
+  return f && !f->destroyed() ? f.get() : nullptr;
+}
+
 int Session::set_dataobject(Object& control, std::string_view name) {
   DataWindow* dw = control.datawindow();
   const DataObjectLibrary* lib = library();

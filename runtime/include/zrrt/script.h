@@ -135,7 +135,14 @@ class Handle {
   void modify(std::string_view property, const Value& value, Site site = Site::current()) const;
   void modify(std::string_view property, std::string_view text, Site site = Site::current()) const;
   void modify(std::string_view property, long number, Site site = Site::current()) const;
+  // Modify with an expression the script writes out whole, for constants
+  // only: values go through modify(property, value).
+  void modify_expression(std::string_view expression, Site site = Site::current()) const;
   std::string describe(std::string_view expression, Site site = Site::current()) const;
+  // GetSQLSelect: the SELECT the data-window object retrieves with ("" for none).
+  std::string get_sql_select(Site site = Site::current()) const;
+  // SetFocus: the keyboard focus moves to this control.
+  void set_focus(Site site = Site::current()) const;
   // Update(accept, reset): its 1 or -1 is the script's to judge.
   int update(bool accept = true, bool reset = true, Site site = Site::current()) const;
   // The rows themselves, for the framework's own work.
@@ -181,6 +188,9 @@ class Script {
   Handle open(std::string_view class_name, const Value& parm = {}, Site site = Site::current());
   Value open_modal(std::string_view class_name, const Value& parm = {},
                    Site site = Site::current());
+  // A new instance of a structure (a local structure variable); an unknown
+  // class fails.
+  Handle create(std::string_view class_name, Site site = Site::current());
   void close(const Handle& window, Site site = Site::current());
   void close_with_return(const Handle& window, const Value& value, Site site = Site::current());
   // Declines what the operator asked for; the reason reaches the front end.
@@ -197,6 +207,8 @@ class Script {
   int execute_sql(std::string_view sql, std::initializer_list<Value> params = {},
                   Site site = Site::current());
   fh::Transaction& sqlca(Site site = Site::current());
+  // The global transaction object, to pass where a script names sqlca.
+  Value sqlca_object() const { return Value::of_object(ctx_.sqlca()); }
 
   // Abandons the script as a failed host operation at this site.
   [[noreturn]] void fail(std::int32_t status, Site site = Site::current()) const;
