@@ -712,6 +712,16 @@ INSERT INTO zr_016520 (sjdzld, zrtmid, zrtmic, aagxbh, cardnu, sjldzd, cdadid, s
   (20, 13, '2403070003', '11', 'K0009', 'A', 'K0009112403070003A', '2024.03.07', '15:33', 30.000, 30, 6.60, 2.40, 'ZP000020', NULL),
   (21, 14, '2403070004', '01', 'K0005', 'A', 'K0005012403070004A', '2024.03.07', '07:50', 30.000, 30, 6.60, 4.50, 'ZP000021', NULL);
 
+-- Today's work: bundle 2403080001 (30 pieces, 10.00 kg) sewn by 张丽华 and
+-- split A (20 pieces) and B (10 pieces), each with its share of the weight.
+-- Dated today, so that the list of work records (today's) shows them.
+INSERT INTO zr_003260 (zrtmid, zrtmic, zrbh, ddyjbh, td2jid, aashid, cmid, sjldcs, sjldwt, cdrq, bz) VALUES
+  (15, '2403080001', '001', 'DD240301', 6, 3, 2, 30, 10.00, '2024-03-08', NULL);
+INSERT INTO zr_016520 (sjdzld, zrtmid, zrtmic, aagxbh, cardnu, sjldzd, cdadid, sjtmic, sjldsj, sjldjs, sjldcs, sjldwt, sjldje, zropic, bz) VALUES
+  (22, 15, '2403080001', '12', 'K0001', 'A', 'K0001122403080001A', '2024.03.08', '08:10', 20.000, 20, 6.67, 30.00, 'ZP000022', NULL),
+  (23, 15, '2403080001', '12', 'K0001', 'B', 'K0001122403080001B', '2024.03.08', '08:10', 10.000, 10, 3.33, 15.00, 'ZP000023', NULL);
+UPDATE zr_016520 SET sjtmic = replace(CAST(CURRENT_DATE AS VARCHAR(10)), '-', '.') WHERE sjdzld IN (22, 23);
+
 -- Detail lines of some work records (pieces and defects) and of the labels.
 INSERT INTO zr_ddxx81 (ddxxid, zropic, ddxxxh, aashid, cmid, sl, cpsl, bz) VALUES
   (1, 'ZP000001', 1, 3, 1, 19, 0, NULL),
@@ -737,7 +747,10 @@ INSERT INTO zr_ddxx81 (ddxxid, zropic, ddxxxh, aashid, cmid, sl, cpsl, bz) VALUE
   (21, 'BQ000005', 1, 5, 1, 30, 0, NULL),
   (22, 'BQ000006', 1, 5, 2, 60, 0, NULL),
   (23, 'BQ000007', 1, 5, 3, 60, 0, NULL),
-  (24, 'BQ000008', 1, 5, 4, 30, 0, NULL);
+  (24, 'BQ000008', 1, 5, 4, 30, 0, NULL),
+  (25, 'ZP000022', 1, 3, 2, 19, 0, NULL),
+  (26, 'ZP000022', 2, 3, 2, 1, 1, '线头未剪'),
+  (27, 'ZP000023', 1, 3, 2, 10, 0, NULL);
 
 -- Label data of order DD240301, captions copied from the configuration row.
 INSERT INTO zr_016910 (f3jbid, ddyjbh, td2jid, f3bz01, f3bz02, f3bz03, f3bz04, f3bz05, f3bz06, f3bz07, f3bz08, f3bz09, f3bz10, f3bz11, f3bz12, f3bz13, f3bz14, f3bz15, f3bz16, hctj01, hctj02, hctj03, hctj04, hctj05, hctj06, hctj07, hctj08, hctj09, hctj10, hctj11, hctj12, hctj13, hctj14, hctj15, hctj16, f7bz01, f7bz02, f7bz03, f7bz04, f7bz05, f7bz06, f7bz07, tjgdid, zrztpz, zropic, bqsl, dyrq) VALUES

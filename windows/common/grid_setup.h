@@ -14,7 +14,9 @@ namespace grids {
 using fh::Value;
 
 // A Windows colour value, as the platform's RGB function makes it.
-constexpr std::int32_t rgb(std::int32_t red, std::int32_t green, std::int32_t blue) { return red + 256 * green + 65536 * blue; }
+constexpr std::int32_t rgb(std::int32_t red, std::int32_t green, std::int32_t blue) {
+  return red + 256 * green + 65536 * blue;
+}
 
 inline constexpr std::int32_t kBackground = rgb(224, 231, 208);  // 13690848
 inline constexpr std::int32_t kHeader = rgb(207, 207, 191);      // 12570575
@@ -40,8 +42,8 @@ inline zr::Answer standard_setup(zr::Script& s) {
     me.modify_expression("DataWindow.Header.Color='" + std::to_string(kHeader) + "'");
     me.raise("of_setrowcolor", {yes});
     s.object(me.get("inv_rowcolor"))
-        .raise("of_register", {me.as_value(), Value::of_long(kOddRows),
-                               Value::of_long(kBackground), Value::of_long(kCurrentRow)});
+        .raise("of_register", {me.as_value(), Value::of_long(kOddRows), Value::of_long(kBackground),
+                               Value::of_long(kCurrentRow)});
   }
   me.raise("wf_setclicksort", {yes});
   me.set_focus();

@@ -10,7 +10,8 @@ namespace {
 
 // "w_" + the data-window object without its first two characters + "_edit".
 Value line_editor(const zr::Handle& dw_ddyy) {
-  return "w_" + fh::Trim(fh::Mid(dw_ddyy.get("dataobject"), Value::of_long(3), Value::of_long(50))) +
+  return "w_" +
+         fh::Trim(fh::Mid(dw_ddyy.get("dataobject"), Value::of_long(3), Value::of_long(50))) +
          "_edit";
 }
 

@@ -120,9 +120,10 @@ ZR_EVENT(u_dw, ue_resetreladw) {
   const long old_row = dw.get_row();
   // A list's areas take the arguments the list supplies; any other grid (a
   // record window's split list) those of its last retrieval.
-  const long rows = in_list(s) || dw.retrieve_arguments().size() != dw.object().arguments().size()
+  const std::vector<Value> last = dw.retrieve_arguments();  // a copy: retrieving replaces them
+  const long rows = in_list(s) || last.size() != dw.object().arguments().size()
                         ? zrf::retrieve(s, s.self())
-                        : zrf::retrieve_with(s, s.self(), dw.retrieve_arguments());
+                        : zrf::retrieve_with(s, s.self(), last);
   if (rows < 0) s.fail(-1);
   long found = 0;
   for (long r = 1; r <= dw.row_count() && found == 0 && !key.empty(); ++r) {

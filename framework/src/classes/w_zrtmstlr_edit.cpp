@@ -1,7 +1,7 @@
 // w_zrtmstlr_edit: the record window of a work record (scale port, card
-// writing, entry mode). A grid of its own whose one retrieval argument is
-// as_cdadid lists the record's splits: the records whose code differs from
-// this one's in the last character (the split letter) alone. It shows them
+// writing, entry mode). A grid whose one retrieval argument is as_cdadidstem
+// (a code without its split letter) lists the record's splits: the records
+// whose code differs from this one's in the last character alone. It shows them
 // once the record is there, the record's own split current.
 #include "formhost/functions.h"
 #include "formhost/text.h"
@@ -23,7 +23,7 @@ ZR_EVENT(w_zrtmstlr_edit, pfc_postopen) {
   for (fh::Object* grid : zrf::datawindows(s.self())) {
     fh::DataWindow& dw = *grid->datawindow();
     if (grid == form || !dw.has_object() || dw.object().arguments().size() != 1 ||
-        !fh::text::iequal(dw.object().arguments()[0].name, "as_cdadid")) {
+        !fh::text::iequal(dw.object().arguments()[0].name, "as_cdadidstem")) {
       continue;
     }
     if (zrf::retrieve_with(s, *grid, stem) < 0) continue;
