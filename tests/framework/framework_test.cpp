@@ -422,21 +422,28 @@ TEST_P(FrameworkTest, TheMenuOpensTheLibrarysListWindows) {
 }
 
 TEST_P(FrameworkTest, DateRangesFollowTheRetrieveType) {
-  // The work records of the demo are from 2024: today's list is empty, the
-  // list "up to today" has them all.
+  // The work records of the demo are from 2024 but for today's two splits:
+  // today's list has those, the list "up to today" has them all.
   fh::Object& w = open("w_01665");
-  EXPECT_EQ(rows(control_view("w_01665", "dw_items")), 0);
+  EXPECT_EQ(rows(control_view("w_01665", "dw_items")), 2);
   w.set("is_retrieve_type", Value::of_string("dateend"));
   fh::Action click(K::kClick);
   click.control = "m_retrieve";
   EXPECT_EQ(act({click}), std::vector<std::string>{});
-  EXPECT_EQ(rows(control_view("w_01665", "dw_items")), 21);
+  EXPECT_EQ(rows(control_view("w_01665", "dw_items")), 23);
 }
 
 TEST_P(FrameworkTest, CardWritingControlsFollowIbRfid) {
   open("w_01652_edit");  // its class switches card writing off
   EXPECT_FALSE(control_view("w_01652_edit", "dw_writrfid")["visible"]);
   EXPECT_FALSE(control_view("w_01652_edit", "cb_writrfid")["visible"]);
+  // Whenever it is assigned, not only at opening.
+  ASSERT_EQ(on_session([](fh::Session& s) {
+              s.window("w_01652_edit")->set("ib_rfid", Value::of_bool(true));
+            }),
+            std::vector<std::string>{});
+  EXPECT_TRUE(control_view("w_01652_edit", "cb_writrfid")["visible"]);
+  EXPECT_TRUE(control_view("w_01652_edit", "cb_writrfid")["enabled"]);
   open("w_016561_edit");
   EXPECT_TRUE(control_view("w_016561_edit", "dw_writrfid")["visible"]);
   EXPECT_TRUE(control_view("w_016561_edit", "cb_writrfid")["visible"]);
