@@ -5,6 +5,7 @@
 
 #include "backends.h"
 #include "formhost/errors.h"
+#include "formhost/functions.h"
 #include "formhost/text.h"
 
 namespace {
@@ -177,16 +178,25 @@ TEST_P(DataWindowTest, TypedTextPassesTheItemChangedHook) {
   dw.set_row(2);
   std::string seen;
   dw.on_item_changed([&](long row, const std::string& column, const std::string& text) -> long {
-    seen = std::to_string(row) + column + text;
-    return text == "666" ? 1 : 0;
+    // The script sees the typed value in the row.
+    seen = std::to_string(row) + column + text + "=" +
+           fh::String(dw.get_item(row, column)).as_string();
+    return text == "666" ? 1 : text == "777" ? 2 : 0;
   });
   dw.set_text("666");
   EXPECT_EQ(dw.accept_text(), -1);  // refused: the old value stays
-  EXPECT_EQ(seen, "2je666");
+  EXPECT_EQ(seen, "2je666=666");
   EXPECT_EQ(dw.get_item(2, "je").as_decimal(), *fh::Decimal::parse("2.25"));
+  // ... and so does the row's status: nothing is left to save.
+  EXPECT_EQ(dw.row_status(2), fh::RowStatus::kNotModified);
+  EXPECT_EQ(dw.modified_count(), 0);
+  dw.set_text("777");
+  EXPECT_EQ(dw.accept_text(), 1);  // refused, focus may move on
+  EXPECT_EQ(dw.get_item(2, "je").as_decimal(), *fh::Decimal::parse("2.25"));
+  EXPECT_EQ(dw.modified_count(), 0);
   dw.set_text("abc");
   EXPECT_EQ(dw.accept_text(), -1);  // not a number: never reaches the hook
-  EXPECT_EQ(seen, "2je666");
+  EXPECT_EQ(seen, "2je777=777");
   dw.set_text("7.5");
   EXPECT_EQ(dw.accept_text(), 1);
   EXPECT_EQ(dw.get_item(2, "je").as_decimal(), *fh::Decimal::parse("7.5"));

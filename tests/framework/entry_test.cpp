@@ -111,7 +111,7 @@ TEST_P(EntryTest, SplitLettersAfterAStayAsTheyAre) {
   record(23);
   const fh::DataWindow& splits = rows("w_01652_edit", "dw_ddyy");
   ASSERT_EQ(splits.row_count(), 4);  // 9, A, B, a
-  for (long row : {2L, 1L}) {  // "A" and a digit: the question comes
+  for (long row : {2L, 1L}) {        // "A" and a digit: the question comes
     SCOPED_TRACE(row);
     ASSERT_EQ(act({action(K::kRow, "dw_ddyy", row), action(K::kClick, "cb_5")}),
               std::vector<std::string>{});
@@ -131,9 +131,9 @@ TEST_P(EntryTest, SplitLettersAfterAStayAsTheyAre) {
     EXPECT_EQ(act({answer(1)}), std::vector<std::string>{});
     EXPECT_EQ(session->window("w_01652_edit_list_edit"), nullptr);
   }
-  EXPECT_EQ(db_value("select count(*) from zr_016520 where cdadid like '" + std::string(kStem) +
-                     "_'"),
-            "4");
+  EXPECT_EQ(
+      db_value("select count(*) from zr_016520 where cdadid like '" + std::string(kStem) + "_'"),
+      "4");
 }
 
 TEST_P(EntryTest, TheDeleteQuestionNamesTheRowAndYesDeletesAndSavesAtOnce) {
