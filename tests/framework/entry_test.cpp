@@ -211,6 +211,9 @@ TEST_P(EntryTest, TheWeightShareFollowsTheCountJustTyped) {
   ASSERT_EQ(refused.size(), 1u);
   EXPECT_NE(refused[0].find("not a valid value"), std::string::npos);
   EXPECT_EQ(text(form, 1, "sjldcs"), "-1");
+  // A weight of more places is kept as the column keeps it, on either database.
+  ASSERT_EQ(type(1, "sjldwt", "3.455"), std::vector<std::string>{});
+  EXPECT_EQ(text(form, 1, "sjldwt"), "3.46");
   EXPECT_EQ(click("uo_cancel"), std::vector<std::string>{});
   EXPECT_EQ(db_value("select count(*) from zr_016520 where zrtmid = 15"), "2");
 }

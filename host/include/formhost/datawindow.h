@@ -213,6 +213,7 @@ class FH_API DataWindow final : public RowSource {
   ItemChanged item_changed_;
   std::vector<Value> last_args_;
   std::vector<Type> column_types_;
+  std::vector<int> column_scales_;  // places of decimal(n) columns, -1 for others
   std::string sort_text_, filter_text_;
   std::vector<std::pair<std::string, std::unique_ptr<DataWindow>>> children_;
   std::string last_error_;

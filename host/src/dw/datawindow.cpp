@@ -1,6 +1,7 @@
 #include "formhost/datawindow.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <numeric>
 
 #include "formhost/errors.h"
@@ -50,6 +51,13 @@ std::optional<Value> from_text(const std::string& text, Type type) {
 }
 
 // A value converted to a column's type; none when the platform would refuse it.
+// The places a decimal(n) column keeps; -1 for any other column.
+int decimal_scale(const DwColumn& c) {
+  if (c.type != Type::kDecimal || !c.coltype.starts_with("decimal(")) return -1;
+  const int n = std::atoi(c.coltype.c_str() + 8);
+  return n >= 0 && n <= 18 ? n : -1;
+}
+
 std::optional<Value> convert(const Value& v, Type type) {
   if (v.type() == type) return v;
   if (v.is_null()) return Value::null_of(type);
@@ -134,7 +142,11 @@ void DataWindow::set_object(DataWindowObject object) {
   dataobject_ = object.name();
   object_ = std::make_unique<DataWindowObject>(std::move(object));
   column_types_.clear();
-  for (const DwColumn& c : object_->columns()) column_types_.push_back(c.type);
+  column_scales_.clear();
+  for (const DwColumn& c : object_->columns()) {
+    column_types_.push_back(c.type);
+    column_scales_.push_back(decimal_scale(c));
+  }
   primary_.clear();
   filtered_.clear();
   deleted_.clear();
@@ -344,6 +356,12 @@ int DataWindow::set_item(long row, std::string_view column, const Value& v) {
   if (!converted) {
     return fail("column " + std::string(column) + " (" + std::string(type_name(column_types_[i])) +
                 ") does not take " + fh::describe(v));
+  }
+  // A decimal(n) column holds at most n places, as the database will store
+  // it (rounded half away from zero, on every database alike).
+  if (column_scales_[i] >= 0 && !converted->is_null() &&
+      converted->as_decimal().scale() > column_scales_[i]) {
+    converted = Round(*converted, Value::of_integer(static_cast<std::int16_t>(column_scales_[i])));
   }
   if (r.status == RowStatus::kNotModified || r.status == RowStatus::kDataModified) {
     if (!r.original) r.original = std::make_unique<std::vector<Value>>(r.values);
