@@ -20,6 +20,13 @@ Value split_letter(const zr::Handle& dw_ddyy) {
   return fh::Right(fh::String(dw_ddyy.get_item(dw_ddyy.get_row(), "cdadid")), Value::of_long(1));
 }
 
+// A split whose letter sorts after "A" stays as it is: the operator is told.
+bool stays(zr::Script& s, const zr::Handle& dw_ddyy, const char* message) {
+  if (!static_cast<bool>(split_letter(dw_ddyy) > "A")) return false;
+  s.message_box("", message);
+  return true;
+}
+
 // Adds ("add", 1) or changes ("edit", 2) a split in the line editor, with
 // card writing off while it is open.
 void open_line_editor(zr::Script& s, const char* mode, int addmode) {
@@ -97,10 +104,7 @@ ZR_EVENT(w_01652_edit, cb_2, clicked) {
 ZR_EVENT(w_01652_edit, cb_6, clicked) {
   const zr::Handle dw_ddyy = s.control("dw_ddyy");
   if (dw_ddyy.row_count() < 2) return 1;
-  if (split_letter(dw_ddyy) > "A") {
-    s.message_box("", "不能修改");
-    return {};
-  }
+  if (stays(s, dw_ddyy, "不能修改")) return {};
   open_line_editor(s, "edit", 2);
   return 1;
 }
@@ -109,10 +113,7 @@ ZR_EVENT(w_01652_edit, cb_6, clicked) {
 ZR_EVENT(w_01652_edit, cb_5, clicked) {
   const zr::Handle dw_ddyy = s.control("dw_ddyy");
   if (dw_ddyy.row_count() < 2) return 1;
-  if (split_letter(dw_ddyy) > "A") {
-    s.message_box("", "不能删除");
-    return {};
-  }
+  if (stays(s, dw_ddyy, "不能删除")) return {};
   const long row = dw_ddyy.get_row();
   const int answer = s.message_box("删除项目", "删除 #" + std::to_string(row) + " 行吗?", 3, 4, 2);
   // No, and a question nobody answered, delete nothing.
