@@ -267,6 +267,31 @@ TEST_P(EntryTest, ARecordCodeOfOneCharacterListsTheEmptyStem) {
   EXPECT_EQ(splits.retrieve_arguments()[0].as_string(), "");
 }
 
+TEST_P(EntryTest, AFreeFormKeepsItsHeaderAndANullServiceFollowsTheErrorPolicy) {
+  open("w_09902");
+  auto form = control_view("w_09902", "dw_form");
+  EXPECT_EQ(form["color"], "13690848");
+  EXPECT_EQ(form["headercolor"], "536870912");  // as designed
+  EXPECT_FALSE(form["services"].contains("inv_rowcolor"));
+  EXPECT_EQ(form["properties"]["ib_clicksort"], "true");
+  // The grid's row selection is null: the set-up stops there...
+  auto grid = control_view("w_09902", "dw_grid");
+  EXPECT_TRUE(grid["services"].contains("inv_linkage"));
+  EXPECT_NE(grid["color"], "13690848");
+  EXPECT_NE(grid["properties"]["ib_clicksort"], "true");
+  EXPECT_EQ(window_view("w_09902")["focus"], "dw_form");
+  // ... or, when the error policy goes on, skips that one statement.
+  ASSERT_EQ(act({action(K::kClose, "", 0)}), std::vector<std::string>{});
+  session->context().set_error_policy(fh::ErrorPolicy::kContinue);
+  open("w_09902");
+  grid = control_view("w_09902", "dw_grid");
+  EXPECT_EQ(grid["services"]["inv_rowmanager"]["properties"]["ib_confirmondelete"], "false");
+  EXPECT_EQ(grid["color"], "13690848");
+  EXPECT_EQ(grid["headercolor"], "12570575");
+  EXPECT_EQ(grid["properties"]["ib_clicksort"], "true");
+  EXPECT_EQ(window_view("w_09902")["focus"], "dw_grid");
+}
+
 INSTANTIATE_TEST_SUITE_P(Db, EntryTest, ::testing::ValuesIn(zrtest::backends()),
                          zrtest::backend_name);
 
