@@ -105,6 +105,17 @@ TEST_P(EntryTest, OneSplitAloneListsNoLinesAndCannotBeChangedOrDeleted) {
   EXPECT_EQ(click("uo_cancel"), std::vector<std::string>{});
 }
 
+TEST_P(EntryTest, AnEmptySplitListAddsChangesAndDeletesNothing) {
+  sql("update zr_016520 set cdadid = null where sjdzld = 23");
+  record(23);
+  ASSERT_EQ(rows("w_01652_edit", "dw_ddyy").row_count(), 0);
+  for (const char* button : {"cb_2", "cb_5", "cb_6"})
+    EXPECT_EQ(click(button), std::vector<std::string>{});
+  EXPECT_EQ(session->window("w_01652_edit_list_edit"), nullptr);
+  EXPECT_FALSE(session->pending_message_box().has_value());
+  EXPECT_EQ(properties("w_01652_edit")["ib_rfid"], "false");
+}
+
 TEST_P(EntryTest, SplitLettersAfterAStayAsTheyAre) {
   split("a", 30);  // lower case sorts after "A" byte for byte
   split("9", 31);
