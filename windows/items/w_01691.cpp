@@ -10,15 +10,15 @@ ZR_EVENT(w_01691, pfc_preopen) {
   s.select_into(items::kWidthSelect, {}, widths);
   const zr::Handle dw_items = s.control("dw_items");
   for (int n = 1; n <= 16; ++n) {
-    const std::string column = "zr_016910_f3bz" + items::two_digits(n);
+    const std::string column = "zr_016910_f3bz" + caption::two_digits(n);
     if (dw_items.raise("pfc_prerela", {Value::of_string(column)}) > 0) {
-      if (items::configured(captions[n])) {
+      if (caption::configured(captions[n])) {
         dw_items.modify(column + "_t.text", captions[n]);
         // A null width leaves the designed width: an expression cannot carry a null.
         if (!widths[n].is_null()) dw_items.modify(column + ".width", widths[n]);
       } else {
         if (n >= 4) dw_items.modify(column + ".width", 0);
-        dw_items.modify(column + "_t.text", "未定" + items::two_digits(n));
+        dw_items.modify(column + "_t.text", caption::placeholder(n));
       }
     }
   }

@@ -11,8 +11,8 @@ ZR_EVENT(w_01691_edit, dw_maint, pfc_insertrow) {
   s.select_into(items::kCaptionSelect, {}, captions);
   const zr::Handle dw_maint = s.control("dw_maint");
   for (int n = 1; n <= 16; ++n) {
-    if (items::configured(captions[n])) {
-      dw_maint.set_item(dw_maint.get_row(), "hctj" + items::two_digits(n), captions[n]);
+    if (caption::configured(captions[n])) {
+      dw_maint.set_item(dw_maint.get_row(), "hctj" + caption::two_digits(n), captions[n]);
     }
   }
   return 1;
