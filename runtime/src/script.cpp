@@ -171,6 +171,10 @@ void Handle::set_focus(Site site) const {
                      [&] { script().check(script().session(site).set_focus(object()), site); });
 }
 
+void Handle::set_column(std::string_view column, Site site) const {
+  script().statement(site, [&] { script().check(datawindow(site).set_column(column), site); });
+}
+
 int Handle::update(bool accept, bool reset, Site site) const {
   return script().statement(site, [&] { return datawindow(site).update(accept, reset); });
 }

@@ -76,6 +76,26 @@ Refusal raise_framework_event(SessionState& st, const Found<Object>& target, con
   return raise(st, *target.it, it->second);
 }
 
+// The operator's click or typing puts the keyboard focus on the control
+// first (losefocus on the old one, then getfocus), as the platform does; a
+// menu item or a static text never takes it. A focus event that closed the
+// control's window ends the action there.
+Refusal take_focus(SessionState& st, Object& c) {
+  switch (c.cls().kind()) {
+    case Kind::kDataWindow:
+    case Kind::kCommandButton:
+    case Kind::kCheckBox:
+    case Kind::kSingleLineEdit:
+    case Kind::kUserObject:
+      break;
+    default:
+      return kDone;
+  }
+  st.session.set_focus(c);
+  if (c.destroyed()) return "control " + c.name() + " was closed";
+  return kDone;
+}
+
 Value long_value(long n) { return Value::of_long(static_cast<std::int32_t>(n)); }
 
 Refusal open_window(SessionState& st, const Action& a) {
@@ -93,6 +113,7 @@ Refusal click(SessionState& st, const Action& a) {
   if (!flag(c, "enabled", true) || !flag(c, "visible", true)) {
     return "control " + c.name() + " is not enabled";
   }
+  if (Refusal r = take_focus(st, c)) return r;
   if (c.cls().kind() == Kind::kCheckBox) {
     c.set("checked", Value::of_bool(!flag(c, "checked", false)));
   }
@@ -108,6 +129,7 @@ Refusal type_text(SessionState& st, const Action& a) {
   const Found<Object> found = target_datawindow(st, a);
   if (found.it == nullptr) return found.why;
   Object& c = *found.it;
+  if (Refusal r = take_focus(st, c)) return r;
   DataWindow& dw = *c.datawindow();
   const long row = a.row == 0 ? dw.get_row() : a.row;
   if (row != dw.get_row()) {

@@ -143,6 +143,8 @@ class Handle {
   std::string get_sql_select(Site site = Site::current()) const;
   // SetFocus: the keyboard focus moves to this control.
   void set_focus(Site site = Site::current()) const;
+  // SetColumn: the column becomes the current one; an unknown column fails.
+  void set_column(std::string_view column, Site site = Site::current()) const;
   // Update(accept, reset): its 1 or -1 is the script's to judge.
   int update(bool accept = true, bool reset = true, Site site = Site::current()) const;
   // The rows themselves, for the framework's own work.
