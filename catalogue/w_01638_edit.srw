@@ -6,6 +6,8 @@ global type w_01638_edit from w_manager_record
 end type
 type dw_maint from w_manager_record`dw_maint within w_01638_edit
 end type
+type uo_ok from w_manager_record`uo_ok within w_01638_edit
+end type
 type dw_3 from u_dw within w_01638_edit
 end type
 end forward
@@ -28,6 +30,9 @@ end variables
 
 type dw_maint from w_manager_record`dw_maint within w_01638_edit
 string dataobject = "d_01638_edit"
+end type
+
+type uo_ok from w_manager_record`uo_ok within w_01638_edit
 end type
 
 type dw_3 from u_dw within w_01638_edit
