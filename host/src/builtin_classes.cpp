@@ -28,21 +28,24 @@ constexpr BuiltinEvent kMenuEvents[] = {
     {"clicked", 50, kLong},
     {"selected", 51, kLong},
 };
+// Controls that take the keyboard focus have its events at the data
+// window's slots.
 constexpr BuiltinEvent kButtonEvents[] = {
-    {"clicked", 50, kLong},
-    {"constructor", 51, kLong},
-    {"destructor", 52, kLong},
+    {"clicked", 50, kLong},   {"constructor", 51, kLong}, {"destructor", 52, kLong},
+    {"losefocus", 58, kLong}, {"getfocus", 59, kLong},
 };
 constexpr BuiltinEvent kStaticTextEvents[] = {
     {"clicked", 50, kLong},
     {"constructor", 51, kLong},
     {"destructor", 52, kLong},
 };
+constexpr BuiltinEvent kEditEvents[] = {
+    {"clicked", 50, kLong},   {"constructor", 51, kLong}, {"destructor", 52, kLong},
+    {"losefocus", 58, kLong}, {"getfocus", 59, kLong},
+};
 constexpr BuiltinEvent kUserObjectEvents[] = {
-    {"create", 0, kNone},
-    {"destroy", 1, kNone},
-    {"constructor", 51, kLong},
-    {"destructor", 52, kLong},
+    {"create", 0, kNone},      {"destroy", 1, kNone},    {"constructor", 51, kLong},
+    {"destructor", 52, kLong}, {"losefocus", 58, kLong}, {"getfocus", 59, kLong},
 };
 constexpr BuiltinEvent kNoEvents[] = {{"create", 0, kNone}};
 
@@ -62,7 +65,7 @@ constexpr BuiltinClass kClasses[] = {
     {"checkbox", Kind::kCheckBox, "powerobject", kButtonEvents},
     {"radiobutton", Kind::kCheckBox, "powerobject", kButtonEvents},
     {"statictext", Kind::kStaticText, "powerobject", kStaticTextEvents},
-    {"singlelineedit", Kind::kSingleLineEdit, "powerobject", kStaticTextEvents},
+    {"singlelineedit", Kind::kSingleLineEdit, "powerobject", kEditEvents},
     {"line", Kind::kLine, "powerobject", kNoEvents},
     {"tab", Kind::kTab, "powerobject", kUserObjectEvents},
     {"userobject", Kind::kUserObject, "powerobject", kUserObjectEvents},

@@ -159,6 +159,30 @@ TEST_F(SessionTest, TypedTextGoesThroughItemChanged) {
   EXPECT_TRUE(v["messagebox"].is_null());
 }
 
+TEST_F(SessionTest, ClicksAndTypingMoveTheFocusLosingBeforeGetting) {
+  fh::Session s = make_session();
+  fh::ObjectRef w = s.open("w_tmain");
+  fh::Object& edit = *w->control("dw_edit");
+  ASSERT_EQ(s.set_dataobject(edit, "d_edit"), 1);
+  ASSERT_EQ(edit.datawindow()->insert_row(0), 1);
+  Action type{Action::Kind::kType};
+  type.control = "dw_edit";
+  type.column = "code";
+  type.text = "bad";  // refused by itemchanged: the focus moved all the same
+  s.post(click("cbx_flag"));
+  s.post(type);
+  s.post(click("cbx_flag"));
+  s.run_pending();
+  EXPECT_EQ(w->get("focuslog").as_string(), "flag-get,flag-lose,dw-get,dw-lose,flag-get");
+  EXPECT_EQ(s.focus(), w->control("cbx_flag"));
+  // The actions were carried out as well.
+  EXPECT_EQ(log_of(w.get()), "open:,open-end,posted,flag:on,itemchanged:code=bad,flag:off");
+  // A click on the control that has the focus raises no focus event.
+  s.post(click("cbx_flag"));
+  s.run_pending();
+  EXPECT_EQ(w->get("focuslog").as_string(), "flag-get,flag-lose,dw-get,dw-lose,flag-get");
+}
+
 TEST_F(SessionTest, DataWindowOperationsFromScripts) {
   const std::string path = ::testing::TempDir() + "dw_operations.db";
   std::remove(path.c_str());

@@ -72,4 +72,27 @@ ZR_SCRIPT(32770, 32769, 802, "ue_badmodify", FH_RESULT_LONG, kOverrides) {
   return 1;
 }
 
+// The focus events leave a trail of their own in "focuslog".
+void focus_log(zr::Script& s, const std::string& what) {
+  fh::Object& w = *s.self().window();
+  const fh::Value old = w.get("focuslog");
+  w.set("focuslog", fh::Value::of_string(old.is_null() ? what : old.as_string() + "," + what));
+}
+ZR_SCRIPT(32774, 32775, 58, "losefocus", FH_RESULT_LONG, kExtends) {
+  focus_log(s, "dw-lose");
+  return {};
+}
+ZR_SCRIPT(32774, 32775, 59, "getfocus", FH_RESULT_LONG, kExtends) {
+  focus_log(s, "dw-get");
+  return {};
+}
+ZR_SCRIPT(32776, 32777, 59, "getfocus", FH_RESULT_LONG, kExtends) {
+  focus_log(s, "flag-get");
+  return {};
+}
+ZR_SCRIPT(32776, 32777, 58, "losefocus", FH_RESULT_LONG, kExtends) {
+  focus_log(s, "flag-lose");
+  return {};
+}
+
 ZR_REGISTER(w_tmain)
