@@ -189,8 +189,8 @@ TEST_P(ProgressEditTest, SavedRecordIsReadBackByItsNumber) {
 
 TEST_P(ProgressEditTest, OkLosingTheFocusRefreshesTheListInAddMode) {
   add();
-  ASSERT_EQ(act({action(K::kClick, "cbx_addmode"), action(K::kType, "dw_maint", 1, "icddbh",
-                                                          "DD240303")}),
+  ASSERT_EQ(act({action(K::kClick, "cbx_addmode"),
+                 action(K::kType, "dw_maint", 1, "icddbh", "DD240303")}),
             std::vector<std::string>{});
   EXPECT_EQ(window_view("w_01638_edit")["focus"], "dw_maint");
   ASSERT_EQ(act({action(K::kClick, "uo_ok")}), std::vector<std::string>{});

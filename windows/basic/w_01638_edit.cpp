@@ -18,9 +18,7 @@ void touch_state(const zr::Handle& dw_maint) {
   dw_maint.set_item(row, "zrztpz", dw_maint.get_item(row, "zrztpz") + 0);
 }
 
-zr::Handle record_manager(zr::Script& s) {
-  return s.object(s.window().get("istr_recordmanager"));
-}
+zr::Handle record_manager(zr::Script& s) { return s.object(s.window().get("istr_recordmanager")); }
 
 }  // namespace
 
