@@ -151,7 +151,7 @@ TEST_P(ProgressEditTest, LatestEntryWithoutFiguresLoadsNothing) {
   EXPECT_EQ(control_view("w_01638_edit", "dw_3")["rows"].size(), 0u);
 }
 
-TEST_P(ProgressEditTest, ZrAndEmptyCodesRunNoStatement) {
+TEST_P(ProgressEditTest, ZrEmptyCodesAndOtherColumnsRunNoStatement) {
   fh::Object& w = add();
   ASSERT_EQ(enter_code("DD240301"), std::vector<std::string>{});
   for (const char* code : {"ZR", ""}) {
@@ -164,13 +164,11 @@ TEST_P(ProgressEditTest, ZrAndEmptyCodesRunNoStatement) {
     EXPECT_EQ(fh::Long(w.get("il_cnt1")).as_long(), 2);  // the last lookup's
     EXPECT_EQ(form_row()["values"]["tdjbid"], "7");
   }
-}
-
-TEST_P(ProgressEditTest, OtherColumnsLookNothingUp) {
-  add();
-  ASSERT_EQ(act({action(K::kType, "dw_maint", 1, "bz", "DD240301")}), std::vector<std::string>{});
-  EXPECT_FALSE(ok_enabled());
-  EXPECT_EQ(form_row()["status"], "newmodified");
+  // Another column never looks anything up.
+  fh::testing::fail_db_call(session->sqlca(), 1, fh::testing::DbFault::kError);
+  ASSERT_EQ(act({action(K::kType, "dw_maint", 1, "bz", "DD240303")}), std::vector<std::string>{});
+  EXPECT_FALSE(fh::testing::db_fault_fired(session->sqlca()));
+  fh::testing::fail_db_call(session->sqlca(), 0, fh::testing::DbFault::kError);
 }
 
 TEST_P(ProgressEditTest, SavedRecordIsReadBackByItsNumber) {
