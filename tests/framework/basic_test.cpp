@@ -37,7 +37,9 @@ TEST_P(ProgressListTest, DemoCaptionsLayoutAndSwitches) {
       {4, {"后整数", 260}}, {5, {"查衫数", 260}}, {6, {"未定06", 0}},
       {7, {"包装数", 260}}, {8, {"未定08", 0}},   {9, {"入库数", 260}}};
   for (const auto& [n, want] : expected) EXPECT_EQ(statistic(n), want) << n;
-  EXPECT_EQ(control_view("w_01638", "dw_items")["hsplitscroll"], 650);
+  const auto dw_items = control_view("w_01638", "dw_items");
+  EXPECT_EQ(dw_items["hsplitscroll"], 650);
+  EXPECT_EQ(dw_items["services"]["inv_multitable"]["class"], "n_cst_dwsrv_multitable");
   EXPECT_EQ(w.get("is_tab_1_postion").as_string(), "2LH");
   EXPECT_EQ(w.get("is_delete").as_string(), "no");
   EXPECT_EQ(fh::Long(w.get("il_xzmnid")).as_long(), 1638);
@@ -131,6 +133,7 @@ TEST_P(ProgressEditTest, LookupLoadsTheLatestEntryOfTheCodeJustEntered) {
   ASSERT_EQ(dw_3["rows"].size(), 1u);
   EXPECT_EQ(dw_3["rows"][0]["values"]["tdjbid"], "7");
   EXPECT_FALSE(dw_3["visible"]);
+  EXPECT_TRUE(dw_3["services"].contains("inv_rowselect"));  // the standard set-up
   EXPECT_EQ(fh::Long(w.get("il_cnt1")).as_long(), 2);
   EXPECT_EQ(w.get("is_ddtmic").as_string(), "7");
   EXPECT_TRUE(ok_enabled());
