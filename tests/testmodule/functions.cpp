@@ -1,9 +1,10 @@
 // Global functions of the test modules. Both define gf_twho, each answering
 // its own module's name; the framework alone defines the others.
+#include "formhost/functions.h"
+
 #include <stdexcept>
 
 #include "formhost/errors.h"
-#include "formhost/functions.h"
 #include "zrrt/global_function.h"
 
 namespace {

@@ -22,7 +22,8 @@ using fh::Value;
 // 0.1, or a cent lost past 15 digits); PostgreSQL's would be exact either way.
 inline constexpr const char* kRowsSelect =
     "select sjldjs, sjlddj from zr_017493 where sjtmic = :ls_sjtmic";
-inline constexpr const char* kStore = "update zr_zrxx1d set sjdzbz = :ls_dx where sjtmic = :ls_sjtmic";
+inline constexpr const char* kStore =
+    "update zr_zrxx1d set sjdzbz = :ls_dx where sjtmic = :ls_sjtmic";
 
 // SUM(sjldjs * sjlddj) of the document, null when no row has both: the
 // database's SQLCode tells whether it could be read.
