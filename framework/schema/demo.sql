@@ -791,7 +791,8 @@ INSERT INTO zr_zrxx1d (sjtmic, sjpzbh, djlx, djrq, khid, ckid, ddyjbh, tjgdid, z
   ('CK240315001', 'CK0315-01', 13, '2024-03-15', 1, 1, 'DD240301', 2, 1, NULL, '马晓东', '马晓东', '2024-03-15', NULL),
   ('FH240315001', 'FH0315-01', 14, '2024-03-15', 1, 1, 'DD240301', 2, 1, NULL, '马晓东', '马晓东', '2024-03-15', NULL),
   ('TH240320001', 'TH0320-01', 15, '2024-03-20', 1, 1, 'DD240301', 2, 0, NULL, '马晓东', NULL, NULL, NULL),
-  ('RK240318001', 'RK0318-01', 12, '2024-03-18', NULL, 1, 'DD240303', 2, 0, NULL, '马晓东', NULL, NULL, NULL);
+  ('RK240318001', 'RK0318-01', 12, '2024-03-18', NULL, 1, 'DD240303', 2, 0, NULL, '马晓东', NULL, NULL, NULL),
+  ('FL240316001', 'FL0316-01', 11, '2024-03-16', NULL, 2, 'DD240303', 2, 0, NULL, '马晓东', NULL, NULL, '辅料');
 
 -- Details of FL240305001, with lot numbers and colour texts.
 INSERT INTO zr_017493 (sjdzld, sjtmic, tdjbrd, tdjbbh, aashid, sjldjs, sjldsl, sjldps, sjlddj, ddpoaa, ddpobb, ddpocc, ddpoee, bz) VALUES
@@ -799,6 +800,13 @@ INSERT INTO zr_017493 (sjdzld, sjtmic, tdjbrd, tdjbbh, aashid, sjldjs, sjldsl, s
   (2, 'FL240305001', 1, 'FL0305-01.02', 5, 165.3450, 75.0000, 165.3450, 18.50, '浅灰', 'C05', 'Light Grey', '14-4102TPX', NULL),
   (3, 'FL240305001', 4, 'FL0305-01.03', 3, 88.1840, 40.0000, 88.1840, 9.80, '米白', 'C03', 'Off White', '11-0507TPX', NULL),
   (4, 'FL240305001', 4, 'FL0305-01.04', 5, 66.1380, 30.0000, 66.1380, 9.80, '浅灰', 'C05', 'Light Grey', '14-4102TPX', NULL);
+
+-- Details of FL240316001, whose amount in words is not written yet: saving one
+-- of them (w_016703a_edit, w_016283a_edit) writes 贰仟叁佰伍拾壹元肆角叁分.
+INSERT INTO zr_017493 (sjdzld, sjtmic, tdjbrd, tdjbbh, aashid, sjldjs, sjldsl, sjldps, sjlddj, ddpoaa, ddpobb, ddpocc, ddpoee, bz) VALUES
+  (41, 'FL240316001', 1, NULL, 3, 120.0000, 54.4316, 120.0000, 16.80, '米白', 'C03', 'Off White', '11-0507TPX', NULL),
+  (42, 'FL240316001', 4, NULL, 5, 45.5000, 20.6387, 45.5000, 7.35, '浅灰', 'C05', 'Light Grey', '14-4102TPX', NULL),
+  (43, 'FL240316001', 4, NULL, 3, 10.0000, 4.5359, 10.0000, 0.10, '米白', 'C03', 'Off White', '11-0507TPX', '样线');
 
 -- Lot numbers given out. FL0306-01.01 was kept back by hand.
 INSERT INTO zr_zrtdx2 (tdjbid, tdjbbh, sjtmic, djrq, bz) VALUES

@@ -143,6 +143,18 @@ const Module& ClassRegistry::add_module(const std::string& path) {
       dataobjects_.add(object, std::move(parsed));  // first module wins
   }
 
+  if (auto fn = reinterpret_cast<fh_functions_fn>(module->symbol("fh_module_functions"))) {
+    const fh_function_table* table = fn();
+    std::vector<std::pair<std::string, fh_script_fn>> found;
+    for (std::size_t i = 0; table != nullptr && i < table->count; ++i) {
+      const fh_function_row& row = table->rows[i];
+      if (row.name == nullptr || row.fn == nullptr) {
+        throw Error("module '" + path + "' lists a global function without a name or entry");
+      }
+      found.emplace_back(text::lower(row.name), row.fn);
+    }
+    for (auto& [name, entry] : found) functions_.emplace(std::move(name), entry);  // first wins
+  }
   modules_.push_back(std::move(module));
   return *modules_.back();
 }
@@ -169,6 +181,12 @@ const ClassDef* ClassRegistry::find(std::string_view name) {
     if (cname == lname.substr(tick + 1)) return cls;
   }
   return nullptr;
+}
+
+fh_script_fn ClassRegistry::function(std::string_view name) const {
+  std::lock_guard lock(mutex_);
+  auto it = functions_.find(text::lower(name));
+  return it == functions_.end() ? nullptr : it->second;
 }
 
 const ClassGroup* ClassRegistry::group_by_index(std::int32_t index) const {

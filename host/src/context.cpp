@@ -41,6 +41,15 @@ EventResult Context::run(fh_script_fn fn, Object& obj, std::span<const Value> ar
   return {FH_STATUS_OK, return_slot_};
 }
 
+EventResult Context::call_function(std::string_view name, std::span<const Value> args) {
+  const fh_script_fn fn = registry_.function(name);
+  if (fn == nullptr) return {FH_STATUS_FAILED, Value()};
+  fh_call call{nullptr, args};
+  return_slot_ = Value();
+  if (fn(as_c(), &call) != 1) return {kStatusAbandoned, Value()};
+  return {FH_STATUS_OK, return_slot_};
+}
+
 void Context::enter(Frame& frame, const ClassDef* cls) {
   frame.prev = frame_;
   frame.saved_class = current_;

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "formhost/functions.h"
+#include "zrrt/global_function.h"
 #include "zrrt/script.h"
 
 namespace zr {
@@ -101,6 +102,23 @@ int run_script(fh_context* c, fh_call* call, const ScriptInfo& info) noexcept {
     trace_logic_error(ctx, info, e);
   } catch (...) {
     trace_failure(ctx, Abandon{FH_STATUS_FAILED, site_id(info.site)});
+  }
+  return 0;
+}
+
+int run_function(fh_context* c, fh_call* call, FunctionBody body) noexcept {
+  if (c == nullptr || call == nullptr || body == nullptr) return 0;
+  fh::Context& ctx = fh::Context::from_c(c);
+  try {
+    ctx.return_slot() = body(call->args);
+    return 1;
+  } catch (const std::logic_error& e) {
+    trace_quietly([&] {
+      ctx.trace_always({fh::kTraceLogicError, FH_STATUS_FAILED,
+                        std::string("logic error in a global function: ") + e.what()});
+    });
+  } catch (...) {
+    // The caller's statement fails and traces with its own site.
   }
   return 0;
 }

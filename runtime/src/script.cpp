@@ -245,6 +245,13 @@ Handle Script::create(std::string_view class_name, Site site) {
   return Handle(*this, fh::instantiate(*cls));
 }
 
+Value Script::call(std::string_view function, std::initializer_list<Value> args, Site site) {
+  const std::vector<Value> values(args);
+  fh::EventResult r = ctx_.call_function(function, values);
+  if (r.status != FH_STATUS_OK) fail(r.status, site);
+  return std::move(r.result);
+}
+
 void Script::close(const Handle& window, Site site) {
   statement(site, [&] { check(session(site).close(window.object()), site); });
 }

@@ -31,4 +31,10 @@ ZR_SCRIPT(32770, 32769, 602, "ue_parent", FH_RESULT_LONG, kOverrides) {
   return 1;
 }
 
+// Calls the global function its first argument names, with the rest.
+ZR_SCRIPT(32770, 32769, 603, "ue_callglobal", FH_RESULT_LONG, kOverrides) {
+  const fh::Value answer = s.call(s.arg(0).as_string(), {s.arg(1)});
+  s.self().set("answer", answer);
+  return 1;
+}
 ZR_REGISTER(u_tdw)

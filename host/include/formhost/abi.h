@@ -96,6 +96,22 @@ typedef struct fh_schema_info {
 
 typedef const fh_schema_info* (*fh_schema_fn)(void);
 
+/* The global functions a module defines, callable by name from any module's
+ * scripts. A module may export `const fh_function_table* fh_module_functions(void)`.
+ * A function is called like a script entry, with a null self: it answers 1
+ * with its result in the context's return slot, or 0 when it failed. */
+typedef struct fh_function_row {
+  const char* name; /* lower case */
+  fh_script_fn fn;
+} fh_function_row;
+
+typedef struct fh_function_table {
+  const fh_function_row* rows;
+  size_t count;
+} fh_function_table;
+
+typedef const fh_function_table* (*fh_functions_fn)(void);
+
 /* What a registration entry calls back. */
 FH_HOST_API void fh_announce(fh_host* host, const char* window);
 FH_HOST_API int32_t fh_class_index(fh_host* host, const char* window);

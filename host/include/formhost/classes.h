@@ -161,6 +161,10 @@ class FH_API ClassRegistry {
   // The data-window objects of every module, the first module's first.
   const DataObjectLibrary& dataobjects() const { return dataobjects_; }
 
+  // A global function by name (any case), from the first module that
+  // defines it; null when no module does.
+  fh_script_fn function(std::string_view name) const;
+
   // The group registered under a class index; null when there is none.
   const ClassGroup* group_by_index(std::int32_t index) const;
 
@@ -190,6 +194,7 @@ class FH_API ClassRegistry {
   std::map<std::string, const ClassDef*, std::less<>> by_name_;  // built-ins and windows
   std::map<std::int32_t, ClassGroup*> by_index_;
   SourceLibrary dataobjects_;
+  std::map<std::string, fh_script_fn, std::less<>> functions_;  // lower-case name
   // The registration in progress: which window and from which module.
   std::string pending_window_;
   const Module* pending_module_ = nullptr;

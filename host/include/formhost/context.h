@@ -19,7 +19,7 @@
 
 // What a script entry receives besides the context.
 struct fh_call {
-  fh::Object* self;
+  fh::Object* self;  // null for a global function
   std::span<const fh::Value> args;
 };
 
@@ -70,6 +70,10 @@ class FH_API Context {
   EventResult trigger(Object& obj, std::uint16_t slot, std::span<const Value> args = {});
   // Runs one script entry on an object (the ancestor call of the wrapper uses it too).
   EventResult run(fh_script_fn fn, Object& obj, std::span<const Value> args);
+
+  // Calls a global function by name. Status 1: it ran, with its result;
+  // -1: no module defines it; -2: the function failed. Never throws.
+  EventResult call_function(std::string_view name, std::span<const Value> args);
 
   // Script wrapper bookkeeping (steps 1 and 5 of running a script).
   int call_depth() const { return depth_; }

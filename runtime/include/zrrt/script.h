@@ -212,6 +212,11 @@ class Script {
   // The global transaction object, to pass where a script names sqlca.
   Value sqlca_object() const { return Value::of_object(ctx_.sqlca()); }
 
+  // Calls a global function some module defines and answers its result; a
+  // name no module defines, or a function that fails, is a failed host operation.
+  Value call(std::string_view function, std::initializer_list<Value> args = {},
+             Site site = Site::current());
+
   // Abandons the script as a failed host operation at this site.
   [[noreturn]] void fail(std::int32_t status, Site site = Site::current()) const;
   // Checks a host operation's status: negative abandons the script.
