@@ -57,21 +57,20 @@ class DetailsTest : public zrtest::AppTest {
   std::vector<std::string> details(const std::string& sjtmic) {
     session->sqlca().rollback();
     std::vector<std::string> out;
-    const std::string n = db_value("select count(*) from zr_017493 where sjtmic = '" + sjtmic + "'");
+    const std::string n =
+        db_value("select count(*) from zr_017493 where sjtmic = '" + sjtmic + "'");
     for (long i = 0; i < std::stol(n); ++i) {
       const std::string where = " from zr_017493 where sjtmic = '" + sjtmic +
                                 "' order by tdjbbh, sjdzld limit 1 offset " + std::to_string(i);
-      out.push_back(db_value("select coalesce(tdjbbh, 'null')" + where) + " " +
-                    db_value("select cast(round(sjldsl * 1000) as integer)" + where) + " " +
-                    db_value("select cast(round(sjldps * 1000) as integer)" + where) + " " +
-                    db_value("select ddpoaa || '/' || ddpobb || '/' || ddpocc || '/' || ddpoee" +
-                             where));
+      out.push_back(
+          db_value("select coalesce(tdjbbh, 'null')" + where) + " " +
+          db_value("select cast(round(sjldsl * 1000) as integer)" + where) + " " +
+          db_value("select cast(round(sjldps * 1000) as integer)" + where) + " " +
+          db_value("select ddpoaa || '/' || ddpobb || '/' || ddpocc || '/' || ddpoee" + where));
     }
     return out;
   }
-  std::string count(const std::string& table) {
-    return db_value("select count(*) from " + table);
-  }
+  std::string count(const std::string& table) { return db_value("select count(*) from " + table); }
   int ylid_ = 100;
 };
 
@@ -134,9 +133,10 @@ TEST_P(DetailsTest, ARowAnotherStationDetailedMeanwhileIsSkipped) {
   sql("insert into zr_017493 (sjdzld, sjtmic, tdjbrd, tdjbbh, aashid, sjldjs) values (50, 'FLT1', "
       "2, 'X.01', 3, 1)");
   EXPECT_EQ(save(), std::vector<std::string>{});
-  EXPECT_EQ(details("FLT1"), (std::vector<std::string>{"T1.01 1000 2205 米白/C03/Off White/11-0507TPX",
-                                                       "T1.02 null null 黑/C04/Black/19-4008TPX",
-                                                       "X.01 null null null"}));
+  EXPECT_EQ(
+      details("FLT1"),
+      (std::vector<std::string>{"T1.01 1000 2205 米白/C03/Off White/11-0507TPX",
+                                "T1.02 null null 黑/C04/Black/19-4008TPX", "X.01 null null null"}));
   EXPECT_EQ(grid("dw_items").row_count(), 3);
 }
 
@@ -169,26 +169,34 @@ TEST_P(DetailsTest, PoundsAndKilogramsInAnyCaseConvertOtherUnitsDoNot) {
   sql("insert into zr_tbop (tbopid, tbopbh, tbopmc, tbopdw) values (23, 'T23', 'c', '')");
   sql("insert into zr_tbop (tbopid, tbopbh, tbopmc, tbopdw) values (24, 'T24', 'd', '磅 ')");
   header("FLT4", "T4",
-         {{1, 1, "22.046"}, {2, 1, "10"}, {3, 1, "10"}, {21, 1, "10"}, {6, 1, "10"}, {22, 1, "10"},
-          {23, 1, "10"}, {24, 1, "10"}, {99, 1, "10"}});
+         {{1, 1, "22.046"},
+          {2, 1, "10"},
+          {3, 1, "10"},
+          {21, 1, "10"},
+          {6, 1, "10"},
+          {22, 1, "10"},
+          {23, 1, "10"},
+          {24, 1, "10"},
+          {99, 1, "10"}});
   go_to("FLT4");
   EXPECT_EQ(save(), std::vector<std::string>{});
   const std::string texts = " 红/C01/Red/18-1664TPX";
-  EXPECT_EQ(details("FLT4"),
-            (std::vector<std::string>{"T4.01 10000 22046" + texts, "T4.02 10000 22046" + texts,
-                                      "T4.03 10000 22046" + texts, "T4.04 null null" + texts,
-                                      "T4.05 10000 22046" + texts, "T4.06 null null" + texts,
-                                      "T4.07 null null" + texts, "T4.08 null null" + texts,
-                                      "T4.09 null null" + texts}));
+  EXPECT_EQ(
+      details("FLT4"),
+      (std::vector<std::string>{
+          "T4.01 10000 22046" + texts, "T4.02 10000 22046" + texts, "T4.03 10000 22046" + texts,
+          "T4.04 null null" + texts, "T4.05 10000 22046" + texts, "T4.06 null null" + texts,
+          "T4.07 null null" + texts, "T4.08 null null" + texts, "T4.09 null null" + texts}));
 }
 
 TEST_P(DetailsTest, AColourWithoutTextsKeepsThePreviousRowsTexts) {
   header("FLT5", "T5", {{1, 99, "1"}, {2, 3, "1"}, {4, 98, "1"}});
   go_to("FLT5");
   EXPECT_EQ(save(), std::vector<std::string>{});
-  EXPECT_EQ(details("FLT5"), (std::vector<std::string>{"T5.01 454 1000 ///",
-                                                       "T5.02 1000 2205 米白/C03/Off White/11-0507TPX",
-                                                       "T5.03 454 1000 米白/C03/Off White/11-0507TPX"}));
+  EXPECT_EQ(details("FLT5"),
+            (std::vector<std::string>{"T5.01 454 1000 ///",
+                                      "T5.02 1000 2205 米白/C03/Off White/11-0507TPX",
+                                      "T5.03 454 1000 米白/C03/Off White/11-0507TPX"}));
 }
 
 // Each database call of the save fails in turn: a failed row statement leaves

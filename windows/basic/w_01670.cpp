@@ -52,8 +52,7 @@ void alone(zr::Script& s, F&& body, zr::Site site = zr::Site::current()) {
 }
 
 // Steps 5 to 8 of the save: the details of the header `sjtmic`.
-void generate(zr::Script& s, const zr::Handle& dw_items, const Value& sjtmic,
-              const Value& sjpzbh) {
+void generate(zr::Script& s, const zr::Handle& dw_items, const Value& sjtmic, const Value& sjpzbh) {
   const zr::Handle dw_sum = s.control("dw_sum");
   const long summary_rows = dw_sum.retrieve({sjtmic});
   // As the platform's locals: a statement that finds nothing keeps the
@@ -73,10 +72,10 @@ void generate(zr::Script& s, const zr::Handle& dw_items, const Value& sjtmic,
     Value lot;
     bool free = false;
     for (std::int32_t k = 1; k <= 99 && !free; ++k) {
-      const Value candidate = fh::Trim(sjpzbh) + "." +
-                              fh::Right(Value::of_string("000") +
-                                            fh::String(Value::of_long(k), "0"),
-                                        Value::of_long(2));
+      const Value candidate =
+          fh::Trim(sjpzbh) + "." +
+          fh::Right(Value::of_string("000") + fh::String(Value::of_long(k), "0"),
+                    Value::of_long(2));
       alone(s, [&] { return s.select_into(kLotInUse, {candidate}, in_use) >= 0; });
       if (static_cast<bool>(in_use[0] == 0)) {
         lot = candidate;
@@ -93,8 +92,8 @@ void generate(zr::Script& s, const zr::Handle& dw_items, const Value& sjtmic,
         code = s.execute_sql(kInsertKilograms, {sjtmic, tbopid, lot, aashid, q, q, q, texts[1],
                                                 texts[2], texts[3], texts[4]});
       } else {
-        code = s.execute_sql(kInsertOther,
-                             {sjtmic, tbopid, lot, aashid, q, texts[1], texts[2], texts[3], texts[4]});
+        code = s.execute_sql(
+            kInsertOther, {sjtmic, tbopid, lot, aashid, q, texts[1], texts[2], texts[3], texts[4]});
       }
       if (code < 0) return false;
       return lot.is_null() || s.execute_sql(kRecordLot, {lot, sjtmic}) >= 0;
@@ -133,8 +132,8 @@ ZR_EVENT(w_01670, ue_save) {
   // As the framework's save says a failure: the window's message and the reason.
   auto say = [&](const std::string& why) {
     s.message_box(plain(window.get("is_msgtitle")),
-                  plain(window.get("is_msgtext")) + "\r\n明细没有生成: " +
-                      (why.empty() ? std::string("操作失败") : why),
+                  plain(window.get("is_msgtext")) +
+                      "\r\n明细没有生成: " + (why.empty() ? std::string("操作失败") : why),
                   1);
   };
   bool committed = false;
@@ -174,9 +173,9 @@ ZR_EVENT(w_01670, dw_sum, constructor) {
     me.modify_expression("DataWindow.Header.Color='" + std::to_string(grids::kHeader) + "'");
     me.raise("of_setrowcolor", {yes});
     s.object(me.get("inv_rowcolor"))
-        .raise("of_register", {me.as_value(), Value::of_long(grids::kOddRows),
-                               Value::of_long(grids::kBackground),
-                               Value::of_long(grids::kCurrentRow)});
+        .raise("of_register",
+               {me.as_value(), Value::of_long(grids::kOddRows), Value::of_long(grids::kBackground),
+                Value::of_long(grids::kCurrentRow)});
   }
   me.raise("wf_setclicksort", {yes});
   return {};
