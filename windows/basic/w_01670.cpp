@@ -60,6 +60,13 @@ void generate(zr::Script& s, const zr::Handle& dw_items, const Value& sjtmic, co
   zr::Array<4> texts{""};
   Value existing[] = {Value::of_long(0)};
   Value in_use[] = {Value::of_long(0)};
+  // The 99 candidates are the same for every summary row: made once.
+  const Value stem = fh::Trim(sjpzbh) + ".";
+  zr::Array<99> candidates;
+  for (std::int32_t k = 1; k <= 99; ++k) {
+    candidates[k] = stem + fh::Right(Value::of_string("000") + fh::String(Value::of_long(k), "0"),
+                                     Value::of_long(2));
+  }
   for (long r = 1; r <= summary_rows; ++r) {
     const Value q = dw_sum.get_item(r, "sjldjs");
     const Value tbopid = dw_sum.get_item(r, "tbopid");
@@ -72,10 +79,7 @@ void generate(zr::Script& s, const zr::Handle& dw_items, const Value& sjtmic, co
     Value lot;
     bool free = false;
     for (std::int32_t k = 1; k <= 99 && !free; ++k) {
-      const Value candidate =
-          fh::Trim(sjpzbh) + "." +
-          fh::Right(Value::of_string("000") + fh::String(Value::of_long(k), "0"),
-                    Value::of_long(2));
+      const Value& candidate = candidates[k];
       alone(s, [&] { return s.select_into(kLotInUse, {candidate}, in_use) >= 0; });
       if (static_cast<bool>(in_use[0] == 0)) {
         lot = candidate;
