@@ -23,6 +23,7 @@ const char* const kScenarioHelp = R"(Scenario lines (UTF-8; # starts a comment):
                                     w_01691.dw_items.rowcount = 3
                                     w_01691.dw_items.row.1.mc = 衬衫
                                     messagebox.text = 不能删除
+                                    (numbers match by value: 10 = 10.0000)
   expect refused TEXT               the last action was refused for a reason containing TEXT
   show                              print the view
 After every action each open data window's buffers are checked; a broken one

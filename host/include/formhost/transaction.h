@@ -94,6 +94,7 @@ class FH_API Transaction {
   std::int32_t error(std::string text, std::int32_t dbcode = -1);
   std::int32_t fail_current_exception(std::string_view what);
   void begin_if_needed();
+  void run_often(const std::string& sql);
 
   std::unique_ptr<detail::FaultPlan> faults_;  // tests only; before conn_, which points to it
   std::unique_ptr<detail::Connection> conn_;

@@ -246,11 +246,19 @@ std::int32_t Transaction::query(std::string_view sql, std::span<const std::strin
   }
 }
 
+// A statement a transaction runs again and again (a savepoint around each of
+// many statements): SQLite keeps it prepared rather than parsing it each time.
+void Transaction::run_often(const std::string& sql) {
+  if (conn_->backend() != detail::Backend::kSqlite) return conn_->run(sql);
+  detail::Statement& st = conn_->prepare(sql, {}, {});
+  conn_->execute(st, {});
+}
+
 std::int32_t Transaction::savepoint(std::string_view name) {
   if (!conn_) return error("not connected");
   try {
     begin_if_needed();
-    conn_->run("SAVEPOINT " + std::string(name));
+    run_often("SAVEPOINT " + std::string(name));
     return ok(0);
   } catch (...) {
     return fail_current_exception("savepoint");
@@ -260,7 +268,7 @@ std::int32_t Transaction::savepoint(std::string_view name) {
 std::int32_t Transaction::release(std::string_view name) {
   if (!conn_) return error("not connected");
   try {
-    conn_->run("RELEASE SAVEPOINT " + std::string(name));
+    run_often("RELEASE SAVEPOINT " + std::string(name));
     return ok(0);
   } catch (...) {
     return fail_current_exception("release savepoint");
