@@ -248,8 +248,9 @@ void BM_RawSqliteGenerate1000(benchmark::State& state) {
       }
       if (free.empty()) continue;
       alone([&] {
-        sqlite3_stmt* st = r.unit == pound ? pounds : r.unit == "KG" || r.unit == "kg" ? kilograms
-                                                                                      : other;
+        sqlite3_stmt* st = r.unit == pound                    ? pounds
+                           : r.unit == "KG" || r.unit == "kg" ? kilograms
+                                                              : other;
         int i = 1;
         bind_text(st, i++, kHeader);
         sqlite3_bind_int64(st, i++, r.tbopid);
