@@ -13,11 +13,14 @@ build/bin/formhost run tests/scenarios/session_at_work.scn --db sqlite:zr016.db 
   --module build/lib/libzrtestframe.so --module build/lib/libzrtest.so
 # An operator at the item list: edit a label, add one, sort, delete it again.
 build/bin/formhost run tests/scenarios/items_at_work.scn --db sqlite:zr016.db > /dev/null
-# A bundle weighed and split between workers, on a fresh demo database of its
-# own (the scenario changes the splits; the demo's splits are dated the day the
-# database was made).
-splits_dir=$(mktemp -d)
-trap 'rm -rf "$splits_dir"' EXIT
-build/bin/formhost init-db --db "sqlite:$splits_dir/splits.db" --demo > /dev/null
-build/bin/formhost run tests/scenarios/splits_at_work.scn --db "sqlite:$splits_dir/splits.db" > /dev/null
+# A bundle weighed and split between workers; yarn issues getting their
+# details, a progress entry looked up by its code, an amount in words. Each on
+# a fresh demo database of its own (they change what they show).
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+for scenario in splits prices; do
+  build/bin/formhost init-db --db "sqlite:$scratch/$scenario.db" --demo > /dev/null
+  build/bin/formhost run "tests/scenarios/${scenario}_at_work.scn" \
+    --db "sqlite:$scratch/$scenario.db" > /dev/null
+done
 build/bin/formhost open w_01691 --db sqlite:zr016.db

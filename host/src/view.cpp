@@ -124,6 +124,13 @@ nlohmann::json datawindow_view(const DataWindow& dw) {
   for (const DwColumn& c : obj.columns()) {
     const DwControl* shown = obj.control(c.name);
     const DwControl* header = obj.control(c.name + "_t");
+    // A header text named otherwise stands above its column: the same x.
+    const std::string* x = shown ? find_property(shown->properties, "x") : nullptr;
+    for (const DwControl& t : obj.controls()) {
+      if (header != nullptr || x == nullptr) break;
+      const std::string* tx = find_property(t.properties, "x");
+      if (t.kind == "text" && t.band == "header" && tx != nullptr && *tx == *x) header = &t;
+    }
     const std::string* width = shown ? find_property(shown->properties, "width") : nullptr;
     const std::string* visible = shown ? find_property(shown->properties, "visible") : nullptr;
     const std::string* caption = header ? find_property(header->properties, "text") : nullptr;

@@ -72,6 +72,9 @@ TEST_F(SessionTest, OpenRunsTheSequenceWithItsParameterThenPostedEvents) {
   EXPECT_EQ(s.close(*w), 1);
   EXPECT_EQ(s.close(*w), -1);
   EXPECT_TRUE(s.windows().empty());
+  // A window opened without a parameter does not see the last one's.
+  fh::ObjectRef again = s.open("w_tmain");
+  EXPECT_EQ(log_of(again.get()), "open:,open-end,posted");
 }
 
 TEST_F(SessionTest, MessageBoxIsAnsweredFromTheQueue) {

@@ -105,6 +105,13 @@ ObjectRef Session::open(std::string_view class_name, const Value& parm) {
   if (cls.kind() != Kind::kWindow) throw Error("class '" + cls.name() + "' is not a window");
   ObjectRef w = instantiate(cls);
   const ObjectRef& msg = ctx_->message();
+  // Each open hands over its own parameter: one left from an earlier open
+  // would make a window act on another window's record.
+  if (is_valid(msg)) {
+    msg->set("stringparm", Value::of_string(""));
+    msg->set("doubleparm", Value::of_double(0));
+    msg->set("powerobjectparm", Value::null_of(Type::kObject));
+  }
   if (is_valid(msg) && !parm.is_null()) {
     if (parm.type() == Type::kString)
       msg->set("stringparm", parm);
