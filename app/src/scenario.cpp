@@ -16,6 +16,7 @@ const char* const kScenarioHelp = R"(Scenario lines (UTF-8; # starts a comment):
   enter|insert|delete [WINDOW.]DW   Enter key, add a row, delete the current row
   save [WINDOW]                     save the window
   close [WINDOW]                    close the window (default: the active one)
+  tab|backtab [WINDOW]              Tab or Shift+Tab: the focus to the next control
   answer N|yes|no|ok|cancel|...     press a button of the message box
   resize [WINDOW] WIDTH HEIGHT      resize the window
   expect PATH = VALUE               compare a value of the view, e.g.
@@ -131,6 +132,11 @@ std::vector<ScenarioLine> parse_scenario(const std::string& text, const std::str
       a.row = to_long(next("a row number"), where, "a row number");
     } else if (verb == "save" || verb == "close") {
       a.kind = verb == "save" ? K::kSave : K::kClose;
+      std::string w;
+      if (args >> w) a.window = w;
+    } else if (verb == "tab" || verb == "backtab") {
+      a.kind = K::kTab;
+      a.number = verb == "tab" ? 1 : -1;
       std::string w;
       if (args >> w) a.window = w;
     } else if (verb == "answer") {

@@ -76,6 +76,25 @@ TEST_P(EntryTest, GridsGetTheApplicationsColoursServicesAndFocus) {
   }
 }
 
+TEST_P(EntryTest, TabMovesTheFocusInTabOrderBothWays) {
+  record();
+  const auto focus = [&] { return window_view("w_01652_edit")["focus"].get<std::string>(); };
+  ASSERT_EQ(focus(), "dw_ddxx81_bh");  // tab order 171
+  fh::Action tab(K::kTab);
+  tab.number = 1;
+  fh::Action back(K::kTab);
+  back.number = -1;
+  EXPECT_EQ(act({tab}), std::vector<std::string>{});
+  EXPECT_EQ(focus(), "cb_5");  // 180, declared before cb_6
+  EXPECT_EQ(act({tab}), std::vector<std::string>{});
+  EXPECT_EQ(focus(), "cb_6");
+  EXPECT_EQ(act({back, back}), std::vector<std::string>{});
+  EXPECT_EQ(focus(), "dw_ddxx81_bh");
+  // A click elsewhere takes it too.
+  EXPECT_EQ(act({action(K::kClick, "dw_ddyy")}), std::vector<std::string>{});
+  EXPECT_EQ(focus(), "dw_ddyy");
+}
+
 TEST_P(EntryTest, RecordShowsItsSplitsAndTheCurrentSplitsLines) {
   record(23);
   const fh::DataWindow& splits = rows("w_01652_edit", "dw_ddyy");

@@ -1,5 +1,6 @@
 // One handler per action a front end posts. A handler answers the reason an
 // action cannot be carried out as a value; carry_out hands it to the front end.
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -80,17 +81,21 @@ Refusal raise_framework_event(SessionState& st, const Found<Object>& target, con
 // first (losefocus on the old one, then getfocus), as the platform does; a
 // menu item or a static text never takes it. A focus event that closed the
 // control's window ends the action there.
-Refusal take_focus(SessionState& st, Object& c) {
+bool can_take_focus(const Object& c) {
   switch (c.cls().kind()) {
     case Kind::kDataWindow:
     case Kind::kCommandButton:
     case Kind::kCheckBox:
     case Kind::kSingleLineEdit:
     case Kind::kUserObject:
-      break;
+      return true;
     default:
-      return kDone;
+      return false;
   }
+}
+
+Refusal take_focus(SessionState& st, Object& c) {
+  if (!can_take_focus(c)) return kDone;
   st.session.set_focus(c);
   if (c.destroyed()) return "control " + c.name() + " was closed";
   return kDone;
@@ -200,6 +205,30 @@ Refusal resize(SessionState& st, const Action& a) {
   return kDone;
 }
 
+// Tab and Shift+Tab: the next (previous) control of the window in tab order
+// that can take the focus, is visible and enabled and has a tab order above
+// 0; past the last one it starts again from the first.
+Refusal tab(SessionState& st, const Action& a) {
+  const Found<Object> found = target_window(st, a);
+  if (found.it == nullptr) return found.why;
+  std::vector<Object*> order;
+  each_control(*found.it, [&](Object& c) {
+    if (can_take_focus(c) && flag(c, "visible", true) && flag(c, "enabled", true) &&
+        number(c, "taborder") > 0) {
+      order.push_back(&c);
+    }
+  });
+  if (order.empty()) return "window " + found.it->cls().name() + " has no control to tab to";
+  std::stable_sort(order.begin(), order.end(), [](const Object* x, const Object* y) {
+    return number(*x, "taborder") < number(*y, "taborder");
+  });
+  const auto at = std::find(order.begin(), order.end(), st.session.focus());
+  const auto n = static_cast<long>(order.size());
+  long next = a.number < 0 ? n - 1 : 0;
+  if (at != order.end()) next = ((at - order.begin()) + (a.number < 0 ? n - 1 : 1)) % n;
+  return take_focus(st, *order[static_cast<std::size_t>(next)]);
+}
+
 Refusal run(SessionState& st, const Action& a) {
   if (a.run) a.run(st.session);
   return kDone;
@@ -232,6 +261,8 @@ Handler handler(Action::Kind kind) {
       return answer;
     case K::kResize:
       return resize;
+    case K::kTab:
+      return tab;
     case K::kRun:
       return run;
   }
