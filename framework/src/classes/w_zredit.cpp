@@ -15,6 +15,8 @@
 
 #include "formhost/classes.h"
 #include "formhost/context.h"
+#include "formhost/datawindow.h"
+#include "formhost/dwobject.h"
 #include "formhost/functions.h"
 #include "formhost/session.h"
 #include "support/frame.h"
@@ -155,6 +157,21 @@ ZR_EVENT(w_zredit, pfc_postopen) {
     s.handle(dw_maint).post("pfc_insertrow");
   } else if (mode == "edit" && retrieve_record(s, dw_maint, caller(w)) == 0) {
     s.message_box(zrf::text(w.get("is_msgtitle")), "记录已不存在，可能已被删除。", 2);
+  }
+  // The form's drop-down lists that take no argument are filled here unless
+  // the window fills them itself (is_adwc_obj_retrieve "no"); one that cannot
+  // be read stays empty.
+  fh::DataWindow* form_dw = dw_maint.datawindow();
+  if (zrf::text(w.get("is_adwc_obj_retrieve")) != "no" && form_dw != nullptr &&
+      form_dw->has_object()) {
+    for (const fh::DwColumn& c : form_dw->object().columns()) {
+      if (c.dddw_name.empty()) continue;
+      fh::DataWindow* child = form_dw->get_child(c.name);
+      if (child == nullptr || !child->has_object() || !child->object().arguments().empty())
+        continue;
+      child->set_transaction(&s.sqlca());
+      child->retrieve({});
+    }
   }
   // The other areas follow the record (their arguments from dw_maint).
   for (fh::Object* c : zrf::datawindows(w)) {

@@ -5,8 +5,9 @@
 // lays the window out, applies the switches and retrieves.
 // Edit window of a list w_SCREEN (unless is_editwindow names one): the classes
 // w_SCREEN..._edit of the library list, by name; the header areas (dw_head,
-// dw_folder) open w_SCREEN1_edit when it exists, the other areas the first
-// other one (any one when there is only one).
+// dw_folder) open w_SCREEN1_edit when it exists, the other areas
+// w_SCREEN_edit when it exists, else the first other one (any one when there
+// is only one).
 #include <algorithm>
 #include <cctype>
 
@@ -48,6 +49,10 @@ std::string edit_window(zr::Script& s, fh::Object& window, const fh::Object& con
   const bool has_header_edit =
       std::find(candidates.begin(), candidates.end(), header_edit) != candidates.end();
   if (header && has_header_edit) return header_edit;
+  // The screen's own editor serves the other areas when there is one.
+  const std::string own_edit = prefix + "_edit";
+  if (!header && std::find(candidates.begin(), candidates.end(), own_edit) != candidates.end())
+    return own_edit;
   for (const std::string& c : candidates) {
     if (c != header_edit) return c;
   }
@@ -135,8 +140,7 @@ void lay_out(zr::Script& s) {
 }
 
 // The menu offers only what the switches allow.
-void apply_switches(zr::Script& s) {
-  fh::Object& w = s.self();
+void apply_switches(fh::Object& w) {
   const Value menu = w.get("menuid");
   if (!fh::is_valid(menu)) return;
   const std::pair<const char*, const char*> items[] = {
@@ -182,7 +186,12 @@ ZR_EVENT(w_zrlist, pfc_preopen) {
 }
 
 ZR_EVENT(w_zrlist, pfc_postopen) {
-  apply_switches(s);
+  apply_switches(s.self());
+  // A switch set later (a descendant's own script) still reaches the menu;
+  // the actions read the switches when they happen.
+  for (const char* member : {"is_add", "is_edit", "is_delete"}) {
+    s.self().watch(member, [](fh::Object& w, const Value&) { apply_switches(w); });
+  }
   lay_out(s);
   if (zrf::text(s.self().get("is_retrieve_open")) == "retrieve") retrieve_areas(s);
   return {};
