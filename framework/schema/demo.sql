@@ -263,6 +263,11 @@ INSERT INTO zr_vyskq (kqid, bh, bh2, sj, wksj, wkrq) VALUES
   (56, 'A015', 'K0015', '下午', '2024-03-06 12:53:15', '2024-03-06');
 INSERT INTO zr_vyskq (kqid, bh, bh2, sj, wksj, wkrq) VALUES
   (57, 'A001', 'K0001', '加班', '2024-03-06 18:02:41', '2024-03-06');
+-- Clocked in on the day the demo is loaded: the attendance list shows today's rows.
+INSERT INTO zr_vyskq (kqid, bh, bh2, sj, wksj, wkrq) VALUES
+  (58, 'A001', 'K0001', '上午', CURRENT_TIMESTAMP, CURRENT_DATE),
+  (59, 'A002', 'K0002', '上午', CURRENT_TIMESTAMP, CURRENT_DATE),
+  (60, 'A003', 'K0003', '上午', CURRENT_TIMESTAMP, CURRENT_DATE);
 
 -- Items: five of each class.
 INSERT INTO zr_td2j (td2jid, td2jbh, td2jmc, td2jlb, td2jdw, td2jcf, td2jdj, td2jrq, td2jbz) VALUES

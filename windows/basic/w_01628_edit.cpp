@@ -25,9 +25,8 @@ ZR_EVENT(w_01628_edit, open) {
 ZR_EVENT(w_01628_edit, pfc_postopen) {
   const zr::Handle w = s.window();
   const zr::Handle dw_maint = s.control("dw_maint");
-  fh::DataWindow* child = s.statement(zr::Site::current(), [&] {
-    return dw_maint.datawindow().get_child("a2jbid");
-  });
+  fh::DataWindow* child =
+      s.statement(zr::Site::current(), [&] { return dw_maint.datawindow().get_child("a2jbid"); });
   if (child == nullptr) s.fail(FH_STATUS_FAILED);
   child->set_transaction(&s.sqlca());
   const Value group = w.get("il_aagxid");

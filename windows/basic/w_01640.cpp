@@ -17,11 +17,16 @@ ZR_EVENT(w_01640, dw_items, constructor) {
   dw_items.raise("of_setresize", {Value::of_bool(true)});
   const zr::Handle resize = s.object(dw_items.get("inv_resize"));
   const Value zero = Value::of_long(0);
-  resize.raise("of_register", {Value::of_string("zr_vyskq_bh"), zero, zero, Value::of_long(20), zero});
-  resize.raise("of_register", {Value::of_string("zr_vyskq_bh2"), zero, zero, Value::of_long(30), zero});
-  resize.raise("of_register", {Value::of_string("zr_vyskq_sj"), zero, zero, Value::of_long(10), zero});
-  resize.raise("of_register", {Value::of_string("zr_vyskq_wksj"), zero, zero, Value::of_long(20), zero});
-  resize.raise("of_register", {Value::of_string("zr_vyskq_wkrq"), zero, zero, Value::of_long(20), zero});
+  resize.raise("of_register",
+               {Value::of_string("zr_vyskq_bh"), zero, zero, Value::of_long(20), zero});
+  resize.raise("of_register",
+               {Value::of_string("zr_vyskq_bh2"), zero, zero, Value::of_long(30), zero});
+  resize.raise("of_register",
+               {Value::of_string("zr_vyskq_sj"), zero, zero, Value::of_long(10), zero});
+  resize.raise("of_register",
+               {Value::of_string("zr_vyskq_wksj"), zero, zero, Value::of_long(20), zero});
+  resize.raise("of_register",
+               {Value::of_string("zr_vyskq_wkrq"), zero, zero, Value::of_long(20), zero});
   return message_result::of(s);
 }
 
