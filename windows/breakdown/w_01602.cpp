@@ -1,0 +1,13 @@
+// w_01602: a staff list (see staff.h).
+#include "../common/staff.h"
+#include "zr_group_w_01602.h"
+
+ZR_EVENT(w_01602, pfc_preopen) { return staff::list_preopen(s); }
+
+ZR_EVENT(w_01602, st_hsplit, constructor) { return staff::register_splitbar(s, 1, 2); }
+
+ZR_EVENT(w_01602, st_1, constructor) { return staff::register_splitbar(s, 3, 4); }
+
+ZR_EVENT(w_01602, dw_items, constructor) { return staff::list_constructor(s); }
+
+ZR_REGISTER(w_01602)
