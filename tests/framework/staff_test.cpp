@@ -54,12 +54,14 @@ TEST_P(StaffListTest, SplitBarsCarryTheListAndTheTabControl) {
   // The horizontal bar down by 40: the list (side 1) grows, the tab control
   // (side 2) starts below the bar and keeps its bottom edge.
   const auto list_before = box(list), tab_before = box(tab);
-  const bool horizontal = fh::Long(hsplit.get("width")).as_long() >=
-                          fh::Long(hsplit.get("height")).as_long();
+  const bool horizontal =
+      fh::Long(hsplit.get("width")).as_long() >= fh::Long(hsplit.get("height")).as_long();
   ASSERT_TRUE(horizontal);
   const long at = fh::Long(hsplit.get("y")).as_long() + 40;
   const long thickness = fh::Long(hsplit.get("height")).as_long();
-  ASSERT_EQ(on_session([&](fh::Session&) { call(hsplit, "of_setposition", {Value::of_long(static_cast<std::int32_t>(at))}); }),
+  ASSERT_EQ(on_session([&](fh::Session&) {
+              call(hsplit, "of_setposition", {Value::of_long(static_cast<std::int32_t>(at))});
+            }),
             std::vector<std::string>{});
   EXPECT_EQ(box(list)[3], at - list_before[1]);
   EXPECT_EQ(box(tab)[1], at + thickness);
@@ -130,10 +132,14 @@ TEST_P(StaffEditTest, NamesItsTableAndKeyAndTheSetterDoesNothing) {
   }
 }
 
-TEST_P(StaffEditTest, ExistingKeyLoadsItsRecordAsChanged) {
+TEST_P(StaffEditTest, TypedExistingKeyLoadsItsRecordAsChanged) {
   fh::Object& w = edit("w_01602");
+  // Another column looks nothing up.
+  fh::testing::fail_db_call(session->sqlca(), 1000, fh::testing::DbFault::kError);
+  ASSERT_EQ(act({action(K::kType, "dw_maint", 1, "bz", "5")}), std::vector<std::string>{});
+  EXPECT_EQ(fh::testing::db_calls(session->sqlca()), 0);
+  fh::testing::fail_db_call(session->sqlca(), 0, fh::testing::DbFault::kError);
   ASSERT_EQ(act({action(K::kType, "dw_maint", 1, "tkaprid", "5")}), std::vector<std::string>{});
-  ASSERT_EQ(lookup(w), std::vector<std::string>{});
   const auto row = form_row("w_01602_edit");
   EXPECT_EQ(row["values"]["tkaprid"], "5");
   EXPECT_EQ(row["values"]["tkaprbh"], "A005");
@@ -146,7 +152,6 @@ TEST_P(StaffEditTest, MissingKeyKeepsWhatWasTyped) {
   ASSERT_EQ(act({action(K::kType, "dw_maint", 1, "tkaprmc", "新人"),
                  action(K::kType, "dw_maint", 1, "tkaprid", "99")}),
             std::vector<std::string>{});
-  ASSERT_EQ(lookup(w), std::vector<std::string>{});
   const auto row = form_row("w_01617_edit");
   EXPECT_EQ(row["values"]["tkaprid"], "99");
   EXPECT_EQ(row["values"]["tkaprbh"], "A014");
@@ -163,12 +168,35 @@ TEST_P(StaffEditTest, NullKeyCountsNothingAndAFailedCountIsTakenAsNew) {
   EXPECT_EQ(form_row("w_01602_edit")["values"]["tkaprbh"], "A001");
   EXPECT_EQ(current_column(w), "tkaprmc");
   // The count fails: the key is taken as new, whatever the table holds.
-  ASSERT_EQ(act({action(K::kType, "dw_maint", 1, "tkaprid", "5")}), std::vector<std::string>{});
   fh::testing::fail_db_call(session->sqlca(), 1, fh::testing::DbFault::kError);
-  ASSERT_EQ(lookup(w), std::vector<std::string>{});
+  ASSERT_EQ(act({action(K::kType, "dw_maint", 1, "tkaprid", "5")}), std::vector<std::string>{});
   EXPECT_TRUE(fh::testing::db_fault_fired(session->sqlca()));
   fh::testing::fail_db_call(session->sqlca(), 0, fh::testing::DbFault::kError);
   EXPECT_EQ(form_row("w_01602_edit")["values"]["tkaprbh"], "A001");
+}
+
+// The progress editor looks its order code up from its own itemchanged; the
+// record editor's lookup must not run a second time.
+TEST_P(StaffEditTest, AFormWithItsOwnLookupLooksUpOnce) {
+  open("w_01638");
+  ASSERT_EQ(act({action(K::kInsert, "dw_items")}), std::vector<std::string>{});
+  fh::Object* w = session->window("w_01638_edit");
+  ASSERT_NE(w, nullptr);
+  fh::testing::fail_db_call(session->sqlca(), 100000, fh::testing::DbFault::kError);
+  ASSERT_EQ(act({action(K::kType, "dw_maint", 1, "icddbh", "DD240303")}),
+            std::vector<std::string>{});
+  const long typed = fh::testing::db_calls(session->sqlca());
+  fh::testing::fail_db_call(session->sqlca(), 100000, fh::testing::DbFault::kError);
+  ASSERT_EQ(lookup(*w), std::vector<std::string>{});
+  const long once = fh::testing::db_calls(session->sqlca());
+  fh::testing::fail_db_call(session->sqlca(), 0, fh::testing::DbFault::kError);
+  EXPECT_GT(once, 0);
+  EXPECT_EQ(typed, once);
+  // Its key column (tdjbid) is not the code: typing there looks nothing up.
+  fh::testing::fail_db_call(session->sqlca(), 100000, fh::testing::DbFault::kError);
+  ASSERT_EQ(act({action(K::kType, "dw_maint", 1, "tdjbid", "3")}), std::vector<std::string>{});
+  EXPECT_EQ(fh::testing::db_calls(session->sqlca()), 0);
+  fh::testing::fail_db_call(session->sqlca(), 0, fh::testing::DbFault::kError);
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, StaffListTest, ::testing::ValuesIn(zrtest::backends()),
