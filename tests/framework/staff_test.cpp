@@ -95,6 +95,28 @@ TEST_P(StaffListTest, FilepathTakesTheWholeWidthChange) {
   EXPECT_EQ(std::stol(dw.describe("tkaprmc.x")), name_x);
 }
 
+TEST_P(StaffListTest, MessageObjectLivesAsLongAsTheWindow) {
+  for (const std::string cls : {"w_01602", "w_01617"}) {
+    SCOPED_TRACE(cls);
+    fh::Object& w = open(cls);
+    const Value v = w.get("message_1");
+    ASSERT_TRUE(fh::is_valid(v));
+    const fh::ObjectRef message = v.as_object();
+    EXPECT_EQ(message->cls().name(), cls + "`message_1");
+    EXPECT_TRUE(message->cls().is_a("message"));
+    EXPECT_NE(message->cls().find_event("constructor"), nullptr);
+    EXPECT_NE(message->cls().find_event("destructor"), nullptr);
+    // A member, not a control.
+    EXPECT_EQ(fh::find_control(w, "message_1"), nullptr);
+    for (const auto& c : window_view(cls)["controls"]) EXPECT_NE(c["name"], "message_1");
+    const fh::ObjectRef menu = w.get("menuid").as_object();
+    ASSERT_EQ(act({action(K::kClose, cls)}), std::vector<std::string>{});
+    EXPECT_TRUE(message->destroyed());
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(menu->destroyed());
+  }
+}
+
 class StaffEditTest : public AppTest {
  protected:
   // The editor on the list's first row (A001 in w_01602, A014 in w_01617).

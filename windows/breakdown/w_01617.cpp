@@ -1,6 +1,16 @@
 // w_01617: a staff list (see staff.h).
+#define ZR_SCRIPTS_CREATE
+#define ZR_SCRIPTS_DESTROY
 #include "../common/staff.h"
 #include "zr_group_w_01617.h"
+
+ZR_EVENT(w_01617, create) { return staff::create_message(s, "w_01617`message_1"); }
+
+ZR_EVENT(w_01617, destroy) { return staff::destroy_message(s); }
+
+ZR_EVENT(w_01617, message_1, create) { return staff::message_create(s); }
+
+ZR_EVENT(w_01617, message_1, destroy) { return staff::message_destroy(s); }
 
 ZR_EVENT(w_01617, pfc_preopen) { return staff::list_preopen(s); }
 

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
+#include "zrrt/registration.h"
 #include "zrrt/script.h"
 
 namespace staff {
@@ -19,6 +21,30 @@ inline Value list_preopen(zr::Script& s) {
   w.set("is_retrieve_open", Value::of_string("retrieve"));
   w.set("is_add", Value::of_string("no"));
   w.set("is_delete", Value::of_string("no"));
+  return {};
+}
+
+// message_1 lives as long as the window.
+inline Value create_message(zr::Script& s, std::string_view message_class) {
+  s.window().set("message_1", s.create(message_class).as_value());
+  return {};
+}
+
+// The menu goes first, then message_1.
+inline Value destroy_message(zr::Script& s) {
+  zr::generated_list_destroy(s);
+  const zr::Handle message = s.object(s.window().get("message_1"));
+  if (message) s.destroy(message);
+  return {};
+}
+
+inline Value message_create(zr::Script& s) {
+  s.me().raise("constructor");
+  return {};
+}
+
+inline Value message_destroy(zr::Script& s) {
+  s.me().raise("destructor");
   return {};
 }
 
