@@ -59,13 +59,24 @@ TEST_P(StaffListTest, SplitBarsCarryTheListAndTheTabControl) {
   ASSERT_TRUE(horizontal);
   const long at = fh::Long(hsplit.get("y")).as_long() + 40;
   const long thickness = fh::Long(hsplit.get("height")).as_long();
-  ASSERT_EQ(on_session([&](fh::Session&) {
-              call(hsplit, "of_setposition", {Value::of_long(static_cast<std::int32_t>(at))});
-            }),
-            std::vector<std::string>{});
+  fh::Action drag(K::kDrag);
+  drag.control = "st_hsplit";
+  drag.number = at;
+  ASSERT_EQ(act({drag}), std::vector<std::string>{});
   EXPECT_EQ(box(list)[3], at - list_before[1]);
   EXPECT_EQ(box(tab)[1], at + thickness);
   EXPECT_EQ(box(tab)[1] + box(tab)[3], tab_before[1] + tab_before[3]);
+  EXPECT_EQ(control_view("w_01602", "st_hsplit")["y"], at);
+  // The vertical bar: the list (side 3) ends at it, the tab control (side 4) starts after it.
+  const long x = fh::Long(vsplit.get("x")).as_long() - 30;
+  drag.control = "st_1";
+  drag.number = x;
+  ASSERT_EQ(act({drag}), std::vector<std::string>{});
+  EXPECT_EQ(box(list)[0] + box(list)[2], x);
+  EXPECT_EQ(box(tab)[0], x + fh::Long(vsplit.get("width")).as_long());
+  // Only a split bar can be dragged.
+  drag.control = "dw_items";
+  EXPECT_EQ(act({drag}), std::vector<std::string>{"control dw_items cannot be dragged"});
 }
 
 TEST_P(StaffListTest, FilepathTakesTheWholeWidthChange) {
