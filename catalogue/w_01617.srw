@@ -6,6 +6,10 @@ global type w_01617 from w_zr2lzb_basic
 end type
 type dw_items from w_zr2lzb_basic`dw_items within w_01617
 end type
+type st_hsplit from w_zr2lzb_basic`st_hsplit within w_01617
+end type
+type st_1 from w_zr2lzb_basic`st_1 within w_01617
+end type
 type message_1 from message within w_01617
 end type
 end forward
@@ -28,4 +32,10 @@ string dataobject = "d_01617"
 end type
 
 type message_1 from message within w_01617
+end type
+
+type st_hsplit from w_zr2lzb_basic`st_hsplit within w_01617
+end type
+
+type st_1 from w_zr2lzb_basic`st_1 within w_01617
 end type

@@ -6,6 +6,8 @@ global type w_01617_edit from w_manager_record
 end type
 type dw_maint from w_manager_record`dw_maint within w_01617_edit
 end type
+type uo_ok from w_manager_record`uo_ok within w_01617_edit
+end type
 end forward
 
 global type w_01617_edit from w_manager_record
@@ -14,4 +16,7 @@ global w_01617_edit w_01617_edit
 
 type dw_maint from w_manager_record`dw_maint within w_01617_edit
 string dataobject = "d_01617_edit"
+end type
+
+type uo_ok from w_manager_record`uo_ok within w_01617_edit
 end type

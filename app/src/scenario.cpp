@@ -19,6 +19,7 @@ const char* const kScenarioHelp = R"(Scenario lines (UTF-8; # starts a comment):
   tab|backtab [WINDOW]              Tab or Shift+Tab: the focus to the next control
   answer N|yes|no|ok|cancel|...     press a button of the message box
   resize [WINDOW] WIDTH HEIGHT      resize the window
+  drag [WINDOW.]BAR POSITION        drag a split bar to a y (horizontal bar) or x
   expect PATH = VALUE               compare a value of the view, e.g.
                                     w_01691.dw_items.column.zr_016910_f3bz01.header = 款号
                                     w_01691.dw_items.rowcount = 3
@@ -150,6 +151,10 @@ std::vector<ScenarioLine> parse_scenario(const std::string& text, const std::str
       if (w.size() < 2 || w.size() > 3) throw fh::Error(where + ": expected [WINDOW] WIDTH HEIGHT");
       a.width = to_long(w[w.size() - 2], where, "a width");
       a.height = to_long(w.back(), where, "a height");
+    } else if (verb == "drag") {
+      a.kind = K::kDrag;
+      split_target(next("a split bar"), a);
+      a.number = to_long(next("a position"), where, "a position");
     } else if (verb == "expect") {
       if (rest.starts_with("refused")) {
         l.kind = ScenarioLine::Kind::kExpectRefused;
@@ -168,7 +173,7 @@ std::vector<ScenarioLine> parse_scenario(const std::string& text, const std::str
     } else {
       throw fh::Error(where +
                       ": expected open, click, type, row, enter, insert, delete, save, close, "
-                      "answer, resize, expect or show, found '" +
+                      "answer, resize, drag, expect or show, found '" +
                       verb + "'");
     }
     lines.push_back(std::move(l));

@@ -76,6 +76,10 @@ std::string view_as_text(const nlohmann::json& view) {
       if (!text.empty()) out += "  \"" + text + "\"";
       if (c["kind"] == "checkbox" && c["checked"].get<bool>()) out += " [x]";
       if (!c["enabled"].get<bool>()) out += " (disabled)";
+      // Where it is, so a dragged split bar and the controls it carries show it.
+      out += "  at " + std::to_string(c["x"].get<long>()) + "," +
+             std::to_string(c["y"].get<long>()) + " " + std::to_string(c["width"].get<long>()) +
+             "x" + std::to_string(c["height"].get<long>());
       if (c.contains("dataobject")) {
         out += "  " + std::string(c["dataobject"]) + "\n" + table(c);
       } else {

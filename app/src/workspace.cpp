@@ -14,7 +14,8 @@ std::map<std::string, std::string> framework_action_events() {
   return {{"insert", "pfc_insertrow"},
           {"delete", "pfc_deleterow"},
           {"save", "ue_save"},
-          {"enter", "e_enter"}};
+          {"enter", "e_enter"},
+          {"drag", "of_setposition"}};
 }
 
 }  // namespace

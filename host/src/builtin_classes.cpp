@@ -12,6 +12,14 @@ constexpr BuiltinEvent kObjectEvents[] = {
     {"create", 0, kNone},
     {"destroy", 1, kNone},
 };
+// A message object declared inside a window raises these from its own
+// create and destroy scripts.
+constexpr BuiltinEvent kMessageEvents[] = {
+    {"create", 0, kNone},
+    {"destroy", 1, kNone},
+    {"constructor", 51, kLong},
+    {"destructor", 52, kLong},
+};
 constexpr BuiltinEvent kWindowEvents[] = {
     {"create", 0, kNone}, {"destroy", 1, kNone}, {"open", 54, kLong},
     {"close", 55, kLong}, {"resize", 56, kLong},
@@ -53,7 +61,7 @@ constexpr BuiltinClass kClasses[] = {
     {"powerobject", Kind::kNonVisual, "", kNoEvents},
     {"nonvisualobject", Kind::kNonVisual, "powerobject", kObjectEvents},
     {"structure", Kind::kStructure, "powerobject", kNoEvents},
-    {"message", Kind::kMessage, "nonvisualobject", kObjectEvents},
+    {"message", Kind::kMessage, "nonvisualobject", kMessageEvents},
     {"transaction", Kind::kNonVisual, "nonvisualobject", kObjectEvents},
     {"dwobject", Kind::kNonVisual, "powerobject", kNoEvents},
     {"menu", Kind::kMenu, "powerobject", kMenuEvents},

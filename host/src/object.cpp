@@ -147,6 +147,12 @@ ObjectRef instantiate(const ClassDef& cls, std::string name, Object* parent) {
     for (const PropertySetting& p : d->properties()) obj->set(p.name, p.value);
   }
   for (const auto& [control, control_class] : cls.controls()) {
+    // A nonvisual object declared inside a window is a member its scripts
+    // create and destroy, not a control.
+    if (control_class->kind() == Kind::kMessage || control_class->kind() == Kind::kNonVisual) {
+      obj->set(control, Value::initial(Type::kObject));
+      continue;
+    }
     ObjectRef child = instantiate(*control_class, control, obj.get());
     for (const ClassDefinition* d : chain) {
       if (const ControlDefinition* c = d->control(control)) {

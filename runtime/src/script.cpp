@@ -239,10 +239,25 @@ Value Script::open_modal(std::string_view class_name, const Value& parm, Site si
   return statement(site, [&] { return s.open_modal(class_name, parm); });
 }
 
+// An event without a script counts as success.
+void Script::check_event(std::int32_t status, Site site) const {
+  if (status != FH_STATUS_NO_SCRIPT) check(status, site);
+}
+
 Handle Script::create(std::string_view class_name, Site site) {
   const fh::ClassDef* cls = ctx_.registry().find(class_name);
   if (cls == nullptr) fail(FH_STATUS_FAILED, site);
-  return Handle(*this, fh::instantiate(*cls));
+  fh::ObjectRef obj = fh::instantiate(*cls);
+  if (cls->kind() != fh::Kind::kStructure) check_event(ctx_.trigger(*obj, "create").status, site);
+  return Handle(*this, std::move(obj));
+}
+
+void Script::destroy(const Handle& object, Site site) {
+  statement(site, [&] {
+    fh::Object& obj = object.object();
+    check_event(ctx_.trigger(obj, "destroy").status, site);
+    obj.destroy();
+  });
 }
 
 Value Script::call(std::string_view function, std::initializer_list<Value> args, Site site) {

@@ -58,7 +58,8 @@ class AppTest : public ::testing::TestWithParam<std::string> {
     o.action_events = {{"insert", "pfc_insertrow"},
                        {"delete", "pfc_deleterow"},
                        {"save", "ue_save"},
-                       {"enter", "e_enter"}};
+                       {"enter", "e_enter"},
+                       {"drag", "of_setposition"}};
     o.check_invariants = true;
     o.headless = false;
     session = std::make_unique<fh::Session>(registry, std::move(o));

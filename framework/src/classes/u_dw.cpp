@@ -107,6 +107,25 @@ ZR_EVENT(u_dw, doubleclicked) {
   return 0;
 }
 
+// A record editor looks up a key typed into its form: a window with an
+// of_get_spghid function loads the stored record of that key. A form that
+// scripts its own itemchanged does its lookups itself, so they run once.
+ZR_EVENT(u_dw, itemchanged) {
+  fh::Object* w = s.self().window();
+  if (w == nullptr || s.self().name() != "dw_maint" || !w->cls().is_a("w_zredit")) return 0;
+  const fh::EventDecl* lookup = w->cls().find_event("of_get_spghid");
+  if (lookup == nullptr || !w->cls().find_script(lookup->slot)) return 0;
+  const fh::ScriptRef own =
+      s.self().cls().find_script(s.self().cls().find_event("itemchanged")->slot);
+  if (own.owner != nullptr && own.owner->name() != "u_dw") return 0;
+  fh::DataWindow& dw = s.me().datawindow();
+  const std::string column = fh::Lower(s.object(s.arg(1)).get("name")).as_string();
+  const fh::DwColumn* c = dw.has_object() ? dw.object().column(column) : nullptr;
+  if (c == nullptr || !c->key) return 0;
+  s.window().raise("of_get_spghid");
+  return 0;
+}
+
 // Retrieves again after an edit window saved, staying on the same record.
 ZR_EVENT(u_dw, ue_resetreladw) {
   fh::DataWindow& dw = s.me().datawindow();

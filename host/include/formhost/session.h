@@ -56,6 +56,7 @@ struct Action {
     kAnswer,  // number: the button pressed in the pending message box
     kResize,  // window, width, height
     kTab,     // window, number: the Tab key (1) or Shift+Tab (-1), focus in tab order
+    kDrag,    // control (a split bar), number: dragged to that y (a horizontal bar) or x
     kRun,     // run: the front end's own work on the session's thread
   };
   explicit Action(Kind k = Kind::kClick) : kind(k) {}

@@ -229,6 +229,19 @@ Refusal tab(SessionState& st, const Action& a) {
   return take_focus(st, *order[static_cast<std::size_t>(next)]);
 }
 
+// A split bar dragged by the operator: the framework's event moves it and
+// the controls registered with it.
+Refusal drag(SessionState& st, const Action& a) {
+  const Found<Object> target = target_control(st, a);
+  if (target.it == nullptr) return target.why;
+  auto it = st.options.action_events.find("drag");
+  if (it == st.options.action_events.end()) return "no event carries out drag";
+  if (target.it->cls().find_event(it->second) == nullptr) {
+    return "control " + target.it->name() + " cannot be dragged";
+  }
+  return raise(st, *target.it, it->second, {long_value(a.number)});
+}
+
 Refusal run(SessionState& st, const Action& a) {
   if (a.run) a.run(st.session);
   return kDone;
@@ -263,6 +276,8 @@ Handler handler(Action::Kind kind) {
       return resize;
     case K::kTab:
       return tab;
+    case K::kDrag:
+      return drag;
     case K::kRun:
       return run;
   }

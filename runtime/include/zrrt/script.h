@@ -190,9 +190,11 @@ class Script {
   Handle open(std::string_view class_name, const Value& parm = {}, Site site = Site::current());
   Value open_modal(std::string_view class_name, const Value& parm = {},
                    Site site = Site::current());
-  // A new instance of a structure (a local structure variable); an unknown
-  // class fails.
+  // A new instance of a structure (a local structure variable) or of an
+  // object, whose create script runs; an unknown class fails.
   Handle create(std::string_view class_name, Site site = Site::current());
+  // DESTROY: the object's destroy script runs, then the object is gone.
+  void destroy(const Handle& object, Site site = Site::current());
   void close(const Handle& window, Site site = Site::current());
   void close_with_return(const Handle& window, const Value& value, Site site = Site::current());
   // Declines what the operator asked for; the reason reaches the front end.
@@ -245,6 +247,7 @@ class Script {
  private:
   friend int run_script(fh_context*, fh_call*, const struct ScriptInfo&) noexcept;
   void on_runtime_error(const fh::RuntimeError& e);
+  void check_event(std::int32_t status, Site site) const;
 
   fh::Context& ctx_;
   fh_call& call_;
