@@ -57,6 +57,7 @@ integer y = 8
 integer width = 2039
 integer height = 800
 integer taborder = 10
+string dataobject = "d_001033a_edit"
 end type
 
 type dw_fm from u_dw within w_zr_e123435_edit
@@ -65,6 +66,7 @@ integer y = 816
 integer width = 1015
 integer height = 260
 integer taborder = 20
+string dataobject = "d_sp_05062fm"
 end type
 
 type dw_fs from u_dw within w_zr_e123435_edit
@@ -73,6 +75,7 @@ integer y = 816
 integer width = 1015
 integer height = 260
 integer taborder = 30
+string dataobject = "d_sp_050620"
 end type
 
 type dw_writrfid from u_dw within w_zr_e123435_edit

@@ -95,6 +95,25 @@ TEST_P(EntryTest, TabMovesTheFocusInTabOrderBothWays) {
   EXPECT_EQ(focus(), "dw_ddyy");
 }
 
+TEST_P(EntryTest, AssigningDataobjectShowsThatObjectAndAnUnknownOneChangesNothing) {
+  record();
+  ASSERT_EQ(on_session([](fh::Session& s) {
+              fh::Object* grid = fh::find_control(*s.window("w_01652_edit"), "dw_ddxx81_bh");
+              grid->set("dataobject", Value::of_string("d_01652_edit_list"));
+            }),
+            std::vector<std::string>{});
+  EXPECT_EQ(control_view("w_01652_edit", "dw_ddxx81_bh")["dataobject"], "d_01652_edit_list");
+  EXPECT_EQ(rows("w_01652_edit", "dw_ddxx81_bh").object().column("sjldzd") != nullptr, true);
+  ASSERT_EQ(on_session([](fh::Session& s) {
+              fh::Object* grid = fh::find_control(*s.window("w_01652_edit"), "dw_ddxx81_bh");
+              grid->set("dataobject", Value::of_string("d_nowhere"));
+            }),
+            std::vector<std::string>{});
+  EXPECT_EQ(control_view("w_01652_edit", "dw_ddxx81_bh")["dataobject"], "d_01652_edit_list");
+  EXPECT_EQ(control_view("w_01652_edit", "dw_ddxx81_bh")["properties"]["dataobject"],
+            "d_01652_edit_list");
+}
+
 TEST_P(EntryTest, RecordShowsItsSplitsAndTheCurrentSplitsLines) {
   record(23);
   const fh::DataWindow& splits = rows("w_01652_edit", "dw_ddyy");

@@ -34,6 +34,17 @@ void wire_datawindows(Session& session, Object& window) {
         [ctx, control](long row, const std::string& column, const std::string& text) {
           return item_changed(*ctx, *control, row, column, text);
         });
+    // Assigning the property shows the object, as SetDataObject does; a name
+    // no library knows leaves the data window, and the property, as they were.
+    Session* s = &session;
+    c.watch("dataobject", [s](Object& ctl, const Value& name) {
+      DataWindow* d = ctl.datawindow();
+      if (name.type() != Type::kString || name.is_null()) return;
+      if (d->dataobject() == name.as_string()) return;
+      if (s->set_dataobject(ctl, name.as_string()) != 1) {
+        ctl.set("dataobject", Value::of_string(d->dataobject()));
+      }
+    });
   });
 }
 
