@@ -1,7 +1,6 @@
 // w_01628_edit: a piece rate of group 12 (il_aagxid). The grade list is the
 // group's; a new rate starts with the group's highest grade; after a save the
 // form shows the rate as the database holds it.
-#include "../common/message_result.h"
 #include "zr_group_w_01628_edit.h"
 
 namespace {
@@ -19,7 +18,7 @@ bool adding(zr::Script& s, const zr::Handle& w) {
 
 ZR_EVENT(w_01628_edit, open) {
   s.window().raise("f_center");
-  return message_result::of(s);
+  return {};
 }
 
 ZR_EVENT(w_01628_edit, pfc_postopen) {
@@ -57,7 +56,7 @@ ZR_EVENT(w_01628_edit, dw_maint, constructor) {
   w.set("is_idcolname", Value::of_string("dictrecitype_recitypeid"));
   w.set("is_tablename", Value::of_string("dictrecitype"));
   w.set("is_adwc_obj_retrieve", Value::of_string("no"));
-  return message_result::of(s);
+  return {};
 }
 
 ZR_EVENT(w_01628_edit, dw_maint, pfc_postupdate) {

@@ -1,6 +1,5 @@
 // w_01640: the attendance list, read only; its five columns share every change
 // of the list's width 20 : 30 : 10 : 20 : 20.
-#include "../common/message_result.h"
 #include "zr_group_w_01640.h"
 
 ZR_EVENT(w_01640, open) {
@@ -8,7 +7,7 @@ ZR_EVENT(w_01640, open) {
   w.set("is_edit", Value::of_string("no"));
   w.set("is_delete", Value::of_string("no"));
   w.set("is_add", Value::of_string("no"));
-  return message_result::of(s);
+  return {};
 }
 
 ZR_EVENT(w_01640, dw_items, constructor) {
@@ -27,7 +26,7 @@ ZR_EVENT(w_01640, dw_items, constructor) {
                {Value::of_string("zr_vyskq_wksj"), zero, zero, Value::of_long(20), zero});
   resize.raise("of_register",
                {Value::of_string("zr_vyskq_wkrq"), zero, zero, Value::of_long(20), zero});
-  return message_result::of(s);
+  return {};
 }
 
 ZR_REGISTER(w_01640)

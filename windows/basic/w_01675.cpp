@@ -1,6 +1,5 @@
 // w_01675: a read-only list with the tab area below ("2LH"), retrieved up to
 // an end date; xzmc takes every change of the list's width.
-#include "../common/message_result.h"
 #include "zr_group_w_01675.h"
 
 ZR_EVENT(w_01675, pfc_preopen) {
@@ -20,7 +19,7 @@ ZR_EVENT(w_01675, dw_items, constructor) {
   const zr::Handle resize = s.object(dw_items.get("inv_resize"));
   const Value zero = Value::of_long(0);
   resize.raise("of_register", {Value::of_string("xzmc"), zero, zero, Value::of_long(100), zero});
-  return message_result::of(s);
+  return {};
 }
 
 ZR_REGISTER(w_01675)

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "grid_setup.h"
 #include "zrrt/registration.h"
 #include "zrrt/script.h"
 
@@ -12,8 +13,7 @@ namespace staff {
 
 using fh::Value;
 
-// RGB(192, 192, 192) as a long colour value.
-inline constexpr std::int32_t kBarColor = 192 + 256 * 192 + 65536 * 192;
+inline constexpr std::int32_t kBarColor = grids::rgb(192, 192, 192);
 
 // The list retrieves on open and offers neither adding nor deleting.
 inline Value list_preopen(zr::Script& s) {
