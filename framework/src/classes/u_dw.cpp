@@ -139,7 +139,7 @@ ZR_EVENT(u_dw, ue_resetreladw) {
   const long old_row = dw.get_row();
   // A list's areas take the arguments the list supplies; any other grid (a
   // record window's split list) those of its last retrieval.
-  const std::vector<Value> last = dw.retrieve_arguments();  // a copy: retrieving replaces them
+  const std::vector<Value>& last = dw.retrieve_arguments();
   const long rows = in_list(s) || last.size() != dw.object().arguments().size()
                         ? zrf::retrieve(s, s.self())
                         : zrf::retrieve_with(s, s.self(), last);
