@@ -50,9 +50,9 @@ inline zr::Answer preopen(zr::Script& s) {
     dw_1.modify_expression("DataWindow.Header.Color='" + std::to_string(grids::kHeader) + "'");
     dw_1.raise("of_setrowcolor", {yes});
     s.object(dw_1.get("inv_rowcolor"))
-        .raise("of_register", {dw_1.as_value(), Value::of_long(grids::kOddRows),
-                               Value::of_long(grids::kBackground),
-                               Value::of_long(grids::kCurrentRow)});
+        .raise("of_register",
+               {dw_1.as_value(), Value::of_long(grids::kOddRows),
+                Value::of_long(grids::kBackground), Value::of_long(grids::kCurrentRow)});
   }
   dw_1.raise("wf_setclicksort", {yes});
   dw_1.modify_expression("DataWindow.Color = '" + std::to_string(grids::kBackground) + "'");
