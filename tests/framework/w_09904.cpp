@@ -7,7 +7,8 @@ namespace {
 
 void note(zr::Script& s, const std::string& what) {
   const fh::Value log = s.self().get("log");
-  const std::string before = log.type() == fh::Type::kString && !log.is_null() ? log.as_string() : "";
+  const std::string before =
+      log.type() == fh::Type::kString && !log.is_null() ? log.as_string() : "";
   s.self().set("log", fh::Value::of_string(before.empty() ? what : before + "," + what));
 }
 
