@@ -35,23 +35,37 @@ ObjectRef Object::control_ref(std::string_view name) const {
 
 void Object::add_control(ObjectRef child) { controls_.push_back(std::move(child)); }
 
-bool Object::has(std::string_view name) const { return props_.count(text::lower(name)) != 0; }
+namespace {
+
+// Scripts name properties in lower case almost always: those names are used
+// as they are, without a lower-cased copy.
+bool is_lower_ascii(std::string_view name) {
+  return std::none_of(name.begin(), name.end(), [](char c) {
+    return static_cast<unsigned char>(c) >= 0x80 || (c >= 'A' && c <= 'Z');
+  });
+}
+
+}  // namespace
+
+bool Object::has(std::string_view name) const {
+  return is_lower_ascii(name) ? props_.count(name) != 0 : props_.count(text::lower(name)) != 0;
+}
 
 Value Object::get(std::string_view name) const {
-  auto it = props_.find(text::lower(name));
+  auto it = is_lower_ascii(name) ? props_.find(name) : props_.find(text::lower(name));
   return it == props_.end() ? Value() : it->second;
 }
 
 void Object::set(std::string_view name, Value v) {
-  std::string key = text::lower(name);
+  const bool plain = is_lower_ascii(name);
+  std::string lowered = plain ? std::string() : text::lower(name);
+  const std::string_view key = plain ? name : std::string_view(lowered);
+  auto it = props_.find(key);
+  if (it == props_.end()) it = props_.emplace(std::string(key), Value()).first;
+  it->second = std::move(v);
   if (watchers_) {
-    if (auto it = watchers_->find(key); it != watchers_->end()) {
-      const Value& stored = props_[std::move(key)] = std::move(v);
-      it->second(*this, stored);
-      return;
-    }
+    if (auto w = watchers_->find(key); w != watchers_->end()) w->second(*this, it->second);
   }
-  props_[std::move(key)] = std::move(v);
 }
 
 void Object::watch(std::string_view name, Watcher fn) {
