@@ -63,6 +63,25 @@ void BM_DirectCall(benchmark::State& state) {
 }
 BENCHMARK(BM_DirectCall);
 
+// Sessions on their own threads raising events at once through one registry,
+// as a server's operators do: each thread has its own context and window.
+void BM_TriggerOnManyThreads(benchmark::State& state) {
+  static fh::ClassRegistry* shared = [] {
+    auto* r = new fh::ClassRegistry;  // lives as long as the process: threads share it
+    r->add_module(ZR_TEST_MODULE);
+    r->add_module(ZR_TEST_FRAME_MODULE);
+    return r;
+  }();
+  fh::Context ctx{*shared};
+  fh::ObjectRef window = fh::instantiate(shared->load("w_tchild"));
+  fh::Object& grid = *window->control("dw_list");
+  for (auto _ : state) {
+    window->set("log", fh::Value());
+    benchmark::DoNotOptimize(ctx.trigger(grid, std::uint16_t{447}));
+  }
+}
+BENCHMARK(BM_TriggerOnManyThreads)->Threads(1)->Threads(2)->UseRealTime();
+
 // An event that exists but has no script: the host's lookup alone.
 void BM_TriggerWithoutHandler(benchmark::State& state) {
   Loaded l;
