@@ -138,6 +138,17 @@ nlohmann::json datawindow_view(const DataWindow& dw) {
                        {"header", caption ? utf8(*caption) : ""},
                        {"width", width ? std::atol(width->c_str()) : 0},
                        {"visible", shown != nullptr && (visible == nullptr || *visible != "0")}});
+    // Where a form lays the column and its label out (the object's units).
+    const auto at = [](const DwControl* d, const char* p) {
+      const std::string* v = d ? find_property(d->properties, p) : nullptr;
+      return v ? std::atol(v->c_str()) : 0L;
+    };
+    columns.back().update({{"x", at(shown, "x")},
+                           {"y", at(shown, "y")},
+                           {"height", at(shown, "height")},
+                           {"header_x", at(header, "x")},
+                           {"header_y", at(header, "y")},
+                           {"header_width", at(header, "width")}});
   }
   j["columns"] = std::move(columns);
   auto rows = nlohmann::json::array();
