@@ -94,8 +94,9 @@ void add_serve_command(CLI::App& cli) {
       ->check(CLI::Range(1, 24 * 60));
   cmd->add_option("--module", o->modules, "A module of the library list (repeatable)")
       ->check(CLI::ExistingFile);
-  cmd->footer("Operators sign in with the accounts of `formhost user add`; init-db --demo makes "
-              "the demo operator.");
+  cmd->footer(
+      "Operators sign in with the accounts of `formhost user add`; init-db --demo makes "
+      "the demo operator.");
   cmd->callback([o] { serve(*o); });
 }
 

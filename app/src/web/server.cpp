@@ -29,6 +29,7 @@ using json = nlohmann::json;
 
 constexpr const char* kCookie = "zr016_session";
 constexpr std::size_t kTabsPerSignIn = 16;
+constexpr int kFreeFailuresPerAddress = 5;
 
 // A request the server refuses: the status and the reason the page shows.
 struct Refused {
@@ -36,7 +37,9 @@ struct Refused {
   std::string reason;
 };
 
-[[noreturn]] void refuse(int status, std::string reason) { throw Refused{status, std::move(reason)}; }
+[[noreturn]] void refuse(int status, std::string reason) {
+  throw Refused{status, std::move(reason)};
+}
 
 void send_json(httplib::Response& res, int status, const json& body) {
   res.status = status;
@@ -280,8 +283,7 @@ class Tab {
   // published, the tab ends (false) or the wait times out (an empty event).
   bool next_event(long& seen, std::chrono::seconds wait, std::string& event) {
     std::unique_lock lock(state_mutex_);
-    const bool woke =
-        changed_.wait_for(lock, wait, [&] { return ended_ || sequence_ > seen; });
+    const bool woke = changed_.wait_for(lock, wait, [&] { return ended_ || sequence_ > seen; });
     if (ended_) return false;
     event = woke ? *event_ : std::string();
     seen = sequence_;
@@ -444,9 +446,14 @@ struct Server::Impl {
     }
     for (const std::string& k : keys) {
       Failures& f = failures[k];
-      f.count = std::min(f.count + 1, 16);
-      const auto wait = std::min<Clock::duration>(options.failed_signin_delay * (1 << (f.count - 1)),
-                                                  std::chrono::minutes(1));
+      f.count = std::min(f.count + 1, 20);
+      // A name waits after every failure, twice as long as its answer took
+      // and doubling; an address (a shared station) only after a few.
+      const int free = k.starts_with("addr:") ? kFreeFailuresPerAddress : 0;
+      if (f.count <= free) continue;
+      const auto wait = std::min<Clock::duration>(
+          options.failed_signin_delay * (2L << std::min(f.count - free - 1, 10)),
+          std::chrono::minutes(1));
       f.until = now + wait;
     }
   }
@@ -678,8 +685,7 @@ void Server::Impl::routes() {
 Server::Server(ServerOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {
   Impl& m = *impl_;
   for (const std::string& path : m.options.modules) m.registry.add_module(path);
-  if (m.options.db.starts_with("sqlite:") &&
-      ::access(m.options.db.substr(7).c_str(), F_OK) != 0) {
+  if (m.options.db.starts_with("sqlite:") && ::access(m.options.db.substr(7).c_str(), F_OK) != 0) {
     throw fh::Error("database " + m.options.db.substr(7) +
                     " does not exist; create it with: formhost init-db --demo");
   }
@@ -702,8 +708,8 @@ Server::Server(ServerOptions options) : impl_(std::make_unique<Impl>(std::move(o
     if (m.options.tls_cert.empty() || m.options.tls_key.empty()) {
       throw fh::Error("TLS needs both --tls-cert and --tls-key");
     }
-    auto ssl = std::make_unique<httplib::SSLServer>(m.options.tls_cert.c_str(),
-                                                    m.options.tls_key.c_str());
+    auto ssl =
+        std::make_unique<httplib::SSLServer>(m.options.tls_cert.c_str(), m.options.tls_key.c_str());
     if (!ssl->is_valid()) {
       throw fh::Error("cannot use the TLS certificate " + m.options.tls_cert + " and key " +
                       m.options.tls_key);
@@ -732,9 +738,8 @@ Server::~Server() {
 int Server::bind() {
   Impl& m = *impl_;
   const int port = m.options.port == 0 ? m.http->bind_to_any_port(m.options.host)
-                   : m.http->bind_to_port(m.options.host, m.options.port)
-                       ? m.options.port
-                       : -1;
+                   : m.http->bind_to_port(m.options.host, m.options.port) ? m.options.port
+                                                                          : -1;
   if (port < 0) {
     throw fh::Error("cannot listen on " + m.options.host + ":" + std::to_string(m.options.port));
   }

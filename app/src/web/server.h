@@ -18,14 +18,15 @@ struct ServerOptions {
   std::vector<std::string> modules;  // the library list, in order
   // The framework's events behind insert, delete, save, Enter and drag.
   std::map<std::string, std::string> action_events;
-  std::string db;                    // connection of every session and of the sign-in
+  std::string db;  // connection of every session and of the sign-in
   std::string host = "127.0.0.1";
   int port = 8016;  // 0: any free port
   std::string tls_cert, tls_key;
   // A signed-in browser that sends nothing for this long is signed out.
   std::chrono::seconds idle{30 * 60};
-  // How long a failed sign-in answer waits; further failures of one name or
-  // address wait twice as long each time (at most a minute).
+  // How long a failed sign-in answer waits. The name is then locked for
+  // twice that, doubling with each further failure (at most a minute); an
+  // address the same after five failures.
   std::chrono::milliseconds failed_signin_delay{1000};
   std::size_t max_tabs = 64;               // sessions at once, over all operators
   std::size_t max_body = 64 * 1024;        // bytes of a request body

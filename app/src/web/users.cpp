@@ -107,8 +107,7 @@ bool check_password(fh::Transaction& db, const std::string& name, const std::str
   if (rc != 0 && rc != 100) throw fh::Error(db_error(db, "cannot read the operators"));
   db.commit();
   const std::string stored = rc == 0 && !hash[0].is_null() ? hash[0].as_string() : kNobody;
-  const bool ok =
-      crypto_pwhash_str_verify(stored.c_str(), password.data(), password.size()) == 0;
+  const bool ok = crypto_pwhash_str_verify(stored.c_str(), password.data(), password.size()) == 0;
   return ok && rc == 0;
 }
 
