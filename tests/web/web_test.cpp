@@ -15,10 +15,10 @@
 
 #include "../db/backends.h"
 #include "formhost/classes.h"
+#include "formhost/functions.h"
 #include "formhost/schema.h"
 #include "formhost/text.h"
 #include "formhost/transaction.h"
-#include "formhost/functions.h"
 #include "formhost/value.h"
 #include "web/server.h"
 #include "web/users.h"
@@ -144,7 +144,8 @@ class WebTest : public ::testing::TestWithParam<std::string> {
   }
 
   void remove_files() {
-    for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path_.string() + suffix);
+    for (const char* suffix : {"", "-wal", "-shm"})
+      std::filesystem::remove(path_.string() + suffix);
   }
 
   // Starts the server; answers its port.
@@ -244,8 +245,8 @@ TEST_P(WebTest, ChangingRequestsNeedTheCsrfTokenAndJson) {
   json first;
   const std::string tab = b.new_tab(&first);
   ASSERT_FALSE(tab.empty());
-  auto r = b.post("/api/tabs/" + tab + "/actions", R"({"kind": "open", "window": "w_01691"})",
-                  false);
+  auto r =
+      b.post("/api/tabs/" + tab + "/actions", R"({"kind": "open", "window": "w_01691"})", false);
   EXPECT_EQ(r->status, 403);
   EXPECT_EQ(json::parse(b.get("/api/tabs/" + tab)->body)["view"]["windows"].size(), 0u);
   // The launcher's list: the library's list windows.
@@ -353,20 +354,21 @@ TEST_P(WebTest, BadRequestsAreRefusedWithAReasonAndChangeNothing) {
           400, "has no column nope");
   refused(R"({"kind": "row", "control": "dw_items", "row": "2"})", 400, "whole number");
   refused(R"({"kind": "type", "control": "dw_items", "row": 1, "column": "zr_016910_f3bz02",
-              "text": ")" + std::string(5000, 'x') + "\"}",
+              "text": ")" +
+              std::string(5000, 'x') + "\"}",
           400, "longer than");
   // Larger than any request needs: refused before it is read whole.
-  auto big = ann.post("/api/tabs/" + tab + "/actions",
-                      R"({"kind": "open", "window": "w_01691", "parm": ")" +
-                          std::string(32 * 1024, 'x') + "\"}");
+  auto big = ann.post(
+      "/api/tabs/" + tab + "/actions",
+      R"({"kind": "open", "window": "w_01691", "parm": ")" + std::string(32 * 1024, 'x') + "\"}");
   ASSERT_TRUE(big);
   EXPECT_EQ(big->status, 413);
 
   // Another operator's tab is not there for him.
   Browser bob(port);
   ASSERT_EQ(bob.sign_in("bob", "bob's secret"), 200);
-  auto theirs = bob.post("/api/tabs/" + tab + "/actions",
-                         R"({"kind": "close", "window": "w_01691"})");
+  auto theirs =
+      bob.post("/api/tabs/" + tab + "/actions", R"({"kind": "close", "window": "w_01691"})");
   EXPECT_EQ(theirs->status, 404);
   EXPECT_EQ(bob.get("/api/tabs/" + tab)->status, 404);
   EXPECT_EQ(bob.post("/api/tabs/" + tab + "/close", "{}")->status, 404);

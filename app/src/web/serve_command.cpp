@@ -53,15 +53,15 @@ void serve(const Options& o) {
                  "network readable; give --tls-cert and --tls-key\n",
                  so.host.c_str());
   }
-  Server server(so);
-  const int port = server.bind();
-  // Ctrl+C and kill end the server cleanly: the signals are taken by a
-  // thread of their own.
+  // Ctrl+C and kill end the server cleanly: the signals are blocked before
+  // any thread starts (threads inherit the mask) and taken by one of their own.
   sigset_t signals;
   sigemptyset(&signals);
   sigaddset(&signals, SIGINT);
   sigaddset(&signals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  Server server(so);
+  const int port = server.bind();
   std::thread waiter([&] {
     int got = 0;
     sigwait(&signals, &got);
