@@ -1,6 +1,7 @@
 #include "web/server.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -37,6 +38,15 @@ struct Refused {
   std::string reason;
 };
 
+// The Debian library listens with a backlog of 5: more browsers connecting at
+// once would wait a second for the retry. Listening again widens it.
+template <typename Base>
+class WideServer : public Base {
+ public:
+  using Base::Base;
+  void widen_backlog() { ::listen(this->svr_sock_, SOMAXCONN); }
+};
+
 [[noreturn]] void refuse(int status, std::string reason) {
   throw Refused{status, std::move(reason)};
 }
@@ -45,6 +55,13 @@ void send_json(httplib::Response& res, int status, const json& body) {
   res.status = status;
   res.set_header("Cache-Control", "no-store");
   res.set_content(body.dump(), "application/json; charset=utf-8");
+}
+
+// An answer already written out as JSON.
+void send_text(httplib::Response& res, int status, const std::string& json_text) {
+  res.status = status;
+  res.set_header("Cache-Control", "no-store");
+  res.set_content(json_text, "application/json; charset=utf-8");
 }
 
 bool valid_utf8(const std::string& s) {
@@ -259,8 +276,9 @@ class Tab {
 
   const std::string& owner() const { return owner_; }
 
-  // Carries out one action and answers the new view with what was refused.
-  json act(const json& request) {
+  // Carries out one action; answers the new view with what was refused, as
+  // the JSON text of the answer.
+  std::string act(const json& request) {
     std::lock_guard lock(action_mutex_);
     fh::Action a = to_action(request, view_, registry_, options_);
     publish(true);
@@ -269,24 +287,39 @@ class Tab {
     json refused = json::array();
     for (const std::string& r : session_->take_refusals()) refused.push_back(readable(r));
     view_ = fh::view(*session_);
-    const long version = publish(false);
-    return {{"version", version}, {"refused", std::move(refused)}, {"view", view_}};
+    const auto [version, text] = publish(false);
+    return R"({"version":)" + std::to_string(version) + R"(,"refused":)" + refused.dump() +
+           R"(,"view":)" + *text + "}";
   }
 
-  json snapshot() {
-    std::lock_guard lock(action_mutex_);
-    std::lock_guard state(state_mutex_);
-    return {{"version", version_}, {"view", view_}};
+  // The view as it is: {"version": n, "view": ...} with `more` members first.
+  std::string snapshot(const std::string& more = "") {
+    std::lock_guard lock(state_mutex_);
+    return "{" + more + R"("version":)" + std::to_string(version_) + R"(,"view":)" + *view_text_ +
+           "}";
   }
 
   // The stream of events: waits until something newer than `seen` is
   // published, the tab ends (false) or the wait times out (an empty event).
   bool next_event(long& seen, std::chrono::seconds wait, std::string& event) {
-    std::unique_lock lock(state_mutex_);
-    const bool woke = changed_.wait_for(lock, wait, [&] { return ended_ || sequence_ > seen; });
-    if (ended_) return false;
-    event = woke ? *event_ : std::string();
-    seen = sequence_;
+    std::shared_ptr<const std::string> text;
+    long version = 0;
+    bool busy = false;
+    bool woke = false;
+    {
+      std::unique_lock lock(state_mutex_);
+      woke = changed_.wait_for(lock, wait, [&] { return ended_ || sequence_ > seen; });
+      if (ended_) return false;
+      seen = sequence_;
+      text = view_text_;
+      version = version_;
+      busy = busy_;
+    }
+    event.clear();
+    if (!woke) return true;
+    event = "event: view\ndata: {\"version\":" + std::to_string(version);
+    event += busy ? std::string(",\"busy\":true}") : ",\"busy\":false,\"view\":" + *text + "}";
+    event += "\n\n";
     return true;
   }
 
@@ -299,16 +332,20 @@ class Tab {
   }
 
  private:
-  // What the stream sends next: busy while an action runs, else the view.
-  long publish(bool busy) {
+  // What the streams send next: busy while an action runs, else the view,
+  // written out once per version.
+  std::pair<long, std::shared_ptr<const std::string>> publish(bool busy) {
+    std::shared_ptr<const std::string> text;
+    if (!busy) text = std::make_shared<const std::string>(view_.dump());
     std::lock_guard lock(state_mutex_);
-    if (!busy) ++version_;
+    if (!busy) {
+      ++version_;
+      view_text_ = std::move(text);
+    }
+    busy_ = busy;
     ++sequence_;
-    json e = {{"version", version_}, {"busy", busy}};
-    if (!busy) e["view"] = view_;
-    event_ = std::make_shared<const std::string>("event: view\ndata: " + e.dump() + "\n\n");
     changed_.notify_all();
-    return version_;
+    return {version_, view_text_};
   }
 
   const std::string owner_;
@@ -316,15 +353,16 @@ class Tab {
   const ServerOptions& options_;
   std::unique_ptr<fh::Session> session_;
   std::thread thread_;
-  std::mutex action_mutex_;  // one action at a time; the view is read under it
-  json view_;
+  std::mutex action_mutex_;  // one action at a time
+  json view_;                // read and written under action_mutex_
 
-  std::mutex state_mutex_;  // what the streams read
+  std::mutex state_mutex_;  // what the streams and snapshots read
   std::condition_variable changed_;
   long version_ = 0;
   long sequence_ = 0;
+  bool busy_ = false;
   bool ended_ = false;
-  std::shared_ptr<const std::string> event_;
+  std::shared_ptr<const std::string> view_text_;
 };
 
 struct SignIn {
@@ -536,10 +574,8 @@ struct Server::Impl {
       it->second.tabs.insert(id);
       tabs.emplace(id, tab);
     }
-    json out = tab->snapshot();
-    out["tab"] = id;
-    out["windows"] = list_windows;
-    send_json(res, 201, out);
+    const json more = {{"tab", id}, {"windows", list_windows}};
+    send_text(res, 201, tab->snapshot(more.dump().substr(1, more.dump().size() - 2) + ","));
   }
 
   std::shared_ptr<Tab> find_tab(const httplib::Request& req, bool changes) {
@@ -633,6 +669,12 @@ void Server::Impl::routes() {
       {"Referrer-Policy", "no-referrer"},
   });
   s.set_payload_max_length(options.max_body);
+  // Headers and body go out in separate writes: without this, Nagle's
+  // algorithm meets the client's delayed acknowledgement (40 ms an answer).
+  s.set_tcp_nodelay(true);
+  // A page makes many small requests on one connection: keep it open (each
+  // open connection holds a worker while it waits, so not for long).
+  s.set_keep_alive_max_count(1000);
   // Changing requests carry JSON: a form of another site cannot send it
   // without the browser asking first.
   s.set_pre_routing_handler([](const httplib::Request& req, httplib::Response& res) {
@@ -670,11 +712,11 @@ void Server::Impl::routes() {
   s.Post("/api/tabs", guarded([this](const auto& req, auto& res) { new_tab(req, res); }));
   constexpr const char* kTab = R"(/api/tabs/([0-9a-f]{32}))";
   s.Get(kTab, guarded([this](const auto& req, auto& res) {
-          send_json(res, 200, find_tab(req, false)->snapshot());
+          send_text(res, 200, find_tab(req, false)->snapshot());
         }));
   s.Post(std::string(kTab) + "/actions", guarded([this](const auto& req, auto& res) {
            std::shared_ptr<Tab> tab = find_tab(req, true);
-           send_json(res, 200, tab->act(parse_body(req)));
+           send_text(res, 200, tab->act(parse_body(req)));
          }));
   s.Post(std::string(kTab) + "/close",
          guarded([this](const auto& req, auto& res) { close_tab(req, res); }));
@@ -716,7 +758,7 @@ Server::Server(ServerOptions options) : impl_(std::make_unique<Impl>(std::move(o
     }
     m.http = std::move(ssl);
   } else {
-    m.http = std::make_unique<httplib::Server>();
+    m.http = std::make_unique<WideServer<httplib::Server>>();
   }
   // Event streams hold a worker each: room for every tab's and some more.
   const std::size_t workers = m.options.max_tabs + 8;
@@ -742,6 +784,11 @@ int Server::bind() {
                                                                           : -1;
   if (port < 0) {
     throw fh::Error("cannot listen on " + m.options.host + ":" + std::to_string(m.options.port));
+  }
+  if (m.tls) {
+    static_cast<WideServer<httplib::SSLServer>&>(*m.http).widen_backlog();
+  } else {
+    static_cast<WideServer<httplib::Server>&>(*m.http).widen_backlog();
   }
   return port;
 }
