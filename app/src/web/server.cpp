@@ -418,6 +418,7 @@ struct Server::Impl {
   std::map<std::string, SignIn> sign_ins;
   std::map<std::string, std::shared_ptr<Tab>> tabs;
   std::map<std::string, Failures> failures;
+  std::set<std::string> timed_out;  // tokens of sign-ins ended for idleness
 
   std::thread reaper;
   std::condition_variable reaper_wake;
@@ -431,12 +432,17 @@ struct Server::Impl {
                     std::vector<std::shared_ptr<Tab>>& ended) {
     const std::string token = cookie_value(req, kCookie);
     auto it = sign_ins.find(token);
-    if (token.empty() || it == sign_ins.end()) refuse(401, "not signed in");
     const auto now = Clock::now();
-    if (now - it->second.last_seen > options.idle) {
-      end_sign_in(it, ended);
-      refuse(401, "signed out after " + std::to_string(options.idle.count()) +
-                      " seconds without activity");
+    if (it != sign_ins.end() && now - it->second.last_seen > options.idle) {
+      expire(it, ended);
+      it = sign_ins.end();
+    }
+    if (it == sign_ins.end()) {
+      if (timed_out.contains(token)) {
+        refuse(401, "signed out after " + std::to_string(options.idle.count()) +
+                        " seconds without activity");
+      }
+      refuse(401, "not signed in");
     }
     if (changes && !same_secret(req.get_header_value("X-CSRF-Token"), it->second.csrf)) {
       refuse(403, "missing or wrong CSRF token");
@@ -455,6 +461,15 @@ struct Server::Impl {
       }
     }
     sign_ins.erase(it);
+  }
+
+  // An idle sign-in ends; its token is remembered for a while, so that the
+  // page can say why.
+  void expire(std::map<std::string, SignIn>::iterator it,
+              std::vector<std::shared_ptr<Tab>>& ended) {
+    if (timed_out.size() >= 10'000) timed_out.clear();
+    timed_out.insert(it->first);
+    end_sign_in(it, ended);
   }
 
   std::shared_ptr<Tab> tab_of(const SignIn& who, const std::string& id) {
@@ -628,7 +643,7 @@ struct Server::Impl {
       const auto now = Clock::now();
       for (auto it = sign_ins.begin(); it != sign_ins.end();) {
         auto next = std::next(it);
-        if (now - it->second.last_seen > options.idle) end_sign_in(it, ended);
+        if (now - it->second.last_seen > options.idle) expire(it, ended);
         it = next;
       }
       lock.unlock();
