@@ -494,7 +494,35 @@ function dataWindow(w, c) {
   return d;
 }
 
+// A drop-down column: a select of its choices; the view shows the text of
+// the stored value, the session takes the value.
+function cellSelect(w, c, row, col, shown) {
+  const select = el('select');
+  select.dataset.key = `${w.class}/${c.name}/${row}/${col.name}`;
+  select.setAttribute('aria-label', col.header || col.name);
+  let found = false;
+  for (const o of col.options) {
+    const option = el('option', null, o.label);
+    option.value = o.value;
+    if (!found && (o.label === shown || o.value === shown)) {
+      option.selected = true;
+      found = true;
+    }
+    select.append(option);
+  }
+  if (!found) {
+    const option = el('option', null, shown);
+    option.value = shown;
+    option.selected = true;
+    select.prepend(option);
+  }
+  select.addEventListener('change', () =>
+    act({ kind: 'type', window: w.class, control: c.name, row, column: col.name, text: select.value }));
+  return select;
+}
+
 function cellInput(w, c, row, col, value) {
+  if (col.options && col.options.length) return cellSelect(w, c, row, col, value);
   const input = el('input');
   input.value = value;
   input.dataset.key = `${w.class}/${c.name}/${row}/${col.name}`;
@@ -740,7 +768,7 @@ function rememberFocus() {
     state.focusNext = null;
     return { key };
   }
-  if (a && a.dataset && a.dataset.key && a.tagName === 'INPUT') {
+  if (a && a.dataset && a.dataset.key && (a.tagName === 'INPUT' || a.tagName === 'SELECT')) {
     return { key: a.dataset.key, start: a.selectionStart, end: a.selectionEnd };
   }
   return null;
@@ -748,9 +776,10 @@ function rememberFocus() {
 
 function restoreFocus(f) {
   if (!f) return;
-  const e = document.querySelector(`input[data-key="${CSS.escape(f.key)}"]`);
+  const e = document.querySelector(`[data-key="${CSS.escape(f.key)}"]:is(input, select)`);
   if (!e) return;
   e.focus();
+  if (e.tagName === 'SELECT') return;
   if (f.start !== undefined) {
     try { e.setSelectionRange(f.start, f.end); } catch (x) { /* not a text input */ }
   } else {

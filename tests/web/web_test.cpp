@@ -261,7 +261,14 @@ TEST_P(WebTest, AnActionChangesTheViewAndTheDatabase) {
   const std::string tab = b.new_tab();
   json r = b.ok(tab, {{"kind", "open"}, {"window", "w_01691"}});
   EXPECT_EQ(r["refused"].size(), 0u);
-  EXPECT_EQ(control(r["view"], "w_01691", "dw_items")["rows"].size(), 8u);
+  const json items = control(r["view"], "w_01691", "dw_items");
+  EXPECT_EQ(items["rows"].size(), 8u);
+  // A code-table column offers its choices: the stored value and its text.
+  for (const json& c : items["columns"]) {
+    if (c["name"] != "zr_016910_zrztpz") continue;
+    EXPECT_EQ(c["options"], json::parse(R"([{"value": "0", "label": "未审核"},
+        {"value": "1", "label": "已审核"}, {"value": "2", "label": "已结案"}])"));
+  }
   r = b.ok(tab, {{"kind", "row"}, {"window", "w_01691"}, {"control", "dw_items"}, {"row", 2}});
   EXPECT_EQ(control(r["view"], "w_01691", "dw_items")["currentrow"], 2);
   r = b.ok(tab, {{"kind", "enter"}, {"window", "w_01691"}, {"control", "dw_items"}});
