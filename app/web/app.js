@@ -824,4 +824,12 @@ document.addEventListener('DOMContentLoaded', () => {
   document.addEventListener('keydown', onKey);
   document.addEventListener('click', (ev) => { if (!ev.target.closest('.menu')) closeMenus(); });
   api('GET', '/api/me').then(start).catch(() => showSignIn(''));
+  // A closed or reloaded page ends its session at once (keepalive lets the
+  // request outlive the page); otherwise it would wait for the idle time.
+  window.addEventListener('pagehide', () => {
+    if (!state.tab) return;
+    fetch(`/api/tabs/${state.tab}/close`, {
+      method: 'POST', keepalive: true, credentials: 'same-origin',
+      headers: { 'Content-Type': 'application/json', 'X-CSRF-Token': state.csrf }, body: '{}' });
+  });
 });

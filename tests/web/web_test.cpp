@@ -3,6 +3,9 @@
 // cpp-httplib's client keeping its own cookie.
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -149,7 +152,8 @@ class WebTest : public ::testing::TestWithParam<std::string> {
   }
 
   // Starts the server; answers its port.
-  int start(std::chrono::seconds idle = 30min) {
+  int start(std::chrono::seconds idle = 30min, const std::string& cert = "",
+            const std::string& key = "") {
     app::web::ServerOptions o;
     o.modules = {ZR_LIBRARY_MODULE, ZR_FRAME_MODULE};
     o.action_events = {{"insert", "pfc_insertrow"},
@@ -163,6 +167,8 @@ class WebTest : public ::testing::TestWithParam<std::string> {
     o.failed_signin_delay = 200ms;
     o.max_body = 16 * 1024;
     o.sse_keepalive = 1s;
+    o.tls_cert = cert;
+    o.tls_key = key;
     server_ = std::make_unique<app::web::Server>(o);
     const int port = server_->bind();
     serving_ = std::thread([this] { server_->run(); });
@@ -424,6 +430,57 @@ TEST_P(WebTest, TheEventStreamCarriesTheNewView) {
   b.ok(tab, {{"kind", "open"}, {"window", "w_01691"}});
   reader.join();
   EXPECT_TRUE(got_open) << seen.substr(0, 300);
+}
+
+// A self-signed certificate for 127.0.0.1, written as PEM files.
+bool write_certificate(const std::string& cert_path, const std::string& key_path) {
+  EVP_PKEY* key = EVP_RSA_gen(2048);
+  X509* cert = X509_new();
+  bool ok = key != nullptr && cert != nullptr;
+  if (ok) {
+    ASN1_INTEGER_set(X509_get_serialNumber(cert), 1);
+    X509_gmtime_adj(X509_getm_notBefore(cert), 0);
+    X509_gmtime_adj(X509_getm_notAfter(cert), 3600);
+    X509_set_pubkey(cert, key);
+    X509_NAME* name = X509_get_subject_name(cert);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
+                               reinterpret_cast<const unsigned char*>("127.0.0.1"), -1, -1, 0);
+    X509_set_issuer_name(cert, name);
+    ok = X509_sign(cert, key, EVP_sha256()) > 0;
+  }
+  FILE* c = ok ? std::fopen(cert_path.c_str(), "w") : nullptr;
+  FILE* k = ok ? std::fopen(key_path.c_str(), "w") : nullptr;
+  ok = c != nullptr && k != nullptr && PEM_write_X509(c, cert) == 1 &&
+       PEM_write_PrivateKey(k, key, nullptr, nullptr, 0, nullptr, nullptr) == 1;
+  if (c != nullptr) std::fclose(c);
+  if (k != nullptr) std::fclose(k);
+  X509_free(cert);
+  EVP_PKEY_free(key);
+  return ok;
+}
+
+TEST_P(WebTest, OverTlsTheCookieIsSecure) {
+  if (GetParam() == "postgresql") GTEST_SKIP() << "TLS does not depend on the database";
+  const std::string base = ::testing::TempDir() + "zr016-web-" + std::to_string(::getpid());
+  ASSERT_TRUE(write_certificate(base + "-cert.pem", base + "-key.pem"));
+  const int port = start(30min, base + "-cert.pem", base + "-key.pem");
+  httplib::SSLClient https("127.0.0.1", port);
+  https.enable_server_certificate_verification(false);
+  auto page = https.Get("/");
+  ASSERT_TRUE(page) << httplib::to_string(page.error());
+  EXPECT_EQ(page->status, 200);
+  auto r = https.Post("/api/login", R"({"name": "ann", "password": "ann's secret"})",
+                      "application/json");
+  ASSERT_TRUE(r);
+  ASSERT_EQ(r->status, 200) << r->body;
+  EXPECT_NE(r->get_header_value("Set-Cookie").find("; Secure"), std::string::npos);
+  // Plain HTTP on the same port gets nothing.
+  httplib::Client plain("127.0.0.1", port);
+  plain.set_read_timeout(2, 0);
+  auto none = plain.Get("/");
+  EXPECT_TRUE(!none || none->status != 200);
+  std::filesystem::remove(base + "-cert.pem");
+  std::filesystem::remove(base + "-key.pem");
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, WebTest, ::testing::ValuesIn(zrtest::backends()),
