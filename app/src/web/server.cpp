@@ -775,8 +775,9 @@ Server::Server(ServerOptions options) : impl_(std::make_unique<Impl>(std::move(o
   } else {
     m.http = std::make_unique<WideServer<httplib::Server>>();
   }
-  // Event streams hold a worker each: room for every tab's and some more.
-  const std::size_t workers = m.options.max_tabs + 8;
+  // An event stream holds a worker, a waiting connection too: room for a
+  // stream and a connection of every tab, and some more.
+  const std::size_t workers = 2 * m.options.max_tabs + 8;
   m.http->new_task_queue = [workers] { return new httplib::ThreadPool(workers); };
   m.routes();
   m.reaper = std::thread([&m] { m.reap(); });
