@@ -472,6 +472,7 @@ function startResize(ev, w, body) {
 
 // PowerBuilder colours are 0xBBGGRR; larger numbers are the system's.
 function colour(n) {
+  if (n === '' || n === null || n === undefined) return '';
   n = Number(n);
   if (!Number.isFinite(n) || n < 0 || n > 0xffffff) return '';
   return `rgb(${n & 255}, ${(n >> 8) & 255}, ${(n >> 16) & 255})`;
