@@ -288,6 +288,17 @@ TEST_P(WebTest, AnActionChangesTheViewAndTheDatabase) {
                  {"column", "f3bz02"},
                  {"text", "长袖衬衫"}});
   EXPECT_EQ(r["refused"].size(), 0u) << r["refused"].dump();
+  // A value the column cannot take is refused with the reason; the old one stays.
+  const json count = control(r["view"], "w_01691_edit", "dw_maint")["rows"][0]["values"]["bqsl"];
+  r = b.ok(tab, {{"kind", "type"},
+                 {"window", "w_01691_edit"},
+                 {"control", "dw_maint"},
+                 {"row", 1},
+                 {"column", "bqsl"},
+                 {"text", "abc"}});
+  ASSERT_EQ(r["refused"].size(), 1u);
+  EXPECT_NE(r["refused"][0].get<std::string>().find("not a valid value"), std::string::npos);
+  EXPECT_EQ(control(r["view"], "w_01691_edit", "dw_maint")["rows"][0]["values"]["bqsl"], count);
   // A window behind the dialog takes nothing until it closes.
   r = b.ok(tab, {{"kind", "click"}, {"window", "w_01691"}, {"control", "m_retrieve"}});
   EXPECT_EQ(r["refused"].size(), 1u);
