@@ -22,7 +22,7 @@ std::string pad(const std::string& s, std::size_t width) {
   return s + std::string(w < width ? width - w : 0, ' ');
 }
 
-std::string table(const nlohmann::json& dw) {
+std::string table(const nlohmann::json& dw, const std::string& indent) {
   std::vector<std::string> names, headers;
   for (const auto& c : dw["columns"]) {
     if (!c["visible"].get<bool>() || c["width"].get<long>() == 0) continue;
@@ -37,20 +37,20 @@ std::string table(const nlohmann::json& dw) {
       widths[i] = std::min<std::size_t>(std::max(widths[i], width_of(row["values"][names[i]])), 24);
     }
   }
-  std::string out = "      ";
+  std::string out = indent + "      ";
   for (std::size_t i = 0; i < names.size(); ++i) out += pad(headers[i], widths[i]) + " | ";
   out += "\n";
   long n = 0;
   const long current = dw["currentrow"];
   for (const auto& row : dw["rows"]) {
     ++n;
-    out += (n == current ? "    > " : "      ");
+    out += indent + (n == current ? "    > " : "      ");
     for (std::size_t i = 0; i < names.size(); ++i) {
       out += pad(row["values"][names[i]], widths[i]) + " | ";
     }
     out += "\n";
   }
-  if (n == 0) out += "      (no rows)\n";
+  if (n == 0) out += indent + "      (no rows)\n";
   return out;
 }
 
@@ -69,11 +69,41 @@ std::string view_as_text(const nlohmann::json& view) {
       menu += "  " + std::string(item["text"]) + (item["enabled"].get<bool>() ? "" : " (disabled)");
     }
     if (!menu.empty()) out += "  menu:" + menu + "\n";
+    // Nested controls are indented under theirs; a tab shows the controls of
+    // its selected page only.
+    struct Place {
+      std::size_t depth = 0;
+      bool shown = true;
+      long pages = 0;  // for a tab: pages seen so far
+      long selected = 0;
+    };
+    std::map<std::string, Place> places;
     for (const auto& c : w["controls"]) {
-      if (!c["visible"].get<bool>()) continue;
-      out += "  " + std::string(c["kind"]) + " " + std::string(c["name"]);
+      const std::string parent = c.value("parent", "");
+      Place& here = places[std::string(c["name"])];
+      bool selected_page = false;
+      if (!parent.empty()) {
+        Place& outer = places[parent];
+        here.depth = outer.depth + 1;
+        here.shown = outer.shown;
+        if (outer.selected > 0) {
+          selected_page = ++outer.pages == outer.selected;
+          here.shown = here.shown && selected_page;
+        }
+      }
+      if (c["kind"] == "tab") here.selected = c.value("selectedtab", 0L);
+      if (!c["visible"].get<bool>()) {
+        here.shown = false;
+        continue;
+      }
+      // A page is listed even when another page is selected; its contents are not.
+      const bool page_of_tab = !parent.empty() && places[parent].selected > 0;
+      if (!here.shown && !(page_of_tab && places[parent].shown)) continue;
+      out += std::string(2 * (here.depth + 1), ' ') + std::string(c["kind"]) + " " +
+             std::string(c["name"]);
       const std::string text = c["text"];
       if (!text.empty()) out += "  \"" + text + "\"";
+      if (selected_page) out += " (selected)";
       if (c["kind"] == "checkbox" && c["checked"].get<bool>()) out += " [x]";
       if (!c["enabled"].get<bool>()) out += " (disabled)";
       // Where it is, so a dragged split bar and the controls it carries show it.
@@ -81,7 +111,8 @@ std::string view_as_text(const nlohmann::json& view) {
              std::to_string(c["y"].get<long>()) + " " + std::to_string(c["width"].get<long>()) +
              "x" + std::to_string(c["height"].get<long>());
       if (c.contains("dataobject")) {
-        out += "  " + std::string(c["dataobject"]) + "\n" + table(c);
+        out +=
+            "  " + std::string(c["dataobject"]) + "\n" + table(c, std::string(2 * here.depth, ' '));
       } else {
         out += "\n";
       }

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <fstream>
-#include <iterator>
 
 #include "builtin_classes.h"
 #include "elf_exports.h"
@@ -11,6 +9,7 @@
 #include "formhost/container.h"
 #include "formhost/errors.h"
 #include "formhost/text.h"
+#include "mapped_file.h"
 
 namespace fh {
 namespace {
@@ -103,12 +102,12 @@ const Module& ClassRegistry::add_module(const std::string& path) {
   std::lock_guard lock(mutex_);
   // Read the exports first: it names what is wrong with a file that is no
   // library more plainly than the loader does.
-  std::vector<std::string> exports = detail::elf_exported_functions(path);
+  const detail::MappedFile file(path);
+  const std::string_view bytes = file.bytes();
+  std::vector<std::string> exports = detail::elf_exported_functions(bytes, path);
   // Class definitions and data-window objects travel in the appended container.
-  std::ifstream in(path, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::map<std::string, std::string, std::less<>> sources;
-  std::vector<std::pair<std::string, DataWindowObject>> objects;
+  std::vector<std::pair<std::string, std::string>> objects;  // name, source
   if (LibraryContainer::has_container(bytes)) {
     const LibraryContainer container = LibraryContainer::read(bytes, path);
     for (const LibraryContainer::Entry& e : container.entries()) {
@@ -116,10 +115,8 @@ const Module& ClassRegistry::add_module(const std::string& path) {
       if (name.ends_with(".win")) {
         sources[name.substr(0, name.size() - 4)] = e.data;
       } else if (name.ends_with(".srd")) {
-        const std::string object = name.substr(0, name.size() - 4);
-        // Parsed now, so a damaged source is reported when the module loads.
-        objects.emplace_back(object,
-                             DataWindowObject::parse(e.data, path + "(" + object + ".srd)"));
+        // Parsed when a data window first shows it: most sessions show few.
+        objects.emplace_back(name.substr(0, name.size() - 4), e.data);
       }
     }
   }
@@ -138,9 +135,11 @@ const Module& ClassRegistry::add_module(const std::string& path) {
   }
   std::sort(module->windows_.begin(), module->windows_.end());
   module->sources_ = std::move(sources);
-  for (auto& [object, parsed] : objects) {
-    if (!dataobjects_.has(object))
-      dataobjects_.add(object, std::move(parsed));  // first module wins
+  for (auto& [object, source] : objects) {
+    if (!dataobjects_.has(object)) {  // the first module wins
+      std::string label = path + "(" + object + ".srd)";
+      dataobjects_.add(object, std::move(source), std::move(label));
+    }
   }
 
   if (auto fn = reinterpret_cast<fh_functions_fn>(module->symbol("fh_module_functions"))) {

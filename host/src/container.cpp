@@ -4,12 +4,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <limits>
 
 #include "formhost/errors.h"
 #include "formhost/text.h"
+#include "mapped_file.h"
 
 namespace fh {
 namespace {
@@ -363,13 +362,8 @@ LibraryContainer LibraryContainer::read(std::string_view file_bytes, std::string
 }
 
 LibraryContainer LibraryContainer::read_file(const std::string& module_path) {
-  std::ifstream in(module_path, std::ios::binary);
-  if (!in) {
-    throw Error("module '" + module_path + "' cannot be opened: " + std::strerror(errno));
-  }
-  std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw Error("module '" + module_path + "' cannot be read");
-  return read(file, module_path);
+  const detail::MappedFile file(module_path);
+  return read(file.bytes(), module_path);
 }
 
 bool LibraryContainer::has_container(std::string_view file_bytes) {

@@ -707,7 +707,12 @@ class Parser {
   bool is_control(const std::string& name) const { return def_.control(name) != nullptr; }
 
   void check_within(const TypeHeader& h) const {
-    if (h.within == def_.name() || (h.within != h.name && is_control(h.within))) return;
+    // An inherited control sits where its ancestor put it, perhaps inside an
+    // inherited tab page that this file does not declare.
+    const bool inherited = h.ancestor.find('`') != std::string::npos;
+    if (h.within == def_.name() || (h.within != h.name && (inherited || is_control(h.within)))) {
+      return;
+    }
     fail(h.line, "'within " + def_.name() + "' or one of its controls",
          quote("within " + h.within));
   }

@@ -3,8 +3,6 @@
 #include <elf.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "formhost/errors.h"
 
@@ -13,8 +11,7 @@ namespace {
 
 // Copies a structure out of the file image after checking that it lies inside.
 template <typename T>
-T read_at(const std::string& image, std::uint64_t offset, const std::string& path,
-          const char* what) {
+T read_at(std::string_view image, std::uint64_t offset, const std::string& path, const char* what) {
   if (offset > image.size() || image.size() - offset < sizeof(T)) {
     throw Error("module '" + path + "': " + what + " lies outside the file");
   }
@@ -25,11 +22,7 @@ T read_at(const std::string& image, std::uint64_t offset, const std::string& pat
 
 }  // namespace
 
-std::vector<std::string> elf_exported_functions(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw Error("module '" + path + "': cannot open the file");
-  const std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-
+std::vector<std::string> elf_exported_functions(std::string_view image, const std::string& path) {
   const bool elf64le = image.size() >= sizeof(Elf64_Ehdr) &&
                        std::memcmp(image.data(), ELFMAG, SELFMAG) == 0 &&
                        image[EI_CLASS] == ELFCLASS64 && image[EI_DATA] == ELFDATA2LSB;

@@ -1,6 +1,8 @@
 #include "formhost/object.h"
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <stdexcept>
 
 #include "formhost/errors.h"
@@ -33,23 +35,37 @@ ObjectRef Object::control_ref(std::string_view name) const {
 
 void Object::add_control(ObjectRef child) { controls_.push_back(std::move(child)); }
 
-bool Object::has(std::string_view name) const { return props_.count(text::lower(name)) != 0; }
+namespace {
+
+// Scripts name properties in lower case almost always: those names are used
+// as they are, without a lower-cased copy.
+bool is_lower_ascii(std::string_view name) {
+  return std::none_of(name.begin(), name.end(), [](char c) {
+    return static_cast<unsigned char>(c) >= 0x80 || (c >= 'A' && c <= 'Z');
+  });
+}
+
+}  // namespace
+
+bool Object::has(std::string_view name) const {
+  return is_lower_ascii(name) ? props_.count(name) != 0 : props_.count(text::lower(name)) != 0;
+}
 
 Value Object::get(std::string_view name) const {
-  auto it = props_.find(text::lower(name));
+  auto it = is_lower_ascii(name) ? props_.find(name) : props_.find(text::lower(name));
   return it == props_.end() ? Value() : it->second;
 }
 
 void Object::set(std::string_view name, Value v) {
-  std::string key = text::lower(name);
+  const bool plain = is_lower_ascii(name);
+  std::string lowered = plain ? std::string() : text::lower(name);
+  const std::string_view key = plain ? name : std::string_view(lowered);
+  auto it = props_.find(key);
+  if (it == props_.end()) it = props_.emplace(std::string(key), Value()).first;
+  it->second = std::move(v);
   if (watchers_) {
-    if (auto it = watchers_->find(key); it != watchers_->end()) {
-      const Value& stored = props_[std::move(key)] = std::move(v);
-      it->second(*this, stored);
-      return;
-    }
+    if (auto w = watchers_->find(key); w != watchers_->end()) w->second(*this, it->second);
   }
-  props_[std::move(key)] = std::move(v);
 }
 
 void Object::watch(std::string_view name, Watcher fn) {
@@ -75,6 +91,25 @@ Object* find_control(Object& root, std::string_view name) {
     if (Object* inner = find_control(*c, name)) return inner;
   }
   return nullptr;
+}
+
+int select_tab(Object& tab, long index) {
+  if (tab.cls().kind() != Kind::kTab || index < 1 ||
+      index > static_cast<long>(tab.controls().size())) {
+    return -1;
+  }
+  tab.set("selectedtab", Value::of_integer(static_cast<std::int16_t>(index)));
+  return 1;
+}
+
+long page_index(const Object& page) {
+  const Object* tab = page.parent();
+  if (tab == nullptr || tab->cls().kind() != Kind::kTab) return 0;
+  const auto& pages = tab->controls();
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    if (pages[i].get() == &page) return static_cast<long>(i) + 1;
+  }
+  return 0;
 }
 
 bool flag(const Object& o, std::string_view name, bool otherwise) {
@@ -124,6 +159,24 @@ std::vector<const ClassDefinition*> definitions(const ClassDef& cls) {
   return chain;
 }
 
+// The control that `control` sits in, as the class that first declares it
+// placed it (a descendant cannot move an inherited control); "" for the window.
+std::string enclosing_control(const std::vector<const ClassDefinition*>& chain,
+                              const std::string& control) {
+  for (const ClassDefinition* d : chain) {
+    const ControlDefinition* c = d->control(control);
+    if (c == nullptr) continue;
+    for (const ClassDefinition* owner : chain) {
+      if (owner->name() == c->within) return {};
+    }
+    return c->within == control ? std::string() : c->within;
+  }
+  return {};
+}
+
+// Deeper than any form the library has: a definition that nests further is circular.
+constexpr int kMaxNesting = 8;
+
 }  // namespace
 
 std::string element_name(std::string_view array, long index) {
@@ -146,6 +199,31 @@ ObjectRef instantiate(const ClassDef& cls, std::string name, Object* parent) {
     }
     for (const PropertySetting& p : d->properties()) obj->set(p.name, p.value);
   }
+  // Controls sit on the window or inside the control their definition names
+  // (a tab page in its tab, a data window on its page): the enclosing one is
+  // made first.
+  std::map<std::string, Object*, std::less<>> made;
+  std::function<Object*(const std::string&, const ClassDef&, int)> make =
+      [&](const std::string& control, const ClassDef& control_class, int depth) -> Object* {
+    if (auto it = made.find(control); it != made.end()) return it->second;
+    Object* holder = obj.get();
+    if (const std::string within = enclosing_control(chain, control);
+        !within.empty() && depth < kMaxNesting) {
+      for (const auto& [other, other_class] : cls.controls()) {
+        if (other == within) holder = make(other, *other_class, depth + 1);
+      }
+    }
+    ObjectRef child = instantiate(control_class, control, holder);
+    for (const ClassDefinition* d : chain) {
+      if (const ControlDefinition* c = d->control(control)) {
+        for (const PropertySetting& p : c->properties) child->set(p.name, p.value);
+      }
+    }
+    Object* raw = child.get();
+    holder->add_control(std::move(child));
+    made.emplace(control, raw);
+    return raw;
+  };
   for (const auto& [control, control_class] : cls.controls()) {
     // A nonvisual object declared inside a window is a member its scripts
     // create and destroy, not a control.
@@ -153,13 +231,7 @@ ObjectRef instantiate(const ClassDef& cls, std::string name, Object* parent) {
       obj->set(control, Value::initial(Type::kObject));
       continue;
     }
-    ObjectRef child = instantiate(*control_class, control, obj.get());
-    for (const ClassDefinition* d : chain) {
-      if (const ControlDefinition* c = d->control(control)) {
-        for (const PropertySetting& p : c->properties) child->set(p.name, p.value);
-      }
-    }
-    obj->add_control(std::move(child));
+    make(control, *control_class, 0);
   }
   return obj;
 }

@@ -232,6 +232,9 @@ nlohmann::json view(const Session& session) {
                           {"y", number(c, "y")},
                           {"width", number(c, "width")},
                           {"height", number(c, "height")}};
+      // Controls listed depth first; a nested one names the control it sits in.
+      j["parent"] = c.parent() != nullptr && c.parent() != w.get() ? utf8(c.parent()->name()) : "";
+      if (c.cls().kind() == Kind::kTab) j["selectedtab"] = number(c, "selectedtab");
       if (const DataWindow* dw = c.datawindow()) j.update(datawindow_view(*dw));
       j["properties"] = plain_properties(c);
       if (nlohmann::json services = services_view(c); !services.empty()) {

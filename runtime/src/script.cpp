@@ -175,6 +175,10 @@ void Handle::set_column(std::string_view column, Site site) const {
   script().statement(site, [&] { script().check(datawindow(site).set_column(column), site); });
 }
 
+void Handle::select_tab(long index, Site site) const {
+  script().statement(site, [&] { script().check(fh::select_tab(object(), index), site); });
+}
+
 int Handle::update(bool accept, bool reset, Site site) const {
   return script().statement(site, [&] { return datawindow(site).update(accept, reset); });
 }

@@ -304,7 +304,7 @@ TEST_P(FrameworkTest, ResizeRulesGrowColumnsByTheirShares) {
 
 TEST_P(FrameworkTest, LinkageRetrievesTheDetailWhenTheMasterRowChanges) {
   fh::Object& w = orders(*this);
-  fh::Object& detail = *w.control("dw_1");
+  fh::Object& detail = *fh::find_control(w, "dw_1");
   ASSERT_EQ(session->set_dataobject(detail, "d_004384"), 1);
   call(detail, "of_settransobject");
   call(detail, "of_setlinkage", {Value::of_bool(true)});

@@ -118,25 +118,35 @@ TEST(Registry, BadInputGivesClearErrors) {
   std::remove(text.c_str());
 }
 
-// A module whose container holds a damaged data-window source is refused
-// when it loads, naming the object and the line.
-TEST(Registry, DamagedObjectSourceIsReportedWhenTheModuleLoads) {
+// A damaged data-window source in a module's container is found when a data
+// window first shows it: the object and the line are named, nothing throws
+// out of the data window, and the other objects stay usable.
+TEST(Registry, DamagedObjectSourceIsReportedWhenFirstShown) {
   std::ifstream in(ZR_TEST_EMPTY_MODULE, std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   bytes.resize((bytes.size() + 511) / 512 * 512, '\0');
-  bytes += fh::LibraryContainer::build({{"d_bad.srd", "release 9;\ndatawindow(units=0\n"}},
-                                       bytes.size(), fh::LibraryContainer::kDefaultTimestamp);
+  bytes += fh::LibraryContainer::build(
+      {{"d_bad.srd", "release 9;\ndatawindow(units=0\n"},
+       {"d_good.srd",
+        "release 9;\ndatawindow(units=0)\ntable(column=(type=long name=a "
+        "dbname=\"t.a\") retrieve=\"select a from t\")\n"}},
+      bytes.size(), fh::LibraryContainer::kDefaultTimestamp);
   const std::string path = ::testing::TempDir() + "libdamaged.so";
   std::ofstream(path, std::ios::binary) << bytes;
   fh::ClassRegistry registry;
+  ASSERT_NO_THROW(registry.add_module(path));
   try {
-    registry.add_module(path);
-    FAIL() << "a damaged source loaded";
+    (void)registry.dataobjects().find("d_bad");
+    FAIL() << "a damaged source parsed";
   } catch (const fh::Error& e) {
     EXPECT_NE(std::string(e.what()).find("d_bad.srd):3: expected ')'"), std::string::npos)
         << e.what();
   }
-  EXPECT_TRUE(registry.modules().empty());
+  fh::DataWindow dw;
+  EXPECT_EQ(dw.set_dataobject(registry.dataobjects(), "d_bad"), -1);
+  EXPECT_NE(dw.last_error().find("d_bad.srd):3"), std::string::npos) << dw.last_error();
+  EXPECT_FALSE(dw.has_object());
+  EXPECT_EQ(dw.set_dataobject(registry.dataobjects(), "d_good"), 1) << dw.last_error();
   std::remove(path.c_str());
 }
 

@@ -91,6 +91,12 @@ class FH_API Object : public std::enable_shared_from_this<Object> {
 
 // A control anywhere inside `root` (tab pages included), depth first; null when none.
 FH_API Object* find_control(Object& root, std::string_view name);
+// Selects page `index` (from 1, in creation order) of a tab control: 1, or
+// -1 when `tab` is no tab control or has no such page.
+FH_API int select_tab(Object& tab, long index);
+// The page of its tab that `page` is (from 1); 0 when it is none.
+FH_API long page_index(const Object& page);
+
 // A property read leniently: the fallback when it is null or of another type.
 FH_API bool flag(const Object& o, std::string_view name, bool otherwise);
 FH_API long number(const Object& o, std::string_view name);            // 0 unless a number

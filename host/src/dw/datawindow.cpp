@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <mutex>
 #include <numeric>
 
 #include "formhost/errors.h"
@@ -111,6 +112,8 @@ std::optional<DataWindowObject> SourceLibrary::find(std::string_view name) const
   auto it = entries_.find(text::lower(name));
   if (it == entries_.end()) return std::nullopt;
   const Entry& e = it->second;
+  static std::mutex parsing;  // rare: each object is parsed once
+  std::lock_guard lock(parsing);
   if (!e.parsed) {
     e.parsed = DataWindowObject::parse(e.source, e.label);
     e.parsed->set_name(it->first);
@@ -130,7 +133,12 @@ DataWindowObject& DataWindow::object() { return *object_; }
 const DataWindowObject& DataWindow::object() const { return *object_; }
 
 int DataWindow::set_dataobject(const DataObjectLibrary& library, std::string_view name) {
-  std::optional<DataWindowObject> found = library.find(name);
+  std::optional<DataWindowObject> found;
+  try {
+    found = library.find(name);
+  } catch (const Error& e) {
+    return fail("data-window object '" + std::string(name) + "' is damaged: " + e.what());
+  }
   if (!found) return fail("data-window object '" + std::string(name) + "' not found");
   library_ = &library;
   set_object(std::move(*found));

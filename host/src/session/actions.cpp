@@ -122,6 +122,11 @@ Refusal click(SessionState& st, const Action& a) {
   if (c.cls().kind() == Kind::kCheckBox) {
     c.set("checked", Value::of_bool(!flag(c, "checked", false)));
   }
+  // A click on a page of a tab control brings that page to the front.
+  if (const long page = page_index(c); page > 0) {
+    select_tab(*c.parent(), page);
+    if (c.cls().find_event("clicked") == nullptr) return {};
+  }
   if (c.datawindow() == nullptr) return raise(st, c, "clicked");
   // clicked(xpos, ypos, row, dwo): the header text or column clicked.
   ObjectRef dwo = instantiate(st.session.context().registry().load("dwobject"), a.column);

@@ -145,6 +145,8 @@ class Handle {
   void set_focus(Site site = Site::current()) const;
   // SetColumn: the column becomes the current one; an unknown column fails.
   void set_column(std::string_view column, Site site = Site::current()) const;
+  // SelectTab on a tab control: shows page `index` (from 1).
+  void select_tab(long index, Site site = Site::current()) const;
   // Update(accept, reset): its 1 or -1 is the script's to judge.
   int update(bool accept = true, bool reset = true, Site site = Site::current()) const;
   // The rows themselves, for the framework's own work.
