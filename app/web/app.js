@@ -16,7 +16,6 @@ const state = {
   view: { windows: [], messagebox: null },
   listWindows: [],
   order: [],        // window classes, front last (the page's own stacking)
-  pages: {},        // "window/tab" -> page name chosen on the page
   events: null,
   queue: Promise.resolve(),
   pending: 0,
@@ -306,6 +305,18 @@ const fitsIn = (c, p) => (c.x || 0) + (c.width || 0) <= (p.width || 0) + 1 &&
 // controls after it that fit inside it.
 function controlTree(controls) {
   if (controls.some((c) => Array.isArray(c.controls))) return controls;
+  if (controls.some((c) => typeof c.parent === 'string' && c.parent)) {
+    // Each control names the control it sits in ("" for the window).
+    const byName = new Map();
+    const roots = [];
+    for (const c of controls) byName.set(c.name, Object.assign({}, c, { controls: [] }));
+    for (const c of controls) {
+      const node = byName.get(c.name);
+      const parent = c.parent ? byName.get(c.parent) : null;
+      (parent ? parent.controls : roots).push(node);
+    }
+    return roots;
+  }
   const out = [];
   for (let i = 0; i < controls.length; i++) {
     const c = Object.assign({}, controls[i]);
@@ -402,14 +413,16 @@ function button(w, c, cls) {
 function tabControl(w, c) {
   const d = el('div', 'tab');
   const pages = (c.controls || []).filter((p) => p.visible !== false);
-  const key = `${w.class}/${c.name}`;
-  const fromView = Number((c.properties || {}).selectedtab || 1) - 1;
-  let chosen = pages.find((p) => p.name === state.pages[key]) || pages[fromView] || pages[0];
+  const all = c.controls || [];
+  const fromView = all[Number((c.properties || {}).selectedtab || 1) - 1];
+  const chosen = pages.includes(fromView) ? fromView : pages[0];
   const strip = el('div', 'tabstrip');
   for (const p of pages) {
     const b = el('button', p === chosen ? 'selected' : '', plainText(p.text) || p.name);
     b.type = 'button';
-    b.addEventListener('click', () => { state.pages[key] = p.name; render(); });
+    b.dataset.page = p.name;
+    // The session selects the page (and its scripts hear of the click).
+    b.addEventListener('click', () => act({ kind: 'click', window: w.class, control: p.name }));
     strip.append(b);
   }
   d.append(strip);

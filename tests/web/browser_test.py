@@ -211,6 +211,16 @@ def work(url, password, screenshot):
         driver.switch_to.active_element.send_keys(Keys.ESCAPE)
         css('.window[data-window="w_01652_edit"] .titlebar .close').click()
         settled(lambda: not all_of('.window[data-window="w_01652_edit"]'), "the editor closed")
+        # A tab control's pages: a click on a page's tab brings it to the front.
+        menu("m_windows", "m_open_w_01610")
+        settled(lambda: len(all_of('.window[data-window="w_01610"] .tabstrip button')) >= 2,
+                "the breakdown with its tab pages")
+        tabs = all_of('.window[data-window="w_01610"] .tabstrip button')
+        assert "selected" in tabs[0].get_attribute("class")
+        assert all_of('.window[data-window="w_01610"] .tabpage .datawindow')
+        tabs[1].click()
+        settled(lambda: "selected" in all_of('.window[data-window="w_01610"] .tabstrip button')[1]
+                .get_attribute("class"), "the second page in front")
         css("#signout").click()
         settled(lambda: css("#signin").is_displayed(), "signed out")
         severe = [e for e in driver.get_log("browser") if e["level"] == "SEVERE"
