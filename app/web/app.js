@@ -824,6 +824,9 @@ function onKey(ev) {
       const hit = s.querySelector(`[data-key="${CSS.escape(key)}"]:not(:disabled)`);
       if (hit) {
         ev.preventDefault();
+        // A value being typed goes to the session before the button acts.
+        const typing = document.activeElement;
+        if (typing && (typing.tagName === 'INPUT' || typing.tagName === 'SELECT')) typing.blur();
         if (hit.tagName === 'LABEL') hit.querySelector('input').click();
         else hit.click();
         return;

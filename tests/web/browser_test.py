@@ -73,6 +73,7 @@ def check_database(db):
 def work(url, password, screenshot):
     from selenium import webdriver
     from selenium.webdriver.chrome.service import Service
+    from selenium.webdriver.common.action_chains import ActionChains
     from selenium.webdriver.common.by import By
     from selenium.webdriver.common.keys import Keys
     from selenium.webdriver.support.ui import WebDriverWait
@@ -151,7 +152,8 @@ def work(url, password, screenshot):
         field = css('input[data-key="w_01691_edit/dw_maint/1/f3bz02"]')
         field.send_keys(Keys.CONTROL, "a")
         field.send_keys("长袖衬衫")
-        css('.window[data-window="w_01691_edit"] [data-accel="uo_ok"]').click()
+        # OK by its accelerator, Alt+O, while the name is still being typed.
+        ActionChains(driver).key_down(Keys.ALT).send_keys("o").key_up(Keys.ALT).perform()
         settled(lambda: not all_of('.window[data-window="w_01691_edit"]') and
                 column("w_01691", "dw_items", "zr_016910_f3bz02")[1] == "长袖衬衫",
                 "the changed name in the list")
