@@ -19,6 +19,7 @@ const state = {
   events: null,
   queue: Promise.resolve(),
   pending: 0,
+  busyTimer: null,
 };
 
 const $ = (id) => document.getElementById(id);
@@ -79,9 +80,25 @@ async function api(method, path, body) {
   return data;
 }
 
+// While an action runs the page says so, with the seconds it has taken
+// once it takes long (a long retrieval).
 function setBusy(on) {
-  $('busy').hidden = !on;
   document.body.classList.toggle('busy', on);
+  const busy = $('busy');
+  if (!on) {
+    clearInterval(state.busyTimer);
+    state.busyTimer = null;
+    busy.hidden = true;
+    return;
+  }
+  if (state.busyTimer) return;
+  const since = Date.now();
+  busy.textContent = '处理中…';
+  busy.hidden = false;
+  state.busyTimer = setInterval(() => {
+    const s = Math.floor((Date.now() - since) / 1000);
+    if (s >= 1) busy.textContent = `处理中… ${s} 秒`;
+  }, 500);
 }
 
 function say(text, refused) {

@@ -230,6 +230,14 @@ TEST_P(WebTest, SignInChecksThePasswordSetsASafeCookieAndSlowsFailures) {
   ASSERT_EQ(me->status, 200);
   EXPECT_EQ(json::parse(me->body)["name"], "ann");
 
+  // Signing in again from the same browser ends the sign-in it had.
+  const std::string first = b.cookie;
+  ASSERT_EQ(b.sign_in("ann", "ann's secret"), 200);
+  EXPECT_NE(b.cookie, first);
+  Browser stale(port);
+  stale.cookie = first;
+  EXPECT_EQ(stale.get("/api/me")->status, 401);
+
   // Signing out ends the cookie's sign-in and its tabs.
   const std::string tab = b.new_tab();
   ASSERT_EQ(b.post("/api/logout", "{}")->status, 200);

@@ -31,6 +31,7 @@ using json = nlohmann::json;
 constexpr const char* kCookie = "zr016_session";
 constexpr std::size_t kTabsPerSignIn = 16;
 constexpr int kFreeFailuresPerAddress = 5;
+constexpr std::size_t kMaxSignIns = 1000;
 
 // A request the server refuses: the status and the reason the page shows.
 struct Refused {
@@ -536,9 +537,15 @@ struct Server::Impl {
     }
     SignIn s{name, random_token(), Clock::now(), {}};
     const std::string token = random_token(32);
+    std::vector<std::shared_ptr<Tab>> ended;
     {
       std::lock_guard lock(mutex);
       for (const std::string& k : keys) failures.erase(k);
+      // Signing in again from the same browser replaces its sign-in.
+      if (auto old = sign_ins.find(cookie_value(req, kCookie)); old != sign_ins.end()) {
+        end_sign_in(old, ended);
+      }
+      if (sign_ins.size() >= kMaxSignIns) refuse(503, "too many operators are signed in");
       sign_ins.emplace(token, s);
     }
     res.set_header("Set-Cookie", std::string(kCookie) + "=" + token +
