@@ -223,6 +223,18 @@ def work(url, password, screenshot):
         tabs[1].click()
         settled(lambda: "selected" in all_of('.window[data-window="w_01610"] .tabstrip button')[1]
                 .get_attribute("class"), "the second page in front")
+        # The staff list: its split bar dragged, the window resized; the session moves them.
+        menu("m_windows", "m_open_w_01602")
+        bar = '.window[data-window="w_01602"] .ctl.splitbar[data-control="st_1"]'
+        settled(lambda: all_of(bar), "the staff list with its split bar")
+        before = css(bar).location["x"]
+        ActionChains(driver).drag_and_drop_by_offset(css(bar), 40, 0).perform()
+        settled(lambda: css(bar).location["x"] >= before + 30, "the bar moved")
+        body = '.window[data-window="w_01602"] > .body'
+        width = css(body).size["width"]
+        grip = css('.window[data-window="w_01602"] > .resizer')
+        ActionChains(driver).drag_and_drop_by_offset(grip, -120, -60).perform()
+        settled(lambda: abs(css(body).size["width"] - (width - 120)) <= 2, "the window resized")
         css("#signout").click()
         settled(lambda: css("#signin").is_displayed(), "signed out")
         severe = [e for e in driver.get_log("browser") if e["level"] == "SEVERE"
