@@ -9,6 +9,8 @@ packages=(
   libsoci-dev libsqlite3-dev libpq-dev sqlite3
   postgresql postgresql-client   # the shared-server database, and for the tests
   libgtest-dev libgmock-dev libbenchmark-dev
+  libcpp-httplib-dev libssl-dev libsodium-dev   # formhost serve: HTTP(S), password hashes
+  chromium chromium-driver python3-selenium fonts-wqy-microhei   # the browser test
 )
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -10,6 +10,7 @@
 #include "formhost/schema.h"
 #include "formhost/text.h"
 #include "formhost/transaction.h"
+#include "web/users.h"
 
 namespace app {
 namespace {
@@ -60,6 +61,24 @@ void init_db(const Options& o) {
                               : (o.demo && r.demo_present ? ", demo data already present" : ""));
   }
   if (schemas == 0) throw fh::Error("no loaded module carries a database schema");
+  // The operators of the browser front end: a schema of the application's own.
+  const fh::SchemaReport users = fh::apply_schema(db, web::users_schema(), false);
+  std::printf("users: schema version %d -> %d (%d applied)\n", users.from_version, users.to_version,
+              users.migrations_applied);
+  if (o.demo) {
+    const std::string password = web::add_demo_user(db);
+    if (!password.empty()) {
+      std::printf(
+          "demo operator: %s  password: %s  (shown this once; "
+          "formhost user passwd %s sets another)\n",
+          web::kDemoUser, password.c_str(), web::kDemoUser);
+    } else {
+      std::printf(
+          "demo operator %s exists already (formhost user passwd %s sets a new "
+          "password)\n",
+          web::kDemoUser, web::kDemoUser);
+    }
+  }
   db.disconnect();
   guard.keep();
   std::printf("database ready: %s\n", o.db.c_str());

@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "formhost/errors.h"
+#include "web/web_commands.h"
 
 int main(int argc, char** argv) {
   CLI::App cli{"formhost - runs the production-tracking window library"};
@@ -12,6 +13,8 @@ int main(int argc, char** argv) {
   app::add_init_db_command(cli);
   int exit_code = 0;
   app::add_window_commands(cli, exit_code);
+  app::web::add_serve_command(cli);
+  app::web::add_user_command(cli);
   try {
     cli.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

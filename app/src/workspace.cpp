@@ -7,9 +7,7 @@
 #include "formhost/text.h"
 
 namespace app {
-namespace {
 
-// The framework's events behind the user's insert, delete, save and Enter.
 std::map<std::string, std::string> framework_action_events() {
   return {{"insert", "pfc_insertrow"},
           {"delete", "pfc_deleterow"},
@@ -17,8 +15,6 @@ std::map<std::string, std::string> framework_action_events() {
           {"enter", "e_enter"},
           {"drag", "of_setposition"}};
 }
-
-}  // namespace
 
 Workspace::Workspace(const WorkspaceOptions& options) {
   for (const std::string& path : library_list(options.modules)) registry_.add_module(path);

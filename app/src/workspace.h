@@ -3,6 +3,7 @@
 // own thread with the database connected.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -13,6 +14,9 @@
 #include "formhost/session.h"
 
 namespace app {
+
+// The framework's events behind the user's insert, delete, save, Enter and drag.
+std::map<std::string, std::string> framework_action_events();
 
 struct WorkspaceOptions {
   std::vector<std::string> modules;

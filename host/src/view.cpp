@@ -98,6 +98,33 @@ nlohmann::json menu_view(const Object& window) {
   return items;
 }
 
+// What a drop-down column offers, each choice as the data value and the text
+// shown: a code table ("display\tdata/..."), or the rows of a drop-down
+// data window the scripts have set up.
+nlohmann::json column_options(const DataWindow& dw, const DwColumn& c) {
+  nlohmann::json options = nlohmann::json::array();
+  for (std::size_t pos = 0; pos < c.values.size();) {
+    const auto tab = c.values.find('\t', pos);
+    if (tab == std::string::npos) break;
+    auto slash = c.values.find('/', tab);
+    if (slash == std::string::npos) slash = c.values.size();
+    options.push_back({{"value", utf8(c.values.substr(tab + 1, slash - tab - 1))},
+                       {"label", utf8(c.values.substr(pos, tab - pos))}});
+    pos = slash + 1;
+  }
+  const DataWindow* child = c.dddw_name.empty() ? nullptr : dw.existing_child(c.name);
+  if (child != nullptr && child->has_object() && child->has_column(c.dddw_data_column) &&
+      child->has_column(c.dddw_display_column)) {
+    for (long r = 1; r <= child->row_count() && r <= 500; ++r) {
+      const Value data = child->item(r, c.dddw_data_column);
+      const Value shown = child->item(r, c.dddw_display_column);
+      options.push_back({{"value", data.is_null() ? "" : utf8(String(data).as_string())},
+                         {"label", shown.is_null() ? "" : utf8(String(shown).as_string())}});
+    }
+  }
+  return options;
+}
+
 nlohmann::json datawindow_view(const DataWindow& dw) {
   nlohmann::json j;
   j["dataobject"] = utf8(dw.dataobject());
@@ -138,6 +165,20 @@ nlohmann::json datawindow_view(const DataWindow& dw) {
                        {"header", caption ? utf8(*caption) : ""},
                        {"width", width ? std::atol(width->c_str()) : 0},
                        {"visible", shown != nullptr && (visible == nullptr || *visible != "0")}});
+    // Where a form lays the column and its label out (the object's units).
+    const auto at = [](const DwControl* d, const char* p) {
+      const std::string* v = d ? find_property(d->properties, p) : nullptr;
+      return v ? std::atol(v->c_str()) : 0L;
+    };
+    if (nlohmann::json options = column_options(dw, c); !options.empty()) {
+      columns.back()["options"] = std::move(options);
+    }
+    columns.back().update({{"x", at(shown, "x")},
+                           {"y", at(shown, "y")},
+                           {"height", at(shown, "height")},
+                           {"header_x", at(header, "x")},
+                           {"header_y", at(header, "y")},
+                           {"header_width", at(header, "width")}});
   }
   j["columns"] = std::move(columns);
   auto rows = nlohmann::json::array();

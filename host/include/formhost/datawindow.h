@@ -165,6 +165,8 @@ class FH_API DataWindow final : public RowSource {
   // The child data window of a drop-down column, created on first use; null
   // when the column shows no drop-down data window.
   DataWindow* get_child(std::string_view column);
+  // The same, only when it exists already (front ends show its rows).
+  const DataWindow* existing_child(std::string_view column) const;
   void set_library(const DataObjectLibrary* library) { library_ = library; }
 
   const std::string& last_error() const { return last_error_; }

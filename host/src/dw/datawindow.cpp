@@ -681,6 +681,14 @@ DataWindow* DataWindow::get_child(std::string_view column) {
   return children_.back().second.get();
 }
 
+const DataWindow* DataWindow::existing_child(std::string_view column) const {
+  const std::string key = text::lower(column);
+  for (const auto& [name, child] : children_) {
+    if (name == key) return child.get();
+  }
+  return nullptr;
+}
+
 Value DataWindow::item(long row, std::string_view column) const {
   const int id = object_ ? object_->column_index(column) : 0;
   if (id == 0) throw Error("no column '" + std::string(column) + "' in " + dataobject_);
