@@ -56,6 +56,10 @@ SchemaReport apply_schema(Transaction& db, const fh_schema_info& schema, bool de
     latest = std::max(latest, schema.migrations[i].version);
   }
   try {
+    // PostgreSQL says "already exists" for every component after the first;
+    // that is expected here, not news for the operator.
+    if (db.is_postgres() && db.execute("set local client_min_messages = warning") != 0)
+      throw Error("cannot set up the schema session: " + db.sqlerrtext());
     if (db.execute(kVersionTable) != 0)
       throw Error("cannot create the version table: " + db.sqlerrtext());
     report.from_version = stored_version(db, component);
