@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "formhost/errors.h"
+#include "view_text.h"
 
 int main(int argc, char** argv) {
   CLI::App cli{"formhost - runs the production-tracking window library"};
@@ -17,7 +18,8 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     return cli.exit(e);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "formhost: %s\n", e.what());
+    // The reason may quote a value or a scenario line: escaped, on one line.
+    std::fprintf(stderr, "formhost: %s\n", app::terminal_safe(e.what()).c_str());
     return 1;
   }
   return exit_code;
