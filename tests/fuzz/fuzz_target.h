@@ -39,8 +39,8 @@ inline std::string_view bytes(const std::uint8_t* data, std::size_t size) {
 #define ZR_FUZZ_TARGET(name) \
   extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 #else
-#define ZR_FUZZ_TARGET(name)                                                         \
-  static int zr_fuzz_##name(const std::uint8_t* data, std::size_t size);             \
+#define ZR_FUZZ_TARGET(name)                                                                    \
+  static int zr_fuzz_##name(const std::uint8_t* data, std::size_t size);                        \
   [[maybe_unused]] static const bool zr_fuzz_added_##name = zrfuzz::add(#name, zr_fuzz_##name); \
   static int zr_fuzz_##name(const std::uint8_t* data, std::size_t size)
 #endif
