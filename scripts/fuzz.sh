@@ -52,6 +52,10 @@ fi
 cmake --build "$build" -j2 --target $(for t in $run; do printf '%s_fuzz ' "$t"; done) >"$build/build.log" 2>&1 \
   || { grep -A5 -E 'error|FAILED' "$build/build.log" | head -40 >&2; exit 1; }
 
+# Stack traces with names.
+for s in /usr/lib/llvm-16/bin/llvm-symbolizer /usr/bin/llvm-symbolizer; do
+  [ -x "$s" ] && { export ASAN_SYMBOLIZER_PATH=$s; break; }
+done
 mkdir -p "$build/findings"
 status=0
 total=0

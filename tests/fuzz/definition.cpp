@@ -2,6 +2,7 @@
 // fh::Error naming its line; every control, variable, property and event
 // parsed is found again by its name, in any case.
 #include "formhost/definition.h"
+
 #include "formhost/errors.h"
 #include "formhost/text.h"
 #include "fuzz_target.h"

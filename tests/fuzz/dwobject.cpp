@@ -3,6 +3,7 @@
 // model (the same printed text), and every column and named control is found
 // again by its name.
 #include "formhost/dwobject.h"
+
 #include "formhost/errors.h"
 #include "formhost/text.h"
 #include "fuzz_target.h"

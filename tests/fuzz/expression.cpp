@@ -84,9 +84,9 @@ void check_expression(std::string_view text) {
     } catch (const std::exception& x) {
       zrfuzz::fail("row " + std::to_string(r) + " fails alone but not with all rows: " + x.what());
     }
-    zrfuzz::check(same(one, all[static_cast<std::size_t>(r - 1)]),
-                  "row " + std::to_string(r) + " differs alone and with all rows: " +
-                      std::string(text));
+    zrfuzz::check(
+        same(one, all[static_cast<std::size_t>(r - 1)]),
+        "row " + std::to_string(r) + " differs alone and with all rows: " + std::string(text));
   }
 }
 
@@ -104,8 +104,8 @@ void check_sort(std::string_view text) {
       try {
         const int ab = fh::compare_rows(keys, kRows, a, b);
         const int ba = fh::compare_rows(keys, kRows, b, a);
-        zrfuzz::check(sign(ab) == -sign(ba), "the sort orders two rows both ways: " +
-                                                 std::string(text));
+        zrfuzz::check(sign(ab) == -sign(ba),
+                      "the sort orders two rows both ways: " + std::string(text));
         if (a == b) zrfuzz::check(ab == 0, "a row sorts apart from itself");
       } catch (const fh::Error&) {
       } catch (const fh::RuntimeError&) {

@@ -35,8 +35,8 @@ void check_prints_back(const fh::DataWindowObject& o, std::string_view after) {
     zrfuzz::check(again == printed, "after " + std::string(after) + " the source prints back as\n" +
                                         again + "\n---\n" + printed);
   } catch (const fh::Error& e) {
-    zrfuzz::fail("after " + std::string(after) + " the source does not parse: " + e.what() +
-                 "\n" + printed);
+    zrfuzz::fail("after " + std::string(after) + " the source does not parse: " + e.what() + "\n" +
+                 printed);
   }
 }
 

@@ -3,6 +3,7 @@
 // failing; and what the terminal is shown of any text holds no control
 // character.
 #include "../../app/src/scenario.h"
+
 #include "../../app/src/view_text.h"
 #include "formhost/errors.h"
 #include "fuzz_target.h"

@@ -2,8 +2,9 @@
 // fh::Error; what converts comes back byte for byte when converted back; the
 // lossy conversions never fail and agree with the exact ones where those
 // succeed.
-#include "formhost/errors.h"
 #include "formhost/text.h"
+
+#include "formhost/errors.h"
 #include "fuzz_target.h"
 
 namespace {
