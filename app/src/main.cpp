@@ -1,6 +1,7 @@
 // formhost: the form runtime's command line.
 #include <cstdio>
 #include <exception>
+#include <string>
 
 #include "commands.h"
 #include "formhost/errors.h"
@@ -18,8 +19,12 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     return cli.exit(e);
   } catch (const std::exception& e) {
-    // The reason may quote a value or a scenario line: escaped, on one line.
-    std::fprintf(stderr, "formhost: %s\n", app::terminal_safe(e.what()).c_str());
+    // The reason may quote a value or a scenario line: escaped, on one line
+    // (a database's own line breaks become blanks).
+    std::string reason = e.what();
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' ')) reason.pop_back();
+    for (char& c : reason) c = c == '\n' ? ' ' : c;
+    std::fprintf(stderr, "formhost: %s\n", app::terminal_safe(reason).c_str());
     return 1;
   }
   return exit_code;
