@@ -44,10 +44,10 @@ for kind in $kinds; do
       # The runtime suite and the scenarios on the test modules: sessions served
       # on their own thread, as the command line and a front end run them.
       # ZR_TSAN_FULL=1 adds the framework suite and the library's scenarios.
-      targets=(--target runtime_tests formhost_cli zrtest zrtestframe zrtestempty)
+      targets=(--target runtime_tests formhost_cli zrframe zrtest zrtestframe zrtestempty)
       tests=(-R '^(ModuleTest|ScriptArrays|SiteId|Registry|SessionTest|Definitions|scenario_init_db|scenario_session_at_work$|scenario_unmet|scenario_bad)')
       if [ -n "${ZR_TSAN_FULL:-}" ]; then
-        targets+=(app_tests zrframe zr016)
+        targets+=(app_tests zr016)
         tests=(-R '^(app/|ModuleTest|ScriptArrays|SiteId|Registry|SessionTest|Definitions|scenario_)')
       fi ;;
   esac
