@@ -1,6 +1,10 @@
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -21,16 +25,25 @@ struct Options {
   std::vector<std::string> modules;
 };
 
-// A new SQLite file that the run could not fill is removed again, so a
-// failed init-db leaves nothing behind.
+// A new SQLite file is created here readable and writable by its owner only
+// (it holds the factory's data; SQLite gives its -wal and -shm files the same
+// mode). One that the run could not fill is removed again, so a failed
+// init-db leaves nothing behind.
 class NewFileGuard {
  public:
   explicit NewFileGuard(const std::string& connection) {
-    if (connection.starts_with("sqlite:")) {
-      path_ = connection.substr(7);
-      if (std::filesystem::exists(path_)) path_.clear();
+    if (!connection.starts_with("sqlite:")) return;
+    const std::string path = connection.substr(7);
+    const int fd = path.empty() ? -1 : ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (fd >= 0) {
+      ::close(fd);
+      path_ = path;
+      created_ = true;
+    } else if (errno != EEXIST && !path.empty()) {
+      throw fh::Error("cannot create " + path + ": " + std::strerror(errno));
     }
   }
+  bool created() const { return created_; }
   void keep() { path_.clear(); }
   ~NewFileGuard() {
     if (path_.empty()) return;
@@ -39,13 +52,26 @@ class NewFileGuard {
 
  private:
   std::string path_;
+  bool created_ = false;
 };
+
+// An existing file that others may read is left as it is, with a word.
+void warn_if_shared(const std::string& connection) {
+  struct stat st {};
+  if (!connection.starts_with("sqlite:") || ::stat(connection.c_str() + 7, &st) != 0) return;
+  if ((st.st_mode & 0077) == 0) return;
+  std::fprintf(stderr,
+               "formhost: note: %s can be read or written by other users (mode %03o); "
+               "chmod 600 keeps it to its owner\n",
+               connection.c_str() + 7, static_cast<unsigned>(st.st_mode & 0777));
+}
 
 void init_db(const Options& o) {
   fh::ClassRegistry registry;
   for (const std::string& path : library_list(o.modules)) registry.add_module(path);
 
   NewFileGuard guard(o.db);
+  if (!guard.created()) warn_if_shared(o.db);
   fh::Transaction db;
   if (db.connect(o.db) != 0) throw fh::Error(fh::gbk_to_utf8_lossy(db.sqlerrtext()));
   int schemas = 0;
@@ -80,8 +106,12 @@ void init_db(const Options& o) {
     }
   }
   db.disconnect();
+  if (guard.created()) {
+    std::printf("created %s, readable and writable by its owner only (mode 600)\n",
+                o.db.c_str() + 7);
+  }
   guard.keep();
-  std::printf("database ready: %s\n", o.db.c_str());
+  std::printf("database ready: %s\n", fh::redacted_connection(o.db).c_str());
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 // formhost: the form runtime's command line.
 #include <cstdio>
 #include <exception>
+#include <string>
 
 #include "commands.h"
 #include "formhost/errors.h"
+#include "view_text.h"
 #include "web/web_commands.h"
 
 int main(int argc, char** argv) {
@@ -20,7 +22,12 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     return cli.exit(e);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "formhost: %s\n", e.what());
+    // The reason may quote a value or a scenario line: escaped, on one line
+    // (a database's own line breaks become blanks).
+    std::string reason = e.what();
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' ')) reason.pop_back();
+    for (char& c : reason) c = c == '\n' ? ' ' : c;
+    std::fprintf(stderr, "formhost: %s\n", app::terminal_safe(reason).c_str());
     return 1;
   }
   return exit_code;

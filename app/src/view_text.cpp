@@ -1,9 +1,45 @@
 #include "view_text.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace app {
 namespace {
+
+// The code point of a well-formed UTF-8 sequence at s[i] and its length; 0
+// for a byte that starts none (overlong forms and surrogates included).
+std::size_t utf8_sequence(std::string_view s, std::size_t i, char32_t& cp) {
+  const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
+  const unsigned char c = b(0);
+  std::size_t n = 0;
+  char32_t min = 0;
+  if (c >= 0xC2 && c <= 0xDF) {
+    n = 2, cp = c & 0x1Fu, min = 0x80;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    n = 3, cp = c & 0x0Fu, min = 0x800;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    n = 4, cp = c & 0x07u, min = 0x10000;
+  } else {
+    return 0;
+  }
+  if (i + n > s.size()) return 0;
+  for (std::size_t k = 1; k < n; ++k) {
+    if ((b(k) & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (b(k) & 0x3Fu);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return n;
+}
+
+// C1 controls (0x9B is a CSI on its own) and the characters that reorder or
+// break what a terminal shows.
+bool is_unsafe_code_point(char32_t cp) {
+  return (cp >= 0x80 && cp <= 0x9F) || cp == 0x200E || cp == 0x200F || cp == 0x2028 ||
+         cp == 0x2029 || (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069);
+}
+
+// A string of the view, made safe for the terminal.
+std::string safe(const nlohmann::json& j) { return terminal_safe(j.get<std::string>()); }
 
 // Display width of UTF-8 text: Chinese characters take two columns.
 std::size_t width_of(const std::string& s) {
@@ -27,14 +63,18 @@ std::string table(const nlohmann::json& dw, const std::string& indent) {
   for (const auto& c : dw["columns"]) {
     if (!c["visible"].get<bool>() || c["width"].get<long>() == 0) continue;
     names.push_back(c["name"]);
-    const std::string h = c["header"];
-    headers.push_back(h.empty() ? std::string(c["name"]) : h);
+    const std::string h = safe(c["header"]);
+    headers.push_back(h.empty() ? safe(c["name"]) : h);
   }
   std::vector<std::size_t> widths;
   for (const auto& h : headers) widths.push_back(std::min<std::size_t>(width_of(h), 24));
+  // Every value whole, escaped; a long one widens its column no further.
+  std::vector<std::vector<std::string>> cells;
   for (const auto& row : dw["rows"]) {
+    auto& shown = cells.emplace_back();
     for (std::size_t i = 0; i < names.size(); ++i) {
-      widths[i] = std::min<std::size_t>(std::max(widths[i], width_of(row["values"][names[i]])), 24);
+      shown.push_back(safe(row["values"][names[i]]));
+      widths[i] = std::min<std::size_t>(std::max(widths[i], width_of(shown.back())), 24);
     }
   }
   std::string out = indent + "      ";
@@ -42,12 +82,10 @@ std::string table(const nlohmann::json& dw, const std::string& indent) {
   out += "\n";
   long n = 0;
   const long current = dw["currentrow"];
-  for (const auto& row : dw["rows"]) {
+  for (const auto& shown : cells) {
     ++n;
     out += indent + (n == current ? "    > " : "      ");
-    for (std::size_t i = 0; i < names.size(); ++i) {
-      out += pad(row["values"][names[i]], widths[i]) + " | ";
-    }
+    for (std::size_t i = 0; i < names.size(); ++i) out += pad(shown[i], widths[i]) + " | ";
     out += "\n";
   }
   if (n == 0) out += indent + "      (no rows)\n";
@@ -56,17 +94,63 @@ std::string table(const nlohmann::json& dw, const std::string& indent) {
 
 }  // namespace
 
+std::string terminal_safe(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  char buf[16];
+  for (std::size_t i = 0; i < s.size();) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c >= 0x20 && c < 0x7F) {
+      if (c == '\\') out += '\\';
+      out += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    char32_t cp = 0;
+    const std::size_t n = c < 0x80 ? 0 : utf8_sequence(s, i, cp);
+    if (n > 0 && !is_unsafe_code_point(cp)) {
+      out.append(s.substr(i, n));
+    } else if (n > 0) {
+      std::snprintf(buf, sizeof buf, "\\u%04X", static_cast<unsigned>(cp));
+      out += buf;
+    } else {
+      switch (c) {
+        case 0:
+          out += "\\0";
+          break;
+        case '\t':
+          out += "\\t";
+          break;
+        case '\n':
+          out += "\\n";
+          break;
+        case '\r':
+          out += "\\r";
+          break;
+        case 0x1B:
+          out += "\\e";
+          break;
+        default:
+          std::snprintf(buf, sizeof buf, "\\x%02X", c);
+          out += buf;
+      }
+    }
+    i += n > 0 ? n : 1;
+  }
+  return out;
+}
+
 std::string view_as_text(const nlohmann::json& view) {
   std::string out;
   for (const auto& w : view["windows"]) {
-    out += "window " + std::string(w["class"]) + (w["modal"].get<bool>() ? " (modal)" : "") +
-           "  \"" + std::string(w["title"]) + "\"  " + std::to_string(w["width"].get<long>()) +
-           "x" + std::to_string(w["height"].get<long>()) + "\n";
+    out += "window " + safe(w["class"]) + (w["modal"].get<bool>() ? " (modal)" : "") + "  \"" +
+           safe(w["title"]) + "\"  " + std::to_string(w["width"].get<long>()) + "x" +
+           std::to_string(w["height"].get<long>()) + "\n";
     // The menu bar on one line.
     std::string menu;
     for (const auto& item : w.value("menu", nlohmann::json::array())) {
       if (item["level"] != 1 || !item["visible"].get<bool>()) continue;
-      menu += "  " + std::string(item["text"]) + (item["enabled"].get<bool>() ? "" : " (disabled)");
+      menu += "  " + safe(item["text"]) + (item["enabled"].get<bool>() ? "" : " (disabled)");
     }
     if (!menu.empty()) out += "  menu:" + menu + "\n";
     // Nested controls are indented under theirs; a tab shows the controls of
@@ -99,9 +183,8 @@ std::string view_as_text(const nlohmann::json& view) {
       // A page is listed even when another page is selected; its contents are not.
       const bool page_of_tab = !parent.empty() && places[parent].selected > 0;
       if (!here.shown && !(page_of_tab && places[parent].shown)) continue;
-      out += std::string(2 * (here.depth + 1), ' ') + std::string(c["kind"]) + " " +
-             std::string(c["name"]);
-      const std::string text = c["text"];
+      out += std::string(2 * (here.depth + 1), ' ') + safe(c["kind"]) + " " + safe(c["name"]);
+      const std::string text = safe(c["text"]);
       if (!text.empty()) out += "  \"" + text + "\"";
       if (selected_page) out += " (selected)";
       if (c["kind"] == "checkbox" && c["checked"].get<bool>()) out += " [x]";
@@ -111,8 +194,7 @@ std::string view_as_text(const nlohmann::json& view) {
              std::to_string(c["y"].get<long>()) + " " + std::to_string(c["width"].get<long>()) +
              "x" + std::to_string(c["height"].get<long>());
       if (c.contains("dataobject")) {
-        out +=
-            "  " + std::string(c["dataobject"]) + "\n" + table(c, std::string(2 * here.depth, ' '));
+        out += "  " + safe(c["dataobject"]) + "\n" + table(c, std::string(2 * here.depth, ' '));
       } else {
         out += "\n";
       }
@@ -120,9 +202,9 @@ std::string view_as_text(const nlohmann::json& view) {
   }
   if (!view["messagebox"].is_null()) {
     const auto& b = view["messagebox"];
-    out += "message box \"" + std::string(b["title"]) + "\": " + std::string(b["text"]) + "  [";
+    out += "message box \"" + safe(b["title"]) + "\": " + safe(b["text"]) + "  [";
     for (std::size_t i = 0; i < b["buttons"].size(); ++i) {
-      out += (i ? " " : "") + std::to_string(i + 1) + ":" + std::string(b["buttons"][i]);
+      out += (i ? " " : "") + std::to_string(i + 1) + ":" + safe(b["buttons"][i]);
     }
     out += "]\n";
   }

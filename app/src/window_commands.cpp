@@ -33,14 +33,17 @@ void add_common(CLI::App* cmd, CommonOptions& o) {
   cmd->add_flag("--trace", o.trace, "Write trace records to stderr");
 }
 
+// Written whole: a value may hold a NUL (JSON and the text view escape it).
 void print_view(const nlohmann::json& view, bool json) {
-  std::fputs(json ? (view.dump(2) + "\n").c_str() : view_as_text(view).c_str(), stdout);
+  const std::string out = json ? view.dump(2) + "\n" : view_as_text(view);
+  std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
+// A message to stderr; what came from a value or a scenario line is escaped.
+void say(const std::string& text) { std::fprintf(stderr, "%s\n", terminal_safe(text).c_str()); }
+
 void report(const std::vector<std::string>& refusals, const std::string& where) {
-  for (const std::string& r : refusals) {
-    std::fprintf(stderr, "%srefused: %s\n", where.c_str(), r.c_str());
-  }
+  for (const std::string& r : refusals) say(where + "refused: " + r);
 }
 
 void open_window(const CommonOptions& o, const std::string& name, const std::string& parm) {
@@ -90,8 +93,8 @@ int run_scenario(const CommonOptions& o, const std::string& file) {
       case ScenarioLine::Kind::kExpect: {
         const auto found = view_value(fh::view(ws.session()), l.path);
         if (!found || !matches(*found, l.expected)) {
-          std::fprintf(stderr, "%sexpected %s = %s, found %s\n", where.c_str(), l.path.c_str(),
-                       l.expected.c_str(), found ? found->c_str() : "nothing at that path");
+          say(where + "expected " + l.path + " = " + l.expected + ", found " +
+              (found ? *found : "nothing at that path"));
           return 1;
         }
         ++met;
@@ -101,8 +104,7 @@ int run_scenario(const CommonOptions& o, const std::string& file) {
         bool hit = false;
         for (const auto& r : last_refusals) hit = hit || r.find(l.expected) != std::string::npos;
         if (!hit) {
-          std::fprintf(stderr, "%sexpected the last action to be refused (%s), it was not\n",
-                       where.c_str(), l.expected.c_str());
+          say(where + "expected the last action to be refused (" + l.expected + "), it was not");
           return 1;
         }
         ++met;
@@ -110,7 +112,8 @@ int run_scenario(const CommonOptions& o, const std::string& file) {
       }
     }
   }
-  std::printf("%s: %zu lines, %d expectations met\n", file.c_str(), lines.size(), met);
+  std::printf("%s: %zu lines, %d expectations met\n", terminal_safe(file).c_str(), lines.size(),
+              met);
   return 0;
 }
 

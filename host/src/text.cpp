@@ -234,13 +234,30 @@ std::string gbk_to_utf8(std::string_view gbk, std::string_view source) {
   return out;
 }
 
+namespace {
+
+// glibc's iconv skips the tag characters U+E0000-U+E007F instead of refusing
+// them: the converters stop before the first one and treat it as unmappable.
+std::size_t first_tag_character(std::string_view utf8) {
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t cp = 0;
+    const std::size_t n = utf8_sequence(utf8, i, cp);
+    if (n > 0 && cp >= 0xE0000 && cp <= 0xE007F) return i;
+    i += n == 0 ? 1 : n;
+  }
+  return utf8.size();
+}
+
+}  // namespace
+
 std::string utf8_to_gbk(std::string_view utf8, std::string_view source) {
   if (ascii_only(utf8)) return std::string(utf8);
   std::string out;
   if (utf8_to_gbk_by_table(utf8, out)) return out;
   out.clear();
   out.reserve(utf8.size());
-  const std::size_t bad = to_gbk().run(utf8, out);
+  const std::size_t tag = first_tag_character(utf8);
+  const std::size_t bad = to_gbk().run(utf8.substr(0, tag), out);
   if (bad < utf8.size()) {
     char32_t cp = 0;
     if (utf8_sequence(utf8, bad, cp) == 0) {
@@ -271,7 +288,8 @@ std::string utf8_to_gbk_lossy(std::string_view utf8) {
   if (ascii_only(utf8)) return std::string(utf8);
   std::string out;
   while (!utf8.empty()) {
-    const std::size_t bad = to_gbk().run(utf8, out);
+    const std::size_t tag = first_tag_character(utf8);
+    const std::size_t bad = to_gbk().run(utf8.substr(0, tag), out);
     if (bad >= utf8.size()) break;
     out += '?';
     char32_t cp = 0;

@@ -262,7 +262,8 @@ TEST_P(FrameworkTest, SwitchesShowInTheMenu) {
   fh::Object& again = open("w_01691");
   again.set("is_edit", Value::of_string("no"));
   call(again, "pfc_postopen");
-  for (const auto& item : window_view("w_01691")["menu"]) {
+  const nlohmann::json shown = window_view("w_01691");  // named: it outlives the loop
+  for (const auto& item : shown["menu"]) {
     EXPECT_EQ(item["enabled"], item["name"] != "m_edit") << item["name"];
   }
   EXPECT_EQ(act({action(K::kEnter, "dw_items")}),

@@ -119,7 +119,8 @@ TEST_P(StaffListTest, MessageObjectLivesAsLongAsTheWindow) {
     EXPECT_NE(message->cls().find_event("destructor"), nullptr);
     // A member, not a control.
     EXPECT_EQ(fh::find_control(w, "message_1"), nullptr);
-    for (const auto& c : window_view(cls)["controls"]) EXPECT_NE(c["name"], "message_1");
+    const nlohmann::json shown = window_view(cls);  // named: it outlives the loop
+    for (const auto& c : shown["controls"]) EXPECT_NE(c["name"], "message_1");
     const fh::ObjectRef menu = w.get("menuid").as_object();
     ASSERT_EQ(act({action(K::kClose, cls)}), std::vector<std::string>{});
     EXPECT_TRUE(message->destroyed());

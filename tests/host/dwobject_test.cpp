@@ -411,6 +411,9 @@ TEST(ModifyQuote, AnyCaptionRoundTrips) {
     EXPECT_EQ(o.describe("zrtmid_t.text"), t) << quoted;
     EXPECT_EQ(text_of(o, "zrtmid_t"), t) << quoted;
     EXPECT_EQ(*find_property(o.control("zrtmid")->properties, "format"), t) << quoted;
+    // And the source printed after it reads back the same (found by fuzzing).
+    const std::string printed = o.to_source();
+    EXPECT_EQ(text_of(DataWindowObject::parse(printed, "d_x.srd"), "zrtmid_t"), t) << printed;
   }
   EXPECT_THROW(modify_quote("\x81\"\x81'"), Error);
 }

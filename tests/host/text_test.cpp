@@ -85,6 +85,17 @@ TEST(TextConversion, BadUtf8NamesTheSourceAndTheByte) {
   // Valid UTF-8, but no GBK form: a different message.
   EXPECT_EQ(error_of([] { utf8_to_gbk("警告😀", "request"); }),
             "character U+1F600 in request at byte 6 has no GBK form");
+  // A tag character, which iconv would drop without a word (found by fuzzing).
+  EXPECT_EQ(error_of([] {
+              utf8_to_gbk(
+                  "警\xF3\xA0\x80\x83"
+                  "告",
+                  "s");
+            }),
+            "character U+E0003 in s at byte 3 has no GBK form");
+  EXPECT_EQ(utf8_to_gbk_lossy("a\xF3\xA0\x80\x83"
+                              "b\xF3\xA0\x81\xBF"),
+            "a?b?");
 }
 
 TEST(TextConversion, LossyVariantMarksEachBadByte) {

@@ -4,6 +4,7 @@
 
 #include "formhost/errors.h"
 #include "formhost/text.h"
+#include "formhost/transaction.h"
 #include "placeholders.h"
 
 namespace fh::detail {
@@ -47,7 +48,7 @@ std::string postgres_parameters(std::string_view url) {
   }
   const auto slash = rest.find('/');
   if (slash == std::string_view::npos || slash + 1 == rest.size()) {
-    throw Error("connection '" + std::string(url) + "': no database name after the host");
+    throw Error("connection '" + redacted_connection(url) + "': no database name after the host");
   }
   db = rest.substr(slash + 1);
   std::string_view hostport = rest.substr(0, slash);
@@ -91,7 +92,7 @@ std::unique_ptr<Connection> Connection::open(std::string_view connection, FaultP
     std::string quoted = "\"";
     for (char ch : path) {
       if (ch == '"')
-        throw Error("connection '" + std::string(connection) + "': a quote in the path");
+        throw Error("connection '" + redacted_connection(connection) + "': a quote in the path");
       quoted.push_back(ch);
     }
     quoted += "\"";
@@ -111,7 +112,7 @@ std::unique_ptr<Connection> Connection::open(std::string_view connection, FaultP
     c->session_ << "SET client_encoding TO 'GBK'";
     return c;
   }
-  throw Error("connection '" + std::string(connection) +
+  throw Error("connection '" + redacted_connection(connection) +
               "': expected sqlite:PATH or postgresql://USER@HOST:PORT/DB");
 }
 

@@ -37,6 +37,31 @@ bool changes_data(std::string_view sql) {
 
 }  // namespace
 
+std::string redacted_connection(std::string_view c) {
+  std::string out(c);
+  // The user part ends at the last '@', as the connection parser reads it.
+  if (const auto scheme = out.find("://"); scheme != std::string::npos) {
+    const auto at = out.rfind('@');
+    const auto colon = out.find(':', scheme + 3);
+    if (at != std::string::npos && at > scheme && colon < at) out.erase(colon, at - colon);
+  }
+  // password=... among the parameters after '?', up to the next '&'.
+  if (const auto q = out.find('?'); q != std::string::npos) {
+    for (std::size_t at = q; (at = out.find("password=", at)) != std::string::npos;) {
+      const char before = out[at - 1];
+      if (before != '?' && before != '&') {
+        ++at;
+        continue;
+      }
+      const auto amp = out.find('&', at);
+      out.erase(at - 1, (amp == std::string::npos ? out.size() : amp) - (at - 1));
+      if (before == '?' && at - 1 < out.size()) out[at - 1] = '?';  // the next one moves up
+      at = at - 1;
+    }
+  }
+  return out;
+}
+
 Transaction::Transaction() = default;
 Transaction::~Transaction() = default;
 
@@ -133,7 +158,7 @@ std::int32_t Transaction::connect(std::string_view connection) {
   } catch (...) {
     conn_.reset();
     connection_.clear();
-    return fail_current_exception("cannot connect to '" + std::string(connection) + "'");
+    return fail_current_exception("cannot connect to '" + redacted_connection(connection) + "'");
   }
 }
 

@@ -29,6 +29,11 @@ std::size_t read_quoted(std::string_view s, std::size_t open, std::string& out);
 // The text inside `q` quotes, escaped so that read_quoted gives it back.
 std::string write_quoted(std::string_view text, char q);
 
+// The quote that can carry `text`: '"', or '\'' when a lead byte without a
+// trail byte stands before a '"' (it would take the escape's '~' as its trail
+// byte), or 0 when such lead bytes stand before both kinds of quote.
+char quote_for(std::string_view text);
+
 // The object a source file holds: "dir/d_01691.srd" gives "d_01691".
 std::string source_name(std::string_view source);
 

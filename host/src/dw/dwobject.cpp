@@ -128,6 +128,20 @@ std::string write_quoted(std::string_view text, char q) {
   return out;
 }
 
+char quote_for(std::string_view text) {
+  bool before_double = false;
+  bool before_single = false;
+  for (std::size_t i = 0; i < text.size(); i += gbk_char_size(text, i)) {
+    if (gbk_char_size(text, i) == 1 && is_gbk_lead(static_cast<unsigned char>(text[i])) &&
+        i + 1 < text.size()) {
+      before_double = before_double || text[i + 1] == '"';
+      before_single = before_single || text[i + 1] == '\'';
+    }
+  }
+  if (before_double && before_single) return 0;
+  return before_double ? '\'' : '"';
+}
+
 void set_property(DwProperties& props, std::string_view name, std::string value) {
   for (DwProperty& p : props) {
     if (text::iequal(p.name, name)) {
@@ -151,7 +165,10 @@ void write_properties(std::string& out, const DwProperties& props) {
     if (p.list || dw::is_bare_word(p.value)) {
       out += p.value;
     } else {
-      out += dw::write_quoted(p.value, '"');
+      // Values come from sources and Modify, which cannot make one that
+      // neither quote carries.
+      const char q = dw::quote_for(p.value);
+      out += dw::write_quoted(p.value, q != 0 ? q : '"');
     }
     out += ' ';
   }

@@ -493,22 +493,13 @@ Value describe(const DataWindowObject& dw, const Value& expr) {
 }
 
 std::string modify_quote(std::string_view text) {
-  // A lead byte without a trail byte cannot stand before "~" (it would take
-  // the "~" as its trail byte), so a quote right after one cannot be escaped;
+  // A quote right after a lead byte without a trail byte cannot be escaped:
   // then the other quote is used, which needs no escape there.
-  bool before_double = false;
-  bool before_single = false;
-  for (std::size_t i = 0; i < text.size(); i += gbk_char_size(text, i)) {
-    if (gbk_char_size(text, i) == 1 && is_gbk_lead(static_cast<unsigned char>(text[i])) &&
-        i + 1 < text.size()) {
-      before_double = before_double || text[i + 1] == '"';
-      before_single = before_single || text[i + 1] == '\'';
-    }
-  }
-  if (before_double && before_single) {
+  const char q = dw::quote_for(text);
+  if (q == 0) {
     throw Error("text for Modify is not valid GBK: a lead byte stands before both kinds of quote");
   }
-  return dw::write_quoted(text, before_double ? '\'' : '"');
+  return dw::write_quoted(text, q);
 }
 
 }  // namespace fh

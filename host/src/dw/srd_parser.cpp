@@ -214,10 +214,11 @@ class Parser {
         case ';':
           t.kind = Tok::kSemicolon;
           break;
-        case '"': {
+        case '"':
+        case '\'': {  // the printer uses '\'' for a text that '"' cannot carry
           const std::size_t end = dw::read_quoted(s_, i, t.text);
           if (end == std::string_view::npos) {
-            fail(line, "'\"' to close the string begun here", "end of text");
+            fail(line, std::string("'") + c + "' to close the string begun here", "end of text");
           }
           t.kind = Tok::kString;
           t.end = end;
