@@ -48,7 +48,7 @@ for kind in $kinds; do
       tests=(-R '^(ModuleTest|ScriptArrays|SiteId|Registry|SessionTest|Definitions|scenario_init_db|scenario_session_at_work$|scenario_unmet|scenario_bad)')
       if [ -n "${ZR_TSAN_FULL:-}" ]; then
         targets+=(app_tests zr016)
-        tests=(-R '^(app/|ModuleTest|ScriptArrays|SiteId|Registry|SessionTest|Definitions|scenario_)')
+        tests=(-R '^(app[.]|ModuleTest|ScriptArrays|SiteId|Registry|SessionTest|Definitions|scenario_)')
       fi ;;
   esac
   mkdir -p "$build"
