@@ -348,7 +348,7 @@ TEST(DwExpressionParse, ErrorsNameTheTextAndBytePosition) {
 
   std::string deep(600, '(');
   deep += "1" + std::string(600, ')');
-  EXPECT_EQ(parse_error(deep), "expression '" + deep + "': nesting too deep at byte 501");
+  EXPECT_EQ(parse_error(deep), "expression '" + deep + "': nesting too deep at byte 201");
   std::string chain = "1";
   for (int i = 0; i < 600; ++i) chain += "+1";
   EXPECT_NE(parse_error(chain).find("nesting too deep"), std::string::npos);
