@@ -32,6 +32,12 @@ namespace zrtest {
 
 inline std::string gbk(const std::string& utf8) { return fh::utf8_to_gbk(utf8, "a test"); }
 
+// Whether the refusals are exactly one failed save's (a save that fails is
+// refused as well as shown to the operator).
+inline bool only_failed_save(const std::vector<std::string>& refusals) {
+  return refusals.size() == 1 && refusals.front().starts_with("the save of ");
+}
+
 class AppTest : public ::testing::TestWithParam<std::string> {
  public:
   void SetUp() override {

@@ -203,6 +203,8 @@ int save(zr::Script& s, fh::Object& window, const std::vector<fh::Object*>& cont
   auto fail = [&](std::string reason) {  // a copy: the rollback clears SQLErrText
     sqlca.rollback();
     if (keys != nullptr) keys->give_back();
+    // The front end hears of it too, not only the operator's message box.
+    s.refuse("the save of " + window.cls().name() + " failed: " + fh::gbk_to_utf8_lossy(reason));
     s.message_box(text(window.get("is_msgtitle")), text(window.get("is_msgtext")) + "\r\n" + reason,
                   1);
     return -1;

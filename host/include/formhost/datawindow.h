@@ -88,6 +88,9 @@ class FH_API DataWindow final : public RowSource {
   long retrieve(std::span<const Value> args);
   // The last retrieval's arguments, for a re-retrieve after a save.
   const std::vector<Value>& retrieve_arguments() const { return last_args_; }
+  // Why the last retrieval failed; "" when it succeeded (or none ran). A
+  // front end shows it, so that a failed list never looks like an empty one.
+  const std::string& retrieve_error() const { return retrieve_error_; }
 
   // ---- rows ----
   long row_count() const override { return static_cast<long>(primary_.size()); }
@@ -217,6 +220,7 @@ class FH_API DataWindow final : public RowSource {
   std::string sort_text_, filter_text_;
   std::vector<std::pair<std::string, std::unique_ptr<DataWindow>>> children_;
   std::string last_error_;
+  std::string retrieve_error_;
 };
 
 }  // namespace fh

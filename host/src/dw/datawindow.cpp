@@ -155,6 +155,7 @@ void DataWindow::set_object(DataWindowObject object) {
   current_column_ = column_types_.empty() ? 0 : 1;
   pending_text_.reset();
   last_args_.clear();
+  retrieve_error_.clear();
   sort_text_.clear();
   filter_text_.clear();
 }
@@ -200,14 +201,35 @@ DataWindow::Row DataWindow::make_row() const {
   return r;
 }
 
+// The table a SELECT reads first, to name it when the retrieval fails.
+static std::string main_table(const std::string& select) {
+  const std::string lower = text::lower(select);
+  std::size_t at = lower.find(" from ");
+  if (at == std::string::npos) return "";
+  at += 6;
+  while (at < lower.size() && (lower[at] == ' ' || lower[at] == '\n')) ++at;
+  std::size_t end = at;
+  while (end < lower.size() &&
+         (is_ascii_letter(lower[end]) || std::isdigit(static_cast<unsigned char>(lower[end])) ||
+          lower[end] == '_' || lower[end] == '.'))
+    ++end;
+  return select.substr(at, end - at);
+}
+
 long DataWindow::retrieve(std::span<const Value> args) {
   if (!object_) return fail("no data-window object");
+  auto failed = [&](std::string why) {
+    const std::string table = main_table(object_->select());
+    retrieve_error_ = "retrieval of " + dataobject_ +
+                      (table.empty() ? "" : " (table " + table + ")") + " failed: " + why;
+    return fail(std::move(why));
+  };
   if (transaction_ == nullptr || !transaction_->connected())
-    return fail("no transaction object connected");
+    return failed("no transaction object connected");
   const auto& declared = object_->arguments();
   if (args.size() != declared.size()) {
-    return fail("retrieve of " + dataobject_ + " takes " + std::to_string(declared.size()) +
-                " arguments, " + std::to_string(args.size()) + " given");
+    return failed("retrieve of " + dataobject_ + " takes " + std::to_string(declared.size()) +
+                  " arguments, " + std::to_string(args.size()) + " given");
   }
   std::vector<std::string> names;
   std::vector<Value> values;
@@ -215,8 +237,8 @@ long DataWindow::retrieve(std::span<const Value> args) {
     names.push_back(text::lower(declared[i].name));
     std::optional<Value> v = convert(args[i], declared[i].type);
     if (!v)
-      return fail("retrieval argument " + declared[i].name + " does not take " +
-                  fh::describe(args[i]));
+      return failed("retrieval argument " + declared[i].name + " does not take " +
+                    fh::describe(args[i]));
     values.push_back(std::move(*v));
   }
   // Rows of the last retrieval lend their storage to the new ones.
@@ -239,8 +261,9 @@ long DataWindow::retrieve(std::span<const Value> args) {
   pending_text_.reset();
   if (rc < 0) {
     current_row_ = 0;
-    return fail(transaction_->sqlerrtext());
+    return failed(transaction_->sqlerrtext());
   }
+  retrieve_error_.clear();
   last_args_ = std::move(values);
   if (!filter_text_.empty()) filter();
   current_row_ = primary_.empty() ? 0 : 1;
