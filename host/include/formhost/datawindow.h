@@ -91,6 +91,12 @@ class FH_API DataWindow final : public RowSource {
   // Why the last retrieval failed; "" when it succeeded (or none ran). A
   // front end shows it, so that a failed list never looks like an empty one.
   const std::string& retrieve_error() const { return retrieve_error_; }
+  // What the last retrieval could not read: a stored value that is not of
+  // its column's type (out of range, not a number or date, text with no GBK
+  // form). Such an item reads as null, is_unreadable says so, set_item
+  // refuses it and no update writes or compares it. "" when all was read.
+  const std::string& retrieve_warning() const { return retrieve_warning_; }
+  bool is_unreadable(long row, int column) const;
 
   // ---- rows ----
   long row_count() const override { return static_cast<long>(primary_.size()); }
@@ -153,6 +159,14 @@ class FH_API DataWindow final : public RowSource {
   // buffer and status stays as it was. accept runs accept_text first;
   // reset_flags marks the rows saved after success. 1 or -1.
   int update(bool accept = true, bool reset_flags = true);
+  // The row of the primary buffer whose update found it changed or deleted
+  // by another station (the object's updatewhere setting), 0 when the last
+  // update met no such conflict.
+  long conflict_row() const { return conflict_row_; }
+  // Reads one row again as the database now holds it (with the last
+  // retrieval's arguments), dropping its edits; a row deleted meanwhile
+  // leaves the buffer. 1 or -1.
+  int reselect_row(long row);
 
   // ---- SQL, sort, filter, properties ----
   std::string get_sqlselect() const;
@@ -189,7 +203,8 @@ class FH_API DataWindow final : public RowSource {
     std::vector<Value> values;
     // The values as retrieved, kept from the first change of a retrieved row on.
     std::unique_ptr<std::vector<Value>> original;
-    std::vector<bool> modified;  // empty: nothing changed
+    std::vector<bool> modified;    // empty: nothing changed
+    std::vector<bool> unreadable;  // empty: every stored value was read
     RowStatus status = RowStatus::kNotModified;
     bool selected = false;
     const Value& original_value(std::size_t i) const {
@@ -204,6 +219,8 @@ class FH_API DataWindow final : public RowSource {
   std::vector<Row>& buffer(DwBuffer b);
   const std::vector<Row>& buffer(DwBuffer b) const;
   int run_update();
+  std::string key_text(const Row& r) const;
+  std::string describe_conflict(const Row& r, const std::vector<std::size_t>& compared);
 
   std::unique_ptr<DataWindowObject> object_;
   std::string dataobject_;
@@ -221,6 +238,8 @@ class FH_API DataWindow final : public RowSource {
   std::vector<std::pair<std::string, std::unique_ptr<DataWindow>>> children_;
   std::string last_error_;
   std::string retrieve_error_;
+  std::string retrieve_warning_;
+  long conflict_row_ = 0;
 };
 
 }  // namespace fh

@@ -67,10 +67,15 @@ class FH_API Transaction {
   // decides where rows live and may reuse their storage. Parameters bind by name: `names[i]` is the
   // name of `params[i]` (retrieval arguments); a name in the text without a value is an error.
   // Answers SQLCode; SQLNRows is the number of rows read.
+  // A value that does not read as its column's type fails the query, unless
+  // `unreadable` is given: then it is null in its row and the callback hears
+  // of it (row n, column 0-based, why in UTF-8).
   using RowSink = std::function<std::vector<Value>&(std::int32_t n)>;
+  using UnreadableSink =
+      std::function<void(std::int32_t n, std::size_t column, const std::string& why)>;
   std::int32_t query(std::string_view sql, std::span<const std::string> names,
-                     std::span<const Value> params, std::span<const Type> types,
-                     const RowSink& row);
+                     std::span<const Value> params, std::span<const Type> types, const RowSink& row,
+                     const UnreadableSink& unreadable = {});
 
   // Savepoints, so one data window's update can be undone alone.
   std::int32_t savepoint(std::string_view name);

@@ -72,8 +72,12 @@ class Statement {
   virtual void execute() = 0;
   // Moves to the next row; false after the last.
   virtual bool fetch() = 0;
-  // Reads the current row, each column as the type prepared for it.
-  virtual void read_row(std::span<Value> out) = 0;
+  // Reads the current row, each column as the type prepared for it. A value
+  // that does not read as that type (out of its range, not a number, not a
+  // date, text with no GBK form) throws fh::Error; with `bad` it is null
+  // instead and (column, why) is added to `bad`.
+  using Unreadable = std::vector<std::pair<std::size_t, std::string>>;
+  virtual void read_row(std::span<Value> out, Unreadable* bad = nullptr) = 0;
   virtual long long affected_rows() = 0;
   // Ends a query early, so it holds no read snapshot.
   virtual void reset() {}
@@ -139,6 +143,7 @@ class Connection {
 };
 
 // Converting one fetched column to a value of its prepared type.
+Value integral_in_range(long long n, Type type);  // fh::Error outside the type's range
 Value decimal_from_text(std::string_view text);
 Value temporal_from_text(std::string_view text, Type type);
 

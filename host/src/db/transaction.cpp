@@ -218,7 +218,7 @@ std::int32_t Transaction::execute(std::string_view sql, std::span<const Value> p
 
 std::int32_t Transaction::query(std::string_view sql, std::span<const std::string> names,
                                 std::span<const Value> params, std::span<const Type> types,
-                                const RowSink& row) {
+                                const RowSink& row, const UnreadableSink& unreadable) {
   if (!conn_) return error("not connected");
   try {
     // Parameters go in the order the text names them; one argument may appear twice.
@@ -235,10 +235,17 @@ std::int32_t Transaction::query(std::string_view sql, std::span<const std::strin
     const QueryDone done{&st};
     conn_->execute(st, ordered);
     std::int32_t count = 0;
+    detail::Statement::Unreadable bad;
     while (conn_->fetch(st)) {
       std::vector<Value>& values = row(count++);
       values.resize(types.size());
-      st.read_row(values);
+      if (!unreadable) {
+        st.read_row(values);
+        continue;
+      }
+      bad.clear();
+      st.read_row(values, &bad);
+      for (const auto& [column, why] : bad) unreadable(count - 1, column, why);
     }
     return ok(count);
   } catch (...) {
