@@ -3,6 +3,7 @@
 // offers to read the row again; a list that cannot be read says so.
 #include "fixture.h"
 #include "formhost/datawindow.h"
+#include "formhost/functions.h"
 
 namespace {
 
@@ -45,14 +46,14 @@ TEST_P(ConflictTest, SecondSaveOfTheSameLabelIsRefusedAndMayReadTheRowAgain) {
   auto other = station();
   other->open("w_01691");
   // Both read label 3; the other station saves first.
-  ASSERT_EQ(run(*other, {action(K::kType, "dw_items", 3, "zr_016910_f3bz01", "他的"),
+  ASSERT_EQ(run(*other, {set_item("w_01691", "dw_items", 3, "zr_016910_f3bz01", "他的"),
                          fh::Action(K::kSave)}),
             std::vector<std::string>{});
   ASSERT_EQ(db_value("select f3bz01 from zr_016910 where f3jbid = 3"), "他的");
   // This one changed label 2 and label 3: nothing of it goes in.
-  auto refusals = act({action(K::kType, "dw_items", 2, "zr_016910_bqsl", "77"),
-                       action(K::kType, "dw_items", 3, "zr_016910_f3bz01", "我的"),
-                       fh::Action(K::kSave)});
+  auto refusals =
+      act({set_item("w_01691", "dw_items", 2, "zr_016910_bqsl", "77"),
+           set_item("w_01691", "dw_items", 3, "zr_016910_f3bz01", "我的"), fh::Action(K::kSave)});
   ASSERT_TRUE(zrtest::only_failed_save(refusals)) << testing::PrintToString(refusals);
   EXPECT_NE(refusals[0].find("row 3 of zr_016910 (zr_016910_f3jbid 3) was changed by another "
                              "station since it was read: column zr_016910_f3bz01 is now '他的' "
@@ -96,6 +97,36 @@ TEST_P(ConflictTest, ListThatCannotBeReadSaysSoAndNamesTheTable) {
   EXPECT_EQ(dw["retrieveerror"], refusals.back());
   EXPECT_EQ(dw["rows"].size(), 0u);
   sql("alter table zr_016910_gone rename to zr_016910");
+}
+
+// The operator types only where the object lets him, and only codes the
+// column knows.
+TEST_P(ConflictTest, ProtectedColumnsAndCodeListsRefuseWhatIsTyped) {
+  open("w_01691");
+  // The list shows its columns with tab order 0: it is edited in its editor.
+  auto refusals = act({action(K::kType, "dw_items", 2, "zr_016910_f3bz01", "x")});
+  EXPECT_EQ(refusals, std::vector<std::string>{
+                          "column zr_016910_f3bz01 of d_01691 is protected (tab order 0)"});
+  ASSERT_EQ(act({action(K::kRow, "dw_items", 2), action(K::kEnter, "dw_items")}),
+            std::vector<std::string>{});
+  // The approval state takes its codes or their names, nothing else.
+  refusals = act({action(K::kType, "dw_maint", 1, "zrztpz", "9")});
+  EXPECT_EQ(refusals, std::vector<std::string>{"'9' is not in the code list of zrztpz"});
+  ASSERT_EQ(act({action(K::kType, "dw_maint", 1, "zrztpz", "已审核")}), std::vector<std::string>{});
+  fh::DataWindow& form =
+      *fh::find_control(*session->window("w_01691_edit"), "dw_maint")->datawindow();
+  EXPECT_EQ(fh::Long(form.get_item(1, "zrztpz")).as_long(), 1);
+  // A protect expression of the object protects the rows it is true for.
+  ASSERT_EQ(on_session([&form](fh::Session&) {
+              ASSERT_EQ(form.modify("bqsl.protect=\"0~tif(zrztpz = 1, 1, 0)\""), "");
+            }),
+            std::vector<std::string>{});
+  refusals = act({action(K::kType, "dw_maint", 1, "bqsl", "5")});
+  EXPECT_EQ(refusals,
+            std::vector<std::string>{"column bqsl of d_01691_edit is protected in row 1"});
+  ASSERT_EQ(act({action(K::kType, "dw_maint", 1, "zrztpz", "0"),
+                 action(K::kType, "dw_maint", 1, "bqsl", "5")}),
+            std::vector<std::string>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, ConflictTest, ::testing::ValuesIn(zrtest::backends()),

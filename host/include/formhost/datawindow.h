@@ -150,8 +150,13 @@ class FH_API DataWindow final : public RowSource {
       std::function<long(long row, const std::string& column, const std::string& text)>;
   void on_item_changed(ItemChanged hook) { item_changed_ = std::move(hook); }
   // Puts the pending text into the current cell through the hook. 1, or -1
-  // when the text does not convert or the hook rejects it.
+  // when the text does not convert, is not in the column's code list (a
+  // display value stores its data value) or the hook rejects it.
   int accept_text();
+  // Why the operator may not type into that cell: its column object has tab
+  // order 0 or a protect expression true for the row, or its stored value
+  // could not be read. "" when typing is allowed.
+  std::string protection(long row, int column) const;
 
   // ---- saving ----
   // INSERT, UPDATE and DELETE by key for every changed row, all values bound,

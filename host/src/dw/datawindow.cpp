@@ -503,6 +503,58 @@ std::string DataWindow::get_column_name() const {
   return object_->columns()[static_cast<std::size_t>(current_column_ - 1)].name;
 }
 
+std::string DataWindow::protection(long row, int column) const {
+  if (!object_ || column < 1 || column > static_cast<int>(column_types_.size())) return "";
+  const std::string& name = object_->columns()[static_cast<std::size_t>(column - 1)].name;
+  if (row >= 1 && row <= row_count() && is_unreadable(row, column)) {
+    return "column " + name + " of row " + std::to_string(row) +
+           " could not be read and cannot be changed here";
+  }
+  const DwControl* shown = object_->control(name);
+  if (shown == nullptr) return "";
+  if (const std::string* tab = find_property(shown->properties, "tabsequence");
+      tab != nullptr && std::atol(tab->c_str()) == 0) {
+    return "column " + name + " of " + dataobject_ + " is protected (tab order 0)";
+  }
+  if (const std::string* protect = find_property(shown->properties, "protect")) {
+    Value on = Value::of_string(*protect);
+    try {
+      if (const auto expr = property_expression(*protect)) {
+        on = row >= 1 && row <= row_count() ? DwExpression::parse(*expr).evaluate(*this, row)
+                                            : Value();
+      }
+    } catch (const std::exception&) {
+      on = Value();  // a broken expression protects nothing, as the platform shows it
+    }
+    const bool yes = !on.is_null() &&
+                     (on.type() == Type::kBoolean ? on.as_bool()
+                                                  : std::atol(String(on).as_string().c_str()) != 0);
+    if (yes)
+      return "column " + name + " of " + dataobject_ + " is protected in row " +
+             std::to_string(row);
+  }
+  return "";
+}
+
+// A typed text checked against the column's code list: a data value stays,
+// a display value becomes its data value; none when it is neither.
+static std::optional<std::string> code_value(const std::string& table, const std::string& typed) {
+  std::size_t pos = 0;
+  while (pos < table.size()) {
+    const auto tab = table.find('\t', pos);
+    if (tab == std::string::npos) break;
+    const auto slash = table.find('/', tab);
+    const std::string display = table.substr(pos, tab - pos);
+    const std::string data =
+        table.substr(tab + 1, (slash == std::string::npos ? table.size() : slash) - tab - 1);
+    if (typed == data) return data;
+    if (typed == display) return data;
+    if (slash == std::string::npos) break;
+    pos = slash + 1;
+  }
+  return std::nullopt;
+}
+
 int DataWindow::accept_text() {
   if (!pending_text_) return 1;
   if (current_row_ < 1 || current_row_ > row_count() || current_column_ == 0) {
@@ -511,6 +563,15 @@ int DataWindow::accept_text() {
   }
   const auto i = static_cast<std::size_t>(current_column_ - 1);
   const std::string column = get_column_name();
+  if (const std::string& codes = object_->columns()[i].values;
+      !codes.empty() && !pending_text_->empty()) {
+    const auto data = code_value(codes, *pending_text_);
+    if (!data) {
+      return fail("'" + gbk_to_utf8_lossy(*pending_text_) + "' is not in the code list of " +
+                  column);
+    }
+    *pending_text_ = *data;
+  }
   if (!from_text(*pending_text_, column_types_[i])) {
     const bool number = Decimal::parse(*pending_text_).has_value();
     return fail("'" + gbk_to_utf8_lossy(*pending_text_) + "' is not a valid value for " + column +
