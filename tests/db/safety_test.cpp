@@ -2,6 +2,11 @@
 // odd: the update-where settings, numbers out of range, column lengths,
 // values that cannot be read, and a retrieval that fails.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include "backends.h"
 #include "formhost/datawindow.h"
@@ -227,6 +232,49 @@ TEST_P(SafetyTest, FailedRetrievalSaysWhichTableAndIsNoEmptyList) {
   EXPECT_EQ(dw.row_count(), 0);
   EXPECT_TRUE(dw.retrieve_error().starts_with("retrieval of d_safe (table zr_safe) failed: "))
       << dw.retrieve_error();
+}
+
+// A database in a folder that cannot be written: viewing works, without
+// turning the file to WAL (which needs files beside it); changes are refused.
+// As root (CI) the check runs as nobody, for whom the permissions hold.
+TEST(ReadOnlyDatabaseTest, OpensForViewingAndRefusesChanges) {
+  const std::string dir = ::testing::TempDir() + "zr_ro_" + std::to_string(::getpid());
+  const std::string file = dir + "/ro.db";
+  ASSERT_EQ(::mkdir(dir.c_str(), 0755), 0);
+  {
+    fh::Transaction t;
+    ASSERT_EQ(t.connect("sqlite:" + file), 0) << t.sqlerrtext();
+    ASSERT_EQ(t.execute("create table zr_ro (id integer primary key)"), 0);
+    ASSERT_EQ(t.execute("insert into zr_ro (id) values (1)"), 0);
+    ASSERT_EQ(t.commit(), 0);
+    ASSERT_EQ(t.execute("pragma journal_mode=delete"), 0) << t.sqlerrtext();
+    t.disconnect();
+  }
+  ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+  ASSERT_EQ(::chmod(dir.c_str(), 0555), 0);
+  EXPECT_EXIT(
+      {
+        if (::geteuid() == 0 &&
+            (::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0)) {
+          std::_Exit(3);
+        }
+        fh::Transaction t;
+        if (t.connect("sqlite:" + file) != 0) std::_Exit(4);
+        if (!t.read_only()) std::_Exit(5);
+        Value n[] = {Value::of_long(0)};
+        if (t.select_into("select count(*) from zr_ro", {}, n) != 0 || n[0].as_long() != 1)
+          std::_Exit(6);
+        if (t.execute("insert into zr_ro (id) values (2)") != -1) std::_Exit(7);
+        if (t.sqlerrtext().find("open for viewing only") == std::string::npos) std::_Exit(8);
+        std::_Exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+  // Still a rollback-journal file, with nothing made beside it.
+  EXPECT_NE(::access((file + "-wal").c_str(), F_OK), 0);
+  ::chmod(dir.c_str(), 0755);
+  ::chmod(file.c_str(), 0644);
+  std::remove(file.c_str());
+  ::rmdir(dir.c_str());
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, SafetyTest, ::testing::ValuesIn(zrtest::backends()),

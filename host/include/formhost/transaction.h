@@ -91,6 +91,9 @@ class FH_API Transaction {
   std::int32_t sqldbcode() const { return sqldbcode_; }
   const std::string& sqlerrtext() const { return sqlerrtext_; }  // GBK
   bool is_postgres() const;
+  // Opened for viewing only: a SQLite file or folder that cannot be written.
+  // Every statement that changes data answers -1 with the reason.
+  bool read_only() const;
 
  private:
   friend struct detail::FaultAccess;  // formhost/db_faults.h

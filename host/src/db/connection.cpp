@@ -1,5 +1,7 @@
 #include "connection.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "formhost/errors.h"
@@ -81,6 +83,12 @@ std::string postgres_parameters(std::string_view url) {
   return out;
 }
 
+std::string folder_of(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 }  // namespace
 
 std::unique_ptr<Connection> Connection::open(std::string_view connection, FaultPlan* faults) {
@@ -96,10 +104,20 @@ std::unique_ptr<Connection> Connection::open(std::string_view connection, FaultP
       quoted.push_back(ch);
     }
     quoted += "\"";
-    c->session_.open(soci::sqlite3,
-                     "db=" + quoted + " timeout=" + std::to_string(kBusyTimeoutSeconds));
+    // A file that cannot be written (or a folder where its journal cannot
+    // be made) opens for viewing only: no switch to WAL, and every change
+    // is refused with the reason.
+    const bool writable =
+        ::access(path.c_str(), F_OK) != 0 ||
+        (::access(path.c_str(), W_OK) == 0 && ::access(folder_of(path).c_str(), W_OK) == 0);
+    c->read_only_ = !writable;
+    c->session_.open(soci::sqlite3, "db=" + quoted +
+                                        " timeout=" + std::to_string(kBusyTimeoutSeconds) +
+                                        (writable ? "" : " readonly=1"));
+    if (!writable) return c;
     c->session_ << "PRAGMA journal_mode=WAL";
-    c->session_ << "PRAGMA synchronous=NORMAL";
+    // A save reported done survives a power failure.
+    c->session_ << "PRAGMA synchronous=FULL";
     // A data window's update runs in a savepoint; keep its journal in memory.
     c->session_ << "PRAGMA temp_store=MEMORY";
     return c;

@@ -91,6 +91,8 @@ class Connection {
   ~Connection();
 
   Backend backend() const { return backend_; }
+  // A database opened for viewing only (a SQLite file that cannot be written).
+  bool read_only() const { return read_only_; }
   bool lost() const { return lost_; }
   // Whether the database holds a transaction open on this connection.
   bool transaction_open();
@@ -133,6 +135,7 @@ class Connection {
   Backend backend_;
   FaultPlan* faults_;
   bool lost_ = false;
+  bool read_only_ = false;
   soci::session session_;
   // By statement text, then by the types bound and read ("lL|sd").
   std::map<std::string, std::vector<std::pair<std::string, std::unique_ptr<Statement>>>,

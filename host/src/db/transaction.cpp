@@ -150,7 +150,14 @@ std::int32_t Transaction::disconnect() {
   return ok(0);
 }
 
+bool Transaction::read_only() const { return conn_ && conn_->read_only(); }
+
 void Transaction::begin_if_needed() {
+  if (conn_->read_only()) {
+    throw Error("the database " + connection_ +
+                " is open for viewing only (the file or its folder cannot be written): nothing "
+                "can be saved");
+  }
   if (in_transaction_) return;
   conn_->begin();
   in_transaction_ = true;
