@@ -5,11 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
 #include "backends.h"
 #include "formhost/datawindow.h"
+#include "formhost/db_faults.h"
 #include "formhost/errors.h"
 #include "formhost/functions.h"
 #include "formhost/text.h"
@@ -232,6 +234,47 @@ TEST_P(SafetyTest, FailedRetrievalSaysWhichTableAndIsNoEmptyList) {
   EXPECT_EQ(dw.row_count(), 0);
   EXPECT_TRUE(dw.retrieve_error().starts_with("retrieval of d_safe (table zr_safe) failed: "))
       << dw.retrieve_error();
+}
+
+// A lost connection fails the action that finds it, with the reason; the next
+// one connects again. On PostgreSQL the server really drops the session.
+TEST_P(SafetyTest, LostConnectionIsReportedAndTheNextActionReconnects) {
+  fh::DataWindow dw;
+  open(dw, 2, db);
+  ASSERT_EQ(dw.set_item(1, "mc", Value::of_string("kept")), 1);
+  if (GetParam() == "postgresql") {
+    Value pid[] = {Value::of_long(0)};
+    ASSERT_EQ(db.select_into("select pg_backend_pid()", {}, pid), 0);
+    ASSERT_EQ(
+        other.execute("select pg_terminate_backend(" + std::to_string(pid[0].as_long()) + ")"), 0)
+        << other.sqlerrtext();
+    other.commit();
+  } else {
+    fh::testing::fail_db_call(db, 1, fh::testing::DbFault::kLostConnection);
+  }
+  EXPECT_EQ(dw.update(), -1);
+  EXPECT_NE(dw.last_error().find("lost"), std::string::npos) << dw.last_error();
+  db.rollback();
+  fh::testing::fail_db_call(db, 0, fh::testing::DbFault::kError);
+  // The edit is still there, and the next save goes through on a new connection.
+  EXPECT_EQ(dw.get_item(1, "mc").as_string(), "kept");
+  ASSERT_EQ(save(dw, db), 1) << dw.last_error();
+  EXPECT_EQ(value("select mc from zr_safe where id = 1"), "kept");
+}
+
+// While the server stays away, each action fails with the reason, after a few
+// brief tries; none hangs.
+TEST_P(SafetyTest, UnreachableServerFailsEachActionBriefly) {
+  fh::testing::fail_db_call(db, 1, fh::testing::DbFault::kLostConnection, true);
+  Value n[] = {Value::of_long(0)};
+  EXPECT_EQ(db.select_into("select count(*) from zr_safe", {}, n), -1);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(db.select_into("select count(*) from zr_safe", {}, n), -1);
+  EXPECT_NE(db.sqlerrtext().find("out of reach"), std::string::npos) << db.sqlerrtext();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+  fh::testing::fail_db_call(db, 0, fh::testing::DbFault::kError);
+  EXPECT_EQ(db.select_into("select count(*) from zr_safe", {}, n), 0) << db.sqlerrtext();
+  EXPECT_EQ(n[0].as_long(), 2);
 }
 
 // A database in a folder that cannot be written: viewing works, without

@@ -225,6 +225,13 @@ void Connection::lose() {
   lost_ = true;
 }
 
+bool Connection::alive() {
+  if (lost_) return false;
+  if (backend_ != Backend::kPostgres) return true;
+  return PQstatus(static_cast<soci::postgresql_session_backend*>(session_.get_backend())->conn_) ==
+         CONNECTION_OK;
+}
+
 bool Connection::transaction_open() {
   if (lost_) return false;
   if (backend_ == Backend::kPostgres) return pg_transaction(session_) != PQTRANS_IDLE;

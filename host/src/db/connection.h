@@ -94,6 +94,9 @@ class Connection {
   // A database opened for viewing only (a SQLite file that cannot be written).
   bool read_only() const { return read_only_; }
   bool lost() const { return lost_; }
+  // Whether the server still holds the connection (PostgreSQL after a
+  // failure: a restarted server or a dropped link leaves it broken).
+  bool alive();
   // Whether the database holds a transaction open on this connection.
   bool transaction_open();
 

@@ -1,5 +1,7 @@
 #include "formhost/transaction.h"
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "connection.h"
@@ -105,7 +107,12 @@ std::int32_t Transaction::error(std::string text, std::int32_t dbcode) {
 
 // Turns whatever the database layer threw into SQLCode -1 and a GBK text.
 std::int32_t Transaction::fail_current_exception(std::string_view what) {
-  const std::string prefix = what.empty() ? "" : std::string(what) + ": ";
+  std::string prefix = what.empty() ? "" : std::string(what) + ": ";
+  // A broken link is noticed here, so that the next statement reconnects.
+  if (conn_ && !conn_->alive()) {
+    if (!conn_->lost()) conn_->lose();
+    prefix = "the connection to the database was lost (the next action connects again): " + prefix;
+  }
   try {
     throw;
   } catch (const detail::SqlError& e) {
@@ -152,6 +159,27 @@ std::int32_t Transaction::disconnect() {
 
 bool Transaction::read_only() const { return conn_ && conn_->read_only(); }
 
+void Transaction::reconnect_if_lost() {
+  if (!conn_->lost() || in_transaction_) return;
+  constexpr int kTries = 3;
+  std::string why;
+  for (int i = 0; i < kTries; ++i) {
+    if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(200 * i));
+    try {
+      conn_ = detail::Connection::open(connection_,
+                                       faults_ && faults_->fail_at != 0 ? faults_.get() : nullptr);
+      return;
+    } catch (const detail::SqlError& e) {
+      why = e.what();
+    } catch (const soci::soci_error& e) {
+      why = e.get_error_message();
+    } catch (const std::exception& e) {
+      why = e.what();
+    }
+  }
+  throw detail::ConnectionLost("the database is out of reach (" + why + ")", -1);
+}
+
 void Transaction::begin_if_needed() {
   if (conn_->read_only()) {
     throw Error("the database " + connection_ +
@@ -196,6 +224,7 @@ std::int32_t Transaction::select_into(std::string_view sql, std::span<const Valu
                                       std::span<Value> targets) {
   if (!conn_) return error("not connected");
   try {
+    reconnect_if_lost();
     const std::vector<Type> result_types = types_of(targets);
     detail::Statement& st = conn_->prepare(sql, params, result_types);
     const QueryDone done{&st};
@@ -214,6 +243,7 @@ std::int32_t Transaction::select_into(std::string_view sql, std::span<const Valu
 std::int32_t Transaction::execute(std::string_view sql, std::span<const Value> params) {
   if (!conn_) return error("not connected");
   try {
+    reconnect_if_lost();
     if (changes_data(sql)) begin_if_needed();
     detail::Statement& st = conn_->prepare(sql, params, {});
     conn_->execute(st, params);
@@ -228,6 +258,7 @@ std::int32_t Transaction::query(std::string_view sql, std::span<const std::strin
                                 const RowSink& row, const UnreadableSink& unreadable) {
   if (!conn_) return error("not connected");
   try {
+    reconnect_if_lost();
     // Parameters go in the order the text names them; one argument may appear twice.
     std::vector<Value> ordered;
     for (const std::string& name : conn_->host_variables(sql)) {
@@ -271,6 +302,7 @@ void Transaction::run_often(const std::string& sql) {
 std::int32_t Transaction::savepoint(std::string_view name) {
   if (!conn_) return error("not connected");
   try {
+    reconnect_if_lost();
     begin_if_needed();
     run_often("SAVEPOINT " + std::string(name));
     return ok(0);
