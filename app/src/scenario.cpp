@@ -29,7 +29,9 @@ const char* const kScenarioHelp = R"(Scenario lines (UTF-8; # starts a comment):
   expect refused TEXT               the last action was refused for a reason containing TEXT
   show                              print the view
 After every action each open data window's buffers are checked; a broken one
-fails the run.)";
+fails the run. A refused action (a failed save too) fails the run unless an
+'expect refused' line follows it; answers to the message box it showed may
+stand between.)";
 
 namespace {
 

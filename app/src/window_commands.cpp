@@ -6,8 +6,10 @@
 #include <memory>
 
 #include "commands.h"
+#include "formhost/datawindow.h"
 #include "formhost/decimal.h"
 #include "formhost/errors.h"
+#include "formhost/object.h"
 #include "formhost/text.h"
 #include "formhost/view.h"
 #include "scenario.h"
@@ -46,7 +48,26 @@ void report(const std::vector<std::string>& refusals, const std::string& where) 
   for (const std::string& r : refusals) say(where + "refused: " + r);
 }
 
-void open_window(const CommonOptions& o, const std::string& name, const std::string& parm) {
+// Every failed retrieval of the open windows, as "window.control: why".
+void failed_retrievals(const fh::Object& window, const fh::Object& obj,
+                       std::vector<std::string>& out) {
+  for (const fh::ObjectRef& c : obj.controls()) {
+    if (const fh::DataWindow* dw = c->datawindow();
+        dw != nullptr && !dw->retrieve_error().empty()) {
+      out.push_back(window.cls().name() + "." + c->name() + ": " +
+                    fh::gbk_to_utf8_lossy(dw->retrieve_error()));
+    }
+    failed_retrievals(window, *c, out);
+  }
+}
+
+std::vector<std::string> failed_retrievals(const fh::Session& session) {
+  std::vector<std::string> out;
+  for (const fh::ObjectRef& w : session.windows()) failed_retrievals(*w, *w, out);
+  return out;
+}
+
+int open_window(const CommonOptions& o, const std::string& name, const std::string& parm) {
   Workspace ws({o.modules, o.db, o.trace});
   fh::Action open{fh::Action::Kind::kOpen};
   open.window = name;
@@ -57,6 +78,10 @@ void open_window(const CommonOptions& o, const std::string& name, const std::str
   }
   report(refused, "");
   print_view(fh::view(ws.session()), o.json);
+  // A list that could not be read must not pass for an empty one.
+  const std::vector<std::string> failed = failed_retrievals(ws.session());
+  for (const std::string& f : failed) say(f);
+  return failed.empty() ? 0 : 1;
 }
 
 // A number matches the same number written with other places: PostgreSQL
@@ -74,17 +99,32 @@ int run_scenario(const CommonOptions& o, const std::string& file) {
   const std::vector<ScenarioLine> lines = parse_scenario(text, file);
   // A scenario is a test: every action is followed by the data-window check.
   Workspace ws({o.modules, o.db, o.trace, true});
+  // Refusals not yet claimed by an `expect refused` line, with the line of
+  // the action refused. Only answers to the message box that action showed
+  // may stand between the two.
   std::vector<std::string> last_refusals;
+  int refused_line = 0;
   int met = 0;
+  auto unclaimed = [&]() {
+    if (last_refusals.empty()) return false;
+    say(file + ":" + std::to_string(refused_line) + ": the action was refused (" +
+        last_refusals.front() + ") and no 'expect refused' line follows");
+    return true;
+  };
   for (const ScenarioLine& l : lines) {
     const std::string where = file + ":" + std::to_string(l.number) + ": ";
     switch (l.kind) {
       case ScenarioLine::Kind::kAction: {
-        last_refusals = ws.act(l.action);
-        report(last_refusals, where);
-        for (const std::string& r : last_refusals) {
+        const bool answer = l.action.kind == fh::Action::Kind::kAnswer;
+        if (!answer && unclaimed()) return 1;
+        const std::vector<std::string> refused = ws.act(l.action);
+        report(refused, where);
+        for (const std::string& r : refused) {
           if (r.starts_with(fh::kUnsoundDataWindow)) return 1;  // reported above
         }
+        if (!answer || last_refusals.empty()) refused_line = l.number;
+        if (!answer) last_refusals.clear();
+        last_refusals.insert(last_refusals.end(), refused.begin(), refused.end());
         break;
       }
       case ScenarioLine::Kind::kShow:
@@ -107,11 +147,13 @@ int run_scenario(const CommonOptions& o, const std::string& file) {
           say(where + "expected the last action to be refused (" + l.expected + "), it was not");
           return 1;
         }
+        last_refusals.clear();
         ++met;
         break;
       }
     }
   }
+  if (unclaimed()) return 1;
   std::printf("%s: %zu lines, %d expectations met\n", terminal_safe(file).c_str(), lines.size(),
               met);
   return 0;
@@ -128,7 +170,7 @@ void add_window_commands(CLI::App& cli, int& exit_code) {
     cmd->add_option("NAME", *name, "The window class")->required();
     cmd->add_option("--parm", *parm, "A text parameter for the window");
     add_common(cmd, *o);
-    cmd->callback([o, name, parm] { open_window(*o, *name, *parm); });
+    cmd->callback([o, name, parm, &exit_code] { exit_code = open_window(*o, *name, *parm); });
   }
   {
     auto* cmd = cli.add_subcommand("run", "Run a scenario of actions and expectations");

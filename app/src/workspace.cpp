@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "formhost/errors.h"
+#include "formhost/schema.h"
 #include "formhost/text.h"
 
 namespace app {
@@ -30,6 +31,11 @@ Workspace::Workspace(const WorkspaceOptions& options) {
   session_ = std::make_unique<fh::Session>(registry_, std::move(o));
   if (session_->sqlca().connect(options.db) != 0) {
     throw fh::Error(fh::gbk_to_utf8_lossy(session_->sqlca().sqlerrtext()));
+  }
+  // Nothing works on a database of another schema version.
+  for (const auto& module : registry_.modules()) {
+    if (const fh_schema_info* schema = module->schema())
+      fh::check_schema(session_->sqlca(), *schema);
   }
   thread_ = std::thread([this] { session_->serve(); });
   session_->wait_idle();

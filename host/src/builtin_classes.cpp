@@ -28,7 +28,7 @@ constexpr BuiltinEvent kDataWindowEvents[] = {
     {"constructor", 53, kLong}, {"destructor", 52, kLong}, {"losefocus", 58, kLong},
     {"getfocus", 59, kLong},    {"clicked", 60, kLong},    {"doubleclicked", 61, kLong},
     {"itemchanged", 63, kLong}, {"itemerror", 64, kLong},  {"rowfocuschanged", 76, kLong},
-    {"retrieveend", 77, kLong}, {"resize", 62, kLong},
+    {"retrieveend", 77, kLong}, {"resize", 62, kLong},     {"dberror", 65, kLong},
 };
 constexpr BuiltinEvent kMenuEvents[] = {
     {"create", 0, kNone},

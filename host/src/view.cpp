@@ -189,9 +189,16 @@ nlohmann::json datawindow_view(const DataWindow& dw) {
     }
     nlohmann::json row = {{"status", status_name(dw.row_status(r))}, {"values", std::move(values)}};
     if (dw.is_selected(r)) row["selected"] = true;
+    // Stored values that could not be read show empty and are marked.
+    for (std::size_t c = 0; c < obj.columns().size(); ++c) {
+      if (dw.is_unreadable(r, static_cast<int>(c) + 1))
+        row["unreadable"].push_back(utf8(obj.columns()[c].name));
+    }
     rows.push_back(std::move(row));
   }
   j["rows"] = std::move(rows);
+  // A list that failed to read is not an empty one.
+  j["retrieveerror"] = utf8(dw.retrieve_error());
   j["currentrow"] = dw.get_row();
   j["currentcolumn"] = utf8(dw.get_column_name());
   // Row colours: the detail band's colour expression, evaluated per row.

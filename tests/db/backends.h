@@ -46,8 +46,11 @@ class DbTest : public ::testing::TestWithParam<std::string> {
       schema_ = "zrtest_" + std::to_string(::getpid());
       ASSERT_EQ(db.execute("drop schema if exists " + schema_ + " cascade"), 0) << db.sqlerrtext();
       ASSERT_EQ(db.execute("create schema " + schema_), 0) << db.sqlerrtext();
-      ASSERT_EQ(db.execute("set search_path to " + schema_), 0) << db.sqlerrtext();
       ASSERT_EQ(db.commit(), 0);
+      // The schema in the connection string, so that a reconnection keeps it.
+      conn_ += std::string(conn_.find('?') == std::string::npos ? "?" : "&") +
+               "options=-csearch_path=" + schema_;
+      ASSERT_EQ(db.connect(conn_), 0) << db.sqlerrtext();
     }
   }
   void TearDown() override {
@@ -62,10 +65,6 @@ class DbTest : public ::testing::TestWithParam<std::string> {
   // A second connection to the same database.
   void connect_other(fh::Transaction& other) {
     ASSERT_EQ(other.connect(conn_), 0) << other.sqlerrtext();
-    if (GetParam() == "postgresql") {
-      ASSERT_EQ(other.execute("set search_path to " + schema_), 0);
-    }
-    other.commit();
   }
   void remove_files() {
     for (const char* suffix : {"", "-wal", "-shm"}) std::remove((path_ + suffix).c_str());

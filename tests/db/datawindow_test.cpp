@@ -167,7 +167,9 @@ TEST_P(DataWindowTest, RowChangedUnderneathIsAnError) {
   ASSERT_EQ(db.execute("delete from zr_item where zrtmid = 'A001'"), 0);
   ASSERT_EQ(dw.set_item(1, "mc", Value::of_string("x")), 1);
   EXPECT_EQ(dw.update(), -1);
-  EXPECT_NE(dw.last_error().find("row changed"), std::string::npos) << dw.last_error();
+  EXPECT_NE(dw.last_error().find("row 1 of zr_item (zrtmid A001) was deleted by another station"),
+            std::string::npos)
+      << dw.last_error();
   EXPECT_EQ(dw.row_status(1), RowStatus::kDataModified);
   db.rollback();
 }

@@ -76,6 +76,36 @@ TEST_P(DbTest, SchemaFailureOrNewerDatabaseChangesNothing) {
   EXPECT_EQ(count(db, "s1"), 1);
 }
 
+// Every command that opens the database checks its version first, reading only.
+TEST_P(DbTest, SchemaCheckRefusesOtherVersionsNamingBoth) {
+  const fh_schema_info one = {"test", kTwo, 1, nullptr, 0};
+  const fh_schema_info both = {"test", kTwo, 2, nullptr, 0};
+  auto refusal = [&](const fh_schema_info& program) -> std::string {
+    try {
+      fh::check_schema(db, program);
+      return "";
+    } catch (const fh::Error& e) {
+      return e.what();
+    }
+  };
+  // No schema at all: the hint to create it.
+  EXPECT_NE(refusal(one).find("test schema version 0, older than this program's 1; upgrade it "
+                              "first with formhost init-db"),
+            std::string::npos)
+      << refusal(one);
+  EXPECT_FALSE(db.in_transaction());
+  fh::apply_schema(db, one, false);
+  EXPECT_EQ(refusal(one), "");
+  EXPECT_NE(refusal(both).find("version 1, older than this program's 2"), std::string::npos);
+  fh::apply_schema(db, both, false);
+  EXPECT_NE(refusal(one).find("test schema version 2, newer than this program's 1"),
+            std::string::npos)
+      << refusal(one);
+  // Another component's version is its own.
+  const fh_schema_info other = {"other", kTwo, 1, nullptr, 0};
+  EXPECT_NE(refusal(other).find("other schema version 0"), std::string::npos);
+}
+
 // The application's own schema and demo data load on every database.
 TEST_P(DbTest, FrameworkSchemaAndDemoDataLoad) {
   fh::ClassRegistry registry;

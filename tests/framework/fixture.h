@@ -20,6 +20,7 @@
 
 #include "../db/backends.h"
 #include "formhost/classes.h"
+#include "formhost/datawindow.h"
 #include "formhost/errors.h"
 #include "formhost/object.h"
 #include "formhost/schema.h"
@@ -31,6 +32,12 @@
 namespace zrtest {
 
 inline std::string gbk(const std::string& utf8) { return fh::utf8_to_gbk(utf8, "a test"); }
+
+// Whether the refusals are exactly one failed save's (a save that fails is
+// refused as well as shown to the operator).
+inline bool only_failed_save(const std::vector<std::string>& refusals) {
+  return refusals.size() == 1 && refusals.front().starts_with("the save of ");
+}
 
 class AppTest : public ::testing::TestWithParam<std::string> {
  public:
@@ -122,6 +129,20 @@ class AppTest : public ::testing::TestWithParam<std::string> {
     a.row = row;
     a.column = std::move(column);
     a.text = gbk(text);
+    return a;
+  }
+  // A script's SetItem on a data window of an open window: where the operator
+  // cannot type (the lists protect their columns). A refused value is refused.
+  static fh::Action set_item(std::string window, std::string control, long row, std::string column,
+                             const std::string& utf8) {
+    fh::Action a(fh::Action::Kind::kRun);
+    a.run = [=, value = gbk(utf8)](fh::Session& s) {
+      fh::Object* w = s.window(window);
+      fh::Object* c = w == nullptr ? nullptr : fh::find_control(*w, control);
+      if (c == nullptr || c->datawindow() == nullptr) return s.refuse("no " + control);
+      fh::DataWindow& dw = *c->datawindow();
+      if (dw.set_item(row, column, fh::Value::of_string(value)) != 1) s.refuse(dw.last_error());
+    };
     return a;
   }
   static fh::Action answer(long button) {

@@ -97,9 +97,9 @@ TEST_P(KeysTest, TypedKeysStayAndAFailedSaveGivesItsNumbersBack) {
   // record was numbered.
   fh::Action answer(K::kAnswer);
   answer.number = 1;
-  ASSERT_EQ(act({action(K::kInsert, "dw_maint"), type(1, "sjdzld", "1"), type(1, "cardnu", "T1"),
-                 type(2, "cardnu", "T2"), ok(), answer}),
-            std::vector<std::string>{});
+  ASSERT_TRUE(zrtest::only_failed_save(
+      act({action(K::kInsert, "dw_maint"), type(1, "sjdzld", "1"), type(1, "cardnu", "T1"),
+           type(2, "cardnu", "T2"), ok(), answer})));
   EXPECT_EQ(fh::Long(form.get_item(1, "sjdzld")).as_long(), 1);
   EXPECT_TRUE(form.get_item(2, "sjdzld").is_null());
   EXPECT_EQ(counter("dictrecitype_recitypeid"), "-1");
@@ -125,16 +125,16 @@ TEST_P(KeysTest, EachFailingCallOfTheSaveGivesTheNumberBackForTheRetry) {
     const std::vector<std::string> refusals = act({ok()});
     const bool fired = fh::testing::db_fault_fired(db);
     fail_db_call(db, 0, fh::testing::DbFault::kError);
-    for (const auto& r : refusals) ADD_FAILURE() << r;
     // Past the commit (the editor's read-back after saving): saved all the same.
     const bool saved =
         db_value("select count(*) from zr_016520 where cardnu = '" + card + "'") == "1";
     if (!fired || saved) {
+      for (const auto& r : refusals) ADD_FAILURE() << r;
       EXPECT_EQ(split_key(card), std::to_string(next));
       break;
     }
     // Told, and nothing kept.
-    EXPECT_EQ(refusals, std::vector<std::string>{});
+    EXPECT_TRUE(zrtest::only_failed_save(refusals)) << testing::PrintToString(refusals);
     ASSERT_TRUE(session->pending_message_box().has_value());
     ASSERT_EQ(act({answer(1)}), std::vector<std::string>{});
     EXPECT_TRUE(form.get_item(1, "sjdzld").is_null());

@@ -153,6 +153,22 @@ long retrieve_with(zr::Script& s, fh::Object& control, std::span<const fh::Value
   if (dw->transaction() == nullptr) dw->set_transaction(&s.session().sqlca());
   const long rows = dw->retrieve(args);
   if (rows >= 0) refresh_details(s, control);
+  if (rows < 0 && s.session().sqlca().connected()) {
+    // A list that could not be read says so: the data window's dberror
+    // (an answer of 1 means the script told the operator itself), and the
+    // front end hears of it.
+    const fh::Value args2[] = {fh::Value::of_long(s.session().sqlca().sqldbcode()),
+                               fh::Value::of_string(dw->last_error())};
+    const fh::EventResult r = s.ctx().trigger(control, "dberror", args2);
+    s.refuse(fh::gbk_to_utf8_lossy(dw->retrieve_error()));
+    const fh::EventDecl* decl = control.cls().find_event("dberror");
+    const bool scripted = decl != nullptr && control.cls().find_script(decl->slot);
+    const bool handled = scripted && r.status == FH_STATUS_OK && r.result.is_number() &&
+                         !r.result.is_null() && fh::Long(r.result).as_long() == 1;
+    if (!handled) s.message_box("数据库错误", dw->retrieve_error(), 1);
+  } else if (!dw->retrieve_warning().empty()) {
+    s.message_box("数据读取", dw->retrieve_warning(), 2);
+  }
   return rows;
 }
 
@@ -200,11 +216,25 @@ int save(zr::Script& s, fh::Object& window, const std::vector<fh::Object*>& cont
     }
   }
   // Nothing of the save may stay: the transaction, nor the numbers it gave.
-  auto fail = [&](std::string reason) {  // a copy: the rollback clears SQLErrText
+  // A row another station changed or deleted meanwhile may be read again
+  // (its edits dropped) when the operator says so; every other edit stays.
+  auto fail = [&](std::string reason,
+                  fh::Object* conflict = nullptr) {  // a copy: the rollback clears SQLErrText
     sqlca.rollback();
     if (keys != nullptr) keys->give_back();
-    s.message_box(text(window.get("is_msgtitle")), text(window.get("is_msgtext")) + "\r\n" + reason,
-                  1);
+    // The front end hears of it too, not only the operator's message box.
+    s.refuse("the save of " + window.cls().name() + " failed: " + fh::gbk_to_utf8_lossy(reason));
+    const std::string told = text(window.get("is_msgtitle"));
+    const std::string said = text(window.get("is_msgtext")) + "\r\n" + reason;
+    const long row = conflict == nullptr ? 0 : conflict->datawindow()->conflict_row();
+    if (row < 1) {
+      s.message_box(told, said, 1);
+      return -1;
+    }
+    if (s.message_box(told, said + "\r\n" + "重新读取这一行吗？（这一行的修改将放弃）", 1, 4, 2) ==
+        1) {
+      conflict->datawindow()->reselect_row(row);
+    }
     return -1;
   };
   // The numbers first, so that the counter's lock is the save's first write.
@@ -216,7 +246,7 @@ int save(zr::Script& s, fh::Object& window, const std::vector<fh::Object*>& cont
     fh::DataWindow& dw = *c->datawindow();
     if (dw.transaction() == nullptr) dw.set_transaction(&sqlca);
     if (dw.update(true, false) != 1) {
-      return fail(dw.last_error().empty() ? sqlca.sqlerrtext() : dw.last_error());
+      return fail(dw.last_error().empty() ? sqlca.sqlerrtext() : dw.last_error(), c);
     }
   }
   if (sqlca.commit() != 0) return fail(sqlca.sqlerrtext());

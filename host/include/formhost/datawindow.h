@@ -88,6 +88,15 @@ class FH_API DataWindow final : public RowSource {
   long retrieve(std::span<const Value> args);
   // The last retrieval's arguments, for a re-retrieve after a save.
   const std::vector<Value>& retrieve_arguments() const { return last_args_; }
+  // Why the last retrieval failed; "" when it succeeded (or none ran). A
+  // front end shows it, so that a failed list never looks like an empty one.
+  const std::string& retrieve_error() const { return retrieve_error_; }
+  // What the last retrieval could not read: a stored value that is not of
+  // its column's type (out of range, not a number or date, text with no GBK
+  // form). Such an item reads as null, is_unreadable says so, set_item
+  // refuses it and no update writes or compares it. "" when all was read.
+  const std::string& retrieve_warning() const { return retrieve_warning_; }
+  bool is_unreadable(long row, int column) const;
 
   // ---- rows ----
   long row_count() const override { return static_cast<long>(primary_.size()); }
@@ -141,8 +150,13 @@ class FH_API DataWindow final : public RowSource {
       std::function<long(long row, const std::string& column, const std::string& text)>;
   void on_item_changed(ItemChanged hook) { item_changed_ = std::move(hook); }
   // Puts the pending text into the current cell through the hook. 1, or -1
-  // when the text does not convert or the hook rejects it.
+  // when the text does not convert, is not in the column's code list (a
+  // display value stores its data value) or the hook rejects it.
   int accept_text();
+  // Why the operator may not type into that cell: its column object has tab
+  // order 0 or a protect expression true for the row, or its stored value
+  // could not be read. "" when typing is allowed.
+  std::string protection(long row, int column) const;
 
   // ---- saving ----
   // INSERT, UPDATE and DELETE by key for every changed row, all values bound,
@@ -150,6 +164,14 @@ class FH_API DataWindow final : public RowSource {
   // buffer and status stays as it was. accept runs accept_text first;
   // reset_flags marks the rows saved after success. 1 or -1.
   int update(bool accept = true, bool reset_flags = true);
+  // The row of the primary buffer whose update found it changed or deleted
+  // by another station (the object's updatewhere setting), 0 when the last
+  // update met no such conflict.
+  long conflict_row() const { return conflict_row_; }
+  // Reads one row again as the database now holds it (with the last
+  // retrieval's arguments), dropping its edits; a row deleted meanwhile
+  // leaves the buffer. 1 or -1.
+  int reselect_row(long row);
 
   // ---- SQL, sort, filter, properties ----
   std::string get_sqlselect() const;
@@ -188,7 +210,8 @@ class FH_API DataWindow final : public RowSource {
     std::vector<Value> values;
     // The values as retrieved, kept from the first change of a retrieved row on.
     std::unique_ptr<std::vector<Value>> original;
-    std::vector<bool> modified;  // empty: nothing changed
+    std::vector<bool> modified;    // empty: nothing changed
+    std::vector<bool> unreadable;  // empty: every stored value was read
     RowStatus status = RowStatus::kNotModified;
     bool selected = false;
     const Value& original_value(std::size_t i) const {
@@ -203,6 +226,8 @@ class FH_API DataWindow final : public RowSource {
   std::vector<Row>& buffer(DwBuffer b);
   const std::vector<Row>& buffer(DwBuffer b) const;
   int run_update();
+  std::string key_text(const Row& r) const;
+  std::string describe_conflict(const Row& r, const std::vector<std::size_t>& compared);
 
   std::unique_ptr<DataWindowObject> object_;
   std::string dataobject_;
@@ -219,6 +244,9 @@ class FH_API DataWindow final : public RowSource {
   std::string sort_text_, filter_text_;
   std::vector<std::pair<std::string, std::unique_ptr<DataWindow>>> children_;
   std::string last_error_;
+  std::string retrieve_error_;
+  std::string retrieve_warning_;
+  long conflict_row_ = 0;
 };
 
 }  // namespace fh

@@ -24,6 +24,12 @@ struct SchemaReport {
 // nothing is changed, and fh::Error says which file and line failed. A
 // database whose version is newer than the module's is refused untouched.
 // `progress` hears one line per step.
+// Before a command works on a database: the component's stored version must
+// be the program's. Throws fh::Error naming both versions: a newer schema
+// needs a newer program, an older one (or none) needs `formhost init-db`.
+// Reads only, so a read-only database can be checked.
+FH_API void check_schema(Transaction& db, const fh_schema_info& schema);
+
 FH_API SchemaReport apply_schema(Transaction& db, const fh_schema_info& schema, bool demo,
                                  const std::function<void(const std::string&)>& progress = {});
 

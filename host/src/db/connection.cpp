@@ -1,8 +1,11 @@
 #include "connection.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "formhost/errors.h"
+#include "formhost/functions.h"
 #include "formhost/text.h"
 #include "formhost/transaction.h"
 #include "placeholders.h"
@@ -81,6 +84,12 @@ std::string postgres_parameters(std::string_view url) {
   return out;
 }
 
+std::string folder_of(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 }  // namespace
 
 std::unique_ptr<Connection> Connection::open(std::string_view connection, FaultPlan* faults) {
@@ -96,10 +105,20 @@ std::unique_ptr<Connection> Connection::open(std::string_view connection, FaultP
       quoted.push_back(ch);
     }
     quoted += "\"";
-    c->session_.open(soci::sqlite3,
-                     "db=" + quoted + " timeout=" + std::to_string(kBusyTimeoutSeconds));
+    // A file that cannot be written (or a folder where its journal cannot
+    // be made) opens for viewing only: no switch to WAL, and every change
+    // is refused with the reason.
+    const bool writable =
+        ::access(path.c_str(), F_OK) != 0 ||
+        (::access(path.c_str(), W_OK) == 0 && ::access(folder_of(path).c_str(), W_OK) == 0);
+    c->read_only_ = !writable;
+    c->session_.open(soci::sqlite3, "db=" + quoted +
+                                        " timeout=" + std::to_string(kBusyTimeoutSeconds) +
+                                        (writable ? "" : " readonly=1"));
+    if (!writable) return c;
     c->session_ << "PRAGMA journal_mode=WAL";
-    c->session_ << "PRAGMA synchronous=NORMAL";
+    // A save reported done survives a power failure.
+    c->session_ << "PRAGMA synchronous=FULL";
     // A data window's update runs in a savepoint; keep its journal in memory.
     c->session_ << "PRAGMA temp_store=MEMORY";
     return c;
@@ -207,6 +226,13 @@ void Connection::lose() {
   lost_ = true;
 }
 
+bool Connection::alive() {
+  if (lost_) return false;
+  if (backend_ != Backend::kPostgres) return true;
+  return PQstatus(static_cast<soci::postgresql_session_backend*>(session_.get_backend())->conn_) ==
+         CONNECTION_OK;
+}
+
 bool Connection::transaction_open() {
   if (lost_) return false;
   if (backend_ == Backend::kPostgres) return pg_transaction(session_) != PQTRANS_IDLE;
@@ -256,6 +282,20 @@ std::string Connection::to_db(std::string_view gbk, std::string_view source) con
 
 std::string Connection::from_db(std::string_view text, std::string_view source) const {
   return backend_ == Backend::kSqlite ? utf8_to_gbk(text, source) : std::string(text);
+}
+
+Value integral_in_range(long long n, Type type) {
+  switch (type) {
+    case Type::kBoolean:
+      return Value::of_bool(n != 0);
+    case Type::kInteger:
+      if (n >= -32768 && n <= 32767) return Value::of_integer(static_cast<std::int16_t>(n));
+      break;
+    default:
+      if (n >= INT32_MIN && n <= INT32_MAX) return Value::of_long(static_cast<std::int32_t>(n));
+      break;
+  }
+  throw Error(std::to_string(n) + " is out of the range of " + std::string(type_name(type)));
 }
 
 Value decimal_from_text(std::string_view text) {
@@ -365,47 +405,69 @@ class SqliteStatement final : public Statement {
     return false;
   }
 
-  void read_row(std::span<Value> out) override {
+  void read_row(std::span<Value> out, Unreadable* bad) override {
     for (std::size_t i = 0; i < out.size(); ++i) {
       // One locked call per column; reading the value itself needs no lock.
       sqlite3_value* v = sqlite3_column_value(st_, static_cast<int>(i));
-      const int stored = sqlite3_value_type(v);
-      const Type t = results_[i];
-      if (stored == SQLITE_NULL) {
-        out[i] = Value::null_of(t);
+      if (bad == nullptr) {
+        out[i] = read(v, results_[i]);
         continue;
       }
-      switch (t) {
-        case Type::kBoolean:
-          out[i] = Value::of_bool(sqlite3_value_int64(v) != 0);
-          break;
-        case Type::kInteger:
-          out[i] = Value::of_integer(static_cast<std::int16_t>(sqlite3_value_int64(v)));
-          break;
-        case Type::kLong:
-          out[i] = Value::of_long(static_cast<std::int32_t>(sqlite3_value_int64(v)));
-          break;
-        case Type::kDouble:
-          out[i] = Value::of_double(sqlite3_value_double(v));
-          break;
-        case Type::kDecimal:
-          if (stored == SQLITE_INTEGER) {
-            out[i] = Value::of_decimal(Decimal::from_int(sqlite3_value_int64(v)));
-          } else if (stored == SQLITE_FLOAT) {
-            const auto d = Decimal::from_double(sqlite3_value_double(v));
-            out[i] = d ? Value::of_decimal(*d) : Value::null_of(t);
-          } else {
-            out[i] = decimal_from_text(text(v));
-          }
-          break;
-        case Type::kString:
-          out[i] = Value::of_string(utf8_to_gbk(text(v), "a fetched text"));
-          break;
-        default:
-          out[i] = temporal_from_text(text(v), t);
-          break;
+      try {
+        out[i] = read(v, results_[i]);
+      } catch (const std::exception& e) {
+        out[i] = Value::null_of(results_[i]);
+        bad->emplace_back(i, e.what());
       }
     }
+  }
+
+  // SQLite stores whatever it was given: a value is read only when it is one
+  // of the column's type, never wrapped or taken as 0.
+  static Value read(sqlite3_value* v, Type t) {
+    const int stored = sqlite3_value_type(v);
+    if (stored == SQLITE_NULL) return Value::null_of(t);
+    switch (t) {
+      case Type::kBoolean:
+      case Type::kInteger:
+      case Type::kLong:
+        if (stored == SQLITE_INTEGER) return integral_in_range(sqlite3_value_int64(v), t);
+        return integral_in_range(whole_number(v), t);
+      case Type::kDouble:
+        if (stored != SQLITE_INTEGER && stored != SQLITE_FLOAT)
+          return Double(decimal_from_text(text(v)));
+        return Value::of_double(sqlite3_value_double(v));
+      case Type::kDecimal:
+        if (stored == SQLITE_INTEGER)
+          return Value::of_decimal(Decimal::from_int(sqlite3_value_int64(v)));
+        if (stored == SQLITE_FLOAT) {
+          const auto d = Decimal::from_double(sqlite3_value_double(v));
+          if (!d)
+            throw Error(std::to_string(sqlite3_value_double(v)) +
+                        " is out of the range of decimal");
+          return Value::of_decimal(*d);
+        }
+        return decimal_from_text(text(v));
+      case Type::kString:
+        return Value::of_string(utf8_to_gbk(text(v), "a fetched text"));
+      default:
+        return temporal_from_text(text(v), t);
+    }
+  }
+
+  // A stored real or text that is a whole number ("12", 12.0); else fh::Error.
+  static long long whole_number(sqlite3_value* v) {
+    const Value d = decimal_from_text(text(v));
+    const Decimal& x = d.as_decimal();
+    if (x.round(0) != x) throw Error("'" + gbk_to_utf8_lossy(text(v)) + "' is not a whole number");
+    const std::string digits = x.round(0).to_string();
+    std::size_t used = 0;
+    try {
+      const long long n = std::stoll(digits, &used);
+      if (used == digits.size()) return n;
+    } catch (const std::exception&) {
+    }
+    throw Error("'" + gbk_to_utf8_lossy(text(v)) + "' is out of range");
   }
 
   long long affected_rows() override { return sqlite3_changes64(db_); }
@@ -488,36 +550,17 @@ class SociStatement final : public Statement {
   void execute() override { st_.execute(results_.empty()); }
   bool fetch() override { return st_.fetch(); }
 
-  void read_row(std::span<Value> out) override {
+  void read_row(std::span<Value> out, Unreadable* bad) override {
     for (std::size_t i = 0; i < out.size(); ++i) {
-      const Cell& c = cells_[i];
-      const Type t = results_[i];
-      if (c.ind == soci::i_null) {
-        out[i] = Value::null_of(t);
+      if (bad == nullptr) {
+        out[i] = read(cells_[i], results_[i]);
         continue;
       }
-      switch (t) {
-        case Type::kBoolean:
-          out[i] = Value::of_bool(c.integer != 0);
-          break;
-        case Type::kInteger:
-          out[i] = Value::of_integer(static_cast<std::int16_t>(c.integer));
-          break;
-        case Type::kLong:
-          out[i] = Value::of_long(static_cast<std::int32_t>(c.integer));
-          break;
-        case Type::kDouble:
-          out[i] = Value::of_double(c.real);
-          break;
-        case Type::kDecimal:
-          out[i] = decimal_from_text(c.text);
-          break;
-        case Type::kString:
-          out[i] = Value::of_string(c.text);
-          break;
-        default:
-          out[i] = temporal_from_text(c.text, t);
-          break;
+      try {
+        out[i] = read(cells_[i], results_[i]);
+      } catch (const std::exception& e) {
+        out[i] = Value::null_of(results_[i]);
+        bad->emplace_back(i, e.what());
       }
     }
   }
@@ -531,6 +574,23 @@ class SociStatement final : public Statement {
     double real = 0;
     soci::indicator ind = soci::i_ok;
   };
+  static Value read(const Cell& c, Type t) {
+    if (c.ind == soci::i_null) return Value::null_of(t);
+    switch (t) {
+      case Type::kBoolean:
+      case Type::kInteger:
+      case Type::kLong:
+        return integral_in_range(c.integer, t);
+      case Type::kDouble:
+        return Value::of_double(c.real);
+      case Type::kDecimal:
+        return decimal_from_text(c.text);
+      case Type::kString:
+        return Value::of_string(c.text);
+      default:
+        return temporal_from_text(c.text, t);
+    }
+  }
   void exchange_use(Cell& c, Type t) {
     switch (holder_for(t)) {
       case Holder::kInteger:

@@ -72,8 +72,12 @@ class Statement {
   virtual void execute() = 0;
   // Moves to the next row; false after the last.
   virtual bool fetch() = 0;
-  // Reads the current row, each column as the type prepared for it.
-  virtual void read_row(std::span<Value> out) = 0;
+  // Reads the current row, each column as the type prepared for it. A value
+  // that does not read as that type (out of its range, not a number, not a
+  // date, text with no GBK form) throws fh::Error; with `bad` it is null
+  // instead and (column, why) is added to `bad`.
+  using Unreadable = std::vector<std::pair<std::size_t, std::string>>;
+  virtual void read_row(std::span<Value> out, Unreadable* bad = nullptr) = 0;
   virtual long long affected_rows() = 0;
   // Ends a query early, so it holds no read snapshot.
   virtual void reset() {}
@@ -87,7 +91,12 @@ class Connection {
   ~Connection();
 
   Backend backend() const { return backend_; }
+  // A database opened for viewing only (a SQLite file that cannot be written).
+  bool read_only() const { return read_only_; }
   bool lost() const { return lost_; }
+  // Whether the server still holds the connection (PostgreSQL after a
+  // failure: a restarted server or a dropped link leaves it broken).
+  bool alive();
   // Whether the database holds a transaction open on this connection.
   bool transaction_open();
 
@@ -129,6 +138,7 @@ class Connection {
   Backend backend_;
   FaultPlan* faults_;
   bool lost_ = false;
+  bool read_only_ = false;
   soci::session session_;
   // By statement text, then by the types bound and read ("lL|sd").
   std::map<std::string, std::vector<std::pair<std::string, std::unique_ptr<Statement>>>,
@@ -139,6 +149,7 @@ class Connection {
 };
 
 // Converting one fetched column to a value of its prepared type.
+Value integral_in_range(long long n, Type type);  // fh::Error outside the type's range
 Value decimal_from_text(std::string_view text);
 Value temporal_from_text(std::string_view text, Type type);
 

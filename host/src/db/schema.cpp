@@ -41,7 +41,36 @@ void run(Transaction& db, const fh_migration& m) {
   if (db.run_script(m.sql, m.name) != 0) throw Error(db.sqlerrtext());
 }
 
+std::int32_t latest_version(const fh_schema_info& schema) {
+  std::int32_t latest = 0;
+  for (std::size_t i = 0; i < schema.migration_count; ++i) {
+    latest = std::max(latest, schema.migrations[i].version);
+  }
+  return latest;
+}
+
 }  // namespace
+
+void check_schema(Transaction& db, const fh_schema_info& schema) {
+  if (!db.connected()) throw Error("not connected to a database");
+  const std::string component = schema.component;
+  const std::int32_t latest = latest_version(schema);
+  Value version[] = {Value::of_long(0)};
+  const Value key[] = {Value::of_string(component)};
+  // A database without the version table has no schema of this program yet.
+  const auto rc =
+      db.select_into("select version from fh_schema_version where component = :c", key, version);
+  const std::int32_t stored = rc == 0 && !version[0].is_null() ? version[0].as_long() : 0;
+  if (stored == latest) return;
+  if (stored > latest) {
+    throw Error("the database holds " + component + " schema version " + std::to_string(stored) +
+                ", newer than this program's " + std::to_string(latest) +
+                "; use the program that made it");
+  }
+  throw Error("the database holds " + component + " schema version " + std::to_string(stored) +
+              ", older than this program's " + std::to_string(latest) +
+              "; upgrade it first with formhost init-db on the same database");
+}
 
 SchemaReport apply_schema(Transaction& db, const fh_schema_info& schema, bool demo,
                           const std::function<void(const std::string&)>& progress) {
@@ -51,10 +80,7 @@ SchemaReport apply_schema(Transaction& db, const fh_schema_info& schema, bool de
   };
   const std::string component = schema.component;
   SchemaReport report;
-  std::int32_t latest = 0;
-  for (std::size_t i = 0; i < schema.migration_count; ++i) {
-    latest = std::max(latest, schema.migrations[i].version);
-  }
+  const std::int32_t latest = latest_version(schema);
   try {
     // PostgreSQL says "already exists" for every component after the first;
     // that is expected here, not news for the operator.

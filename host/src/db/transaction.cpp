@@ -1,5 +1,7 @@
 #include "formhost/transaction.h"
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "connection.h"
@@ -130,7 +132,12 @@ std::int32_t Transaction::error(std::string text, std::int32_t dbcode) {
 
 // Turns whatever the database layer threw into SQLCode -1 and a GBK text.
 std::int32_t Transaction::fail_current_exception(std::string_view what) {
-  const std::string prefix = what.empty() ? "" : std::string(what) + ": ";
+  std::string prefix = what.empty() ? "" : std::string(what) + ": ";
+  // A broken link is noticed here, so that the next statement reconnects.
+  if (conn_ && !conn_->alive()) {
+    if (!conn_->lost()) conn_->lose();
+    prefix = "the connection to the database was lost (the next action connects again): " + prefix;
+  }
   try {
     throw;
   } catch (const detail::SqlError& e) {
@@ -175,7 +182,35 @@ std::int32_t Transaction::disconnect() {
   return ok(0);
 }
 
+bool Transaction::read_only() const { return conn_ && conn_->read_only(); }
+
+void Transaction::reconnect_if_lost() {
+  if (!conn_->lost() || in_transaction_) return;
+  constexpr int kTries = 3;
+  std::string why;
+  for (int i = 0; i < kTries; ++i) {
+    if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(200 * i));
+    try {
+      conn_ = detail::Connection::open(connection_,
+                                       faults_ && faults_->fail_at != 0 ? faults_.get() : nullptr);
+      return;
+    } catch (const detail::SqlError& e) {
+      why = e.what();
+    } catch (const soci::soci_error& e) {
+      why = e.get_error_message();
+    } catch (const std::exception& e) {
+      why = e.what();
+    }
+  }
+  throw detail::ConnectionLost("the database is out of reach (" + why + ")", -1);
+}
+
 void Transaction::begin_if_needed() {
+  if (conn_->read_only()) {
+    throw Error("the database " + connection_ +
+                " is open for viewing only (the file or its folder cannot be written): nothing "
+                "can be saved");
+  }
   if (in_transaction_) return;
   conn_->begin();
   in_transaction_ = true;
@@ -214,6 +249,7 @@ std::int32_t Transaction::select_into(std::string_view sql, std::span<const Valu
                                       std::span<Value> targets) {
   if (!conn_) return error("not connected");
   try {
+    reconnect_if_lost();
     const std::vector<Type> result_types = types_of(targets);
     detail::Statement& st = conn_->prepare(sql, params, result_types);
     const QueryDone done{&st};
@@ -232,6 +268,7 @@ std::int32_t Transaction::select_into(std::string_view sql, std::span<const Valu
 std::int32_t Transaction::execute(std::string_view sql, std::span<const Value> params) {
   if (!conn_) return error("not connected");
   try {
+    reconnect_if_lost();
     if (changes_data(sql)) begin_if_needed();
     detail::Statement& st = conn_->prepare(sql, params, {});
     conn_->execute(st, params);
@@ -243,9 +280,10 @@ std::int32_t Transaction::execute(std::string_view sql, std::span<const Value> p
 
 std::int32_t Transaction::query(std::string_view sql, std::span<const std::string> names,
                                 std::span<const Value> params, std::span<const Type> types,
-                                const RowSink& row) {
+                                const RowSink& row, const UnreadableSink& unreadable) {
   if (!conn_) return error("not connected");
   try {
+    reconnect_if_lost();
     // Parameters go in the order the text names them; one argument may appear twice.
     std::vector<Value> ordered;
     for (const std::string& name : conn_->host_variables(sql)) {
@@ -260,10 +298,17 @@ std::int32_t Transaction::query(std::string_view sql, std::span<const std::strin
     const QueryDone done{&st};
     conn_->execute(st, ordered);
     std::int32_t count = 0;
+    detail::Statement::Unreadable bad;
     while (conn_->fetch(st)) {
       std::vector<Value>& values = row(count++);
       values.resize(types.size());
-      st.read_row(values);
+      if (!unreadable) {
+        st.read_row(values);
+        continue;
+      }
+      bad.clear();
+      st.read_row(values, &bad);
+      for (const auto& [column, why] : bad) unreadable(count - 1, column, why);
     }
     return ok(count);
   } catch (...) {
@@ -282,6 +327,7 @@ void Transaction::run_often(const std::string& sql) {
 std::int32_t Transaction::savepoint(std::string_view name) {
   if (!conn_) return error("not connected");
   try {
+    reconnect_if_lost();
     begin_if_needed();
     run_often("SAVEPOINT " + std::string(name));
     return ok(0);

@@ -15,6 +15,17 @@ namespace {
 
 constexpr const char* kSavepoint = "fh_dw_update";
 
+// A number as an integer or long, rounded as the platform converts; none
+// when it is outside the type's range (never a wrapped value).
+std::optional<Value> whole_in_range(const Value& number, Type type) {
+  const Value d = Dec(number);
+  if (d.is_null()) return Value::null_of(type);
+  const Decimal limit = Decimal::from_int(type == Type::kInteger ? 32768 : 2147483648LL);
+  const Decimal x = d.as_decimal().round(0);
+  if (x >= limit || x < Decimal::from_int(0) - limit) return std::nullopt;
+  return type == Type::kInteger ? Integer(d) : Long(d);
+}
+
 // A typed text ("12.5", "2026-12-07") as a value of the column's type; none
 // when it does not convert. An empty text is null for everything but strings.
 std::optional<Value> from_text(const std::string& text, Type type) {
@@ -37,9 +48,8 @@ std::optional<Value> from_text(const std::string& text, Type type) {
       const Value dec = Value::of_decimal(*d);
       switch (type) {
         case Type::kInteger:
-          return Integer(dec);
         case Type::kLong:
-          return Long(dec);
+          return whole_in_range(dec, type);
         case Type::kDouble:
           return Double(dec);
         case Type::kBoolean:
@@ -67,9 +77,8 @@ std::optional<Value> convert(const Value& v, Type type) {
     case Type::kString:
       return String(v);
     case Type::kInteger:
-      return v.is_number() ? std::optional(Integer(v)) : std::nullopt;
     case Type::kLong:
-      return v.is_number() ? std::optional(Long(v)) : std::nullopt;
+      return v.is_number() ? whole_in_range(v, type) : std::nullopt;
     case Type::kDecimal:
       return v.is_number() ? std::optional(Dec(v)) : std::nullopt;
     case Type::kDouble:
@@ -83,6 +92,20 @@ std::optional<Value> convert(const Value& v, Type type) {
     default:
       return std::nullopt;
   }
+}
+
+// The range an integral type takes, for refusals.
+std::string range_note(Type type) {
+  if (type == Type::kInteger) return " (integer: -32768 to 32767)";
+  if (type == Type::kLong) return " (long: -2147483648 to 2147483647)";
+  return "";
+}
+
+// Characters of a GBK text: a lead byte and its trail make one.
+std::size_t characters(std::string_view gbk) {
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < gbk.size(); i += gbk_char_size(gbk, i)) ++n;
+  return n;
 }
 
 // "table.column" names the database column after the last point.
@@ -163,6 +186,8 @@ void DataWindow::set_object(DataWindowObject object) {
   current_column_ = column_types_.empty() ? 0 : 1;
   pending_text_.reset();
   last_args_.clear();
+  retrieve_error_.clear();
+  retrieve_warning_.clear();
   sort_text_.clear();
   filter_text_.clear();
 }
@@ -208,14 +233,36 @@ DataWindow::Row DataWindow::make_row() const {
   return r;
 }
 
+// The table a SELECT reads first, to name it when the retrieval fails.
+static std::string main_table(const std::string& select) {
+  const std::string lower = text::lower(select);
+  std::size_t at = lower.find(" from ");
+  if (at == std::string::npos) return "";
+  at += 6;
+  while (at < lower.size() && (lower[at] == ' ' || lower[at] == '\n')) ++at;
+  std::size_t end = at;
+  while (end < lower.size() &&
+         (is_ascii_letter(lower[end]) || std::isdigit(static_cast<unsigned char>(lower[end])) ||
+          lower[end] == '_' || lower[end] == '.'))
+    ++end;
+  return select.substr(at, end - at);
+}
+
 long DataWindow::retrieve(std::span<const Value> args) {
   if (!object_) return fail("no data-window object");
+  auto failed = [&](std::string why) {
+    const std::string table = main_table(object_->select());
+    retrieve_warning_.clear();
+    retrieve_error_ = "retrieval of " + dataobject_ +
+                      (table.empty() ? "" : " (table " + table + ")") + " failed: " + why;
+    return fail(std::move(why));
+  };
   if (transaction_ == nullptr || !transaction_->connected())
-    return fail("no transaction object connected");
+    return failed("no transaction object connected");
   const auto& declared = object_->arguments();
   if (args.size() != declared.size()) {
-    return fail("retrieve of " + dataobject_ + " takes " + std::to_string(declared.size()) +
-                " arguments, " + std::to_string(args.size()) + " given");
+    return failed("retrieve of " + dataobject_ + " takes " + std::to_string(declared.size()) +
+                  " arguments, " + std::to_string(args.size()) + " given");
   }
   std::vector<std::string> names;
   std::vector<Value> values;
@@ -223,8 +270,8 @@ long DataWindow::retrieve(std::span<const Value> args) {
     names.push_back(text::lower(declared[i].name));
     std::optional<Value> v = convert(args[i], declared[i].type);
     if (!v)
-      return fail("retrieval argument " + declared[i].name + " does not take " +
-                  fh::describe(args[i]));
+      return failed("retrieval argument " + declared[i].name + " does not take " +
+                    fh::describe(args[i]));
     values.push_back(std::move(*v));
   }
   // Rows of the last retrieval lend their storage to the new ones.
@@ -232,22 +279,47 @@ long DataWindow::retrieve(std::span<const Value> args) {
   filtered_.clear();
   deleted_.clear();
   std::size_t used = 0;
-  const auto rc = transaction_->query(object_->select(), names, values, column_types_,
-                                      [&](std::int32_t n) -> std::vector<Value>& {
-                                        const auto at = static_cast<std::size_t>(n);
-                                        if (at == primary_.size()) primary_.emplace_back();
-                                        Row& r = primary_[at];
-                                        r.status = RowStatus::kNotModified;
-                                        r.original.reset();
-                                        r.modified.clear();
-                                        used = at + 1;
-                                        return r.values;
-                                      });
+  std::vector<std::string> unreadable;  // UTF-8
+  long unreadable_count = 0;
+  const auto rc = transaction_->query(
+      object_->select(), names, values, column_types_,
+      [&](std::int32_t n) -> std::vector<Value>& {
+        const auto at = static_cast<std::size_t>(n);
+        if (at == primary_.size()) primary_.emplace_back();
+        Row& r = primary_[at];
+        r.status = RowStatus::kNotModified;
+        r.original.reset();
+        r.modified.clear();
+        r.unreadable.clear();
+        used = at + 1;
+        return r.values;
+      },
+      [&](std::int32_t n, std::size_t column, const std::string& why) {
+        Row& r = primary_[static_cast<std::size_t>(n)];
+        if (r.unreadable.empty()) r.unreadable.assign(column_types_.size(), false);
+        r.unreadable[column] = true;
+        if (unreadable.size() < 3) {
+          unreadable.push_back("row " + std::to_string(n + 1) + " column " +
+                               object_->columns()[column].name + ": " + why);
+        }
+        ++unreadable_count;
+      });
   primary_.resize(rc < 0 ? 0 : used);
   pending_text_.reset();
   if (rc < 0) {
     current_row_ = 0;
-    return fail(transaction_->sqlerrtext());
+    return failed(transaction_->sqlerrtext());
+  }
+  retrieve_error_.clear();
+  retrieve_warning_.clear();
+  if (unreadable_count > 0) {
+    std::string list;
+    for (const std::string& u : unreadable) list += (list.empty() ? "" : "; ") + u;
+    if (unreadable_count > 3) list += "; ...";
+    retrieve_warning_ = utf8_to_gbk_lossy(
+        std::to_string(unreadable_count) + " stored value" + (unreadable_count == 1 ? "" : "s") +
+        " of " + dataobject_ + " could not be read (" + list +
+        "); they show empty, stay as stored and cannot be changed here");
   }
   last_args_ = std::move(values);
   if (!filter_text_.empty()) filter();
@@ -360,10 +432,26 @@ Value DataWindow::get_item(long row, int column) const {
 int DataWindow::set_item(long row, std::string_view column, const Value& v) {
   const auto i = static_cast<std::size_t>(column_or_fail(column) - 1);
   Row& r = row_or_fail(row);
+  if (!r.unreadable.empty() && r.unreadable[i]) {
+    return fail("row " + std::to_string(row) + " column " + std::string(column) +
+                ": its stored value could not be read, so it is kept as stored and cannot be "
+                "changed here");
+  }
   std::optional<Value> converted = convert(v, column_types_[i]);
   if (!converted) {
     return fail("column " + std::string(column) + " (" + std::string(type_name(column_types_[i])) +
-                ") does not take " + fh::describe(v));
+                ") does not take " + gbk_to_utf8_lossy(fh::describe(v)) +
+                range_note(column_types_[i]));
+  }
+  // A char(n) column holds n characters on every database (PostgreSQL
+  // refuses more; SQLite would keep them).
+  const DwColumn& col = object_->columns()[i];
+  if (col.length > 0 && converted->type() == Type::kString && !converted->is_null()) {
+    const std::size_t chars = characters(converted->as_string());
+    if (chars > static_cast<std::size_t>(col.length)) {
+      return fail("column " + std::string(column) + " takes at most " + std::to_string(col.length) +
+                  " characters, " + std::to_string(chars) + " given");
+    }
   }
   // A decimal(n) column holds at most n places, as the database will store
   // it (rounded half away from zero, on every database alike).
@@ -423,6 +511,58 @@ std::string DataWindow::get_column_name() const {
   return object_->columns()[static_cast<std::size_t>(current_column_ - 1)].name;
 }
 
+std::string DataWindow::protection(long row, int column) const {
+  if (!object_ || column < 1 || column > static_cast<int>(column_types_.size())) return "";
+  const std::string& name = object_->columns()[static_cast<std::size_t>(column - 1)].name;
+  if (row >= 1 && row <= row_count() && is_unreadable(row, column)) {
+    return "column " + name + " of row " + std::to_string(row) +
+           " could not be read and cannot be changed here";
+  }
+  const DwControl* shown = object_->control(name);
+  if (shown == nullptr) return "";
+  if (const std::string* tab = find_property(shown->properties, "tabsequence");
+      tab != nullptr && std::atol(tab->c_str()) == 0) {
+    return "column " + name + " of " + dataobject_ + " is protected (tab order 0)";
+  }
+  if (const std::string* protect = find_property(shown->properties, "protect")) {
+    Value on = Value::of_string(*protect);
+    try {
+      if (const auto expr = property_expression(*protect)) {
+        on = row >= 1 && row <= row_count() ? DwExpression::parse(*expr).evaluate(*this, row)
+                                            : Value();
+      }
+    } catch (const std::exception&) {
+      on = Value();  // a broken expression protects nothing, as the platform shows it
+    }
+    const bool yes = !on.is_null() &&
+                     (on.type() == Type::kBoolean ? on.as_bool()
+                                                  : std::atol(String(on).as_string().c_str()) != 0);
+    if (yes)
+      return "column " + name + " of " + dataobject_ + " is protected in row " +
+             std::to_string(row);
+  }
+  return "";
+}
+
+// A typed text checked against the column's code list: a data value stays,
+// a display value becomes its data value; none when it is neither.
+static std::optional<std::string> code_value(const std::string& table, const std::string& typed) {
+  std::size_t pos = 0;
+  while (pos < table.size()) {
+    const auto tab = table.find('\t', pos);
+    if (tab == std::string::npos) break;
+    const auto slash = table.find('/', tab);
+    const std::string display = table.substr(pos, tab - pos);
+    const std::string data =
+        table.substr(tab + 1, (slash == std::string::npos ? table.size() : slash) - tab - 1);
+    if (typed == data) return data;
+    if (typed == display) return data;
+    if (slash == std::string::npos) break;
+    pos = slash + 1;
+  }
+  return std::nullopt;
+}
+
 int DataWindow::accept_text() {
   if (!pending_text_) return 1;
   if (current_row_ < 1 || current_row_ > row_count() || current_column_ == 0) {
@@ -431,8 +571,19 @@ int DataWindow::accept_text() {
   }
   const auto i = static_cast<std::size_t>(current_column_ - 1);
   const std::string column = get_column_name();
+  if (const std::string& codes = object_->columns()[i].values;
+      !codes.empty() && !pending_text_->empty()) {
+    const auto data = code_value(codes, *pending_text_);
+    if (!data) {
+      return fail("'" + gbk_to_utf8_lossy(*pending_text_) + "' is not in the code list of " +
+                  column);
+    }
+    *pending_text_ = *data;
+  }
   if (!from_text(*pending_text_, column_types_[i])) {
-    return fail("'" + gbk_to_utf8_lossy(*pending_text_) + "' is not a valid value for " + column);
+    const bool number = Decimal::parse(*pending_text_).has_value();
+    return fail("'" + gbk_to_utf8_lossy(*pending_text_) + "' is not a valid value for " + column +
+                (number ? std::string(": out of range") + range_note(column_types_[i]) : ""));
   }
   // The value is in the row while itemchanged runs, so the script sees what
   // was typed; a refusal puts the cell back as it was.
@@ -492,6 +643,12 @@ int DataWindow::update(bool accept, bool reset_flags) {
 
 // The statements of one update, in the platform's order: deletions, then the
 // changed and new rows as they stand. Stops at the first failure.
+//
+// Which row a statement may change follows the object's update-where setting:
+// 0 the key alone, 1 the key and every updatable column, 2 the key and the
+// columns changed here, each compared with the value as read. A statement
+// that finds no such row means another station changed or deleted it: the
+// update fails naming the row and the column, and conflict_row() says which.
 int DataWindow::run_update() {
   const auto& cols = object_->columns();
   const std::string& table = object_->update_table();
@@ -500,31 +657,68 @@ int DataWindow::run_update() {
     if (cols[i].key) keys.push_back(i);
   }
   if (keys.empty()) return fail("data window " + dataobject_ + " names no key columns");
+  const std::string* where_setting = find_property(object_->table_properties(), "updatewhere");
+  const int where_mode = where_setting == nullptr ? 0 : std::atoi(where_setting->c_str());
+  conflict_row_ = 0;
 
-  // The statement texts depend only on which columns take part: build each
-  // once per shape, not once per row.
-  std::string key_clause;
-  for (std::size_t k = 0; k < keys.size(); ++k) {
-    key_clause +=
-        (k == 0 ? " where " : " and ") + db_column(cols[keys[k]]) + " = :k" + std::to_string(k);
-  }
   std::vector<Value> params;
-  auto add_keys = [&](const Row& r) {
-    for (std::size_t key : keys) params.push_back(r.original_value(key));
+  // The WHERE of one row: its keys, then what the setting adds, each as read
+  // (a null as "is null"; a value that could not be read is not compared).
+  std::vector<std::size_t> compared;
+  auto where_of = [&](const Row& r, std::string& shape) -> std::string {
+    compared.clear();
+    for (std::size_t k : keys) {
+      if (!r.unreadable.empty() && r.unreadable[k]) return "";
+      compared.push_back(k);
+    }
+    for (std::size_t i = 0; i < cols.size(); ++i) {
+      if (cols[i].key || !cols[i].update || !cols[i].updatewhereclause) continue;
+      if (!r.unreadable.empty() && r.unreadable[i]) continue;
+      const bool changed = !r.modified.empty() && r.modified[i];
+      if (where_mode == 1 || (where_mode == 2 && changed)) compared.push_back(i);
+    }
+    std::string sql;
+    for (std::size_t i : compared) {
+      const Value& v = r.original_value(i);
+      sql += (sql.empty() ? " where " : " and ") + db_column(cols[i]);
+      if (v.is_null()) {
+        sql += " is null";
+        shape += 'n';
+      } else {
+        sql += " = :w" + std::to_string(i);
+        params.push_back(v);
+        shape += 'w';
+      }
+      shape += std::to_string(i);
+    }
+    return sql;
   };
-  auto run = [&](const std::string& sql, bool one_row) {
+  auto run = [&](const std::string& sql, const Row* r, long row) {
     if (transaction_->execute(sql, params) != 0) return fail(transaction_->sqlerrtext());
-    if (one_row && transaction_->sqlnrows() != 1) {
-      return fail("row changed between retrieve and update (" + table + ")");
+    if (r != nullptr && transaction_->sqlnrows() != 1) {
+      const std::string what = describe_conflict(*r, compared);
+      if (row > 0) conflict_row_ = row;
+      return fail((row > 0 ? "row " + std::to_string(row) : std::string("a deleted row")) + " of " +
+                  table + " (" + key_text(*r) + ") " + what +
+                  "; nothing was saved and the edits are kept");
     }
     return 1;
   };
+  auto unreadable_key = [&](const Row&) {
+    return fail("a key of " + table + " could not be read: the row cannot be saved");
+  };
 
-  const std::string delete_sql = "delete from " + table + key_clause;
+  std::string shape, sql_shape, sql;
   for (const Row& r : deleted_) {
     params.clear();
-    add_keys(r);
-    if (run(delete_sql, true) != 1) return -1;
+    shape = "d";
+    const std::string where = where_of(r, shape);
+    if (where.empty()) return unreadable_key(r);
+    if (shape != sql_shape) {
+      sql = "delete from " + table + where;
+      sql_shape = shape;
+    }
+    if (run(sql, &r, 0) != 1) return -1;
   }
 
   std::string insert_sql;
@@ -532,10 +726,10 @@ int DataWindow::run_update() {
   for (std::size_t i = 0; i < cols.size(); ++i) {
     if (cols[i].update || cols[i].key) inserted.push_back(i);
   }
-  std::vector<bool> update_shape, shape;
-  std::string update_sql;
   for (const auto* rows : {&primary_, &filtered_}) {
+    long number = 0;
     for (const Row& r : *rows) {
+      ++number;
       params.clear();
       if (r.status == RowStatus::kNewModified) {
         if (insert_sql.empty()) {
@@ -547,34 +741,136 @@ int DataWindow::run_update() {
           insert_sql = "insert into " + table + " (" + names + ") values (" + marks + ")";
         }
         for (std::size_t i : inserted) params.push_back(r.values[i]);
-        if (run(insert_sql, false) != 1) return -1;
+        if (run(insert_sql, nullptr, 0) != 1) return -1;
       } else if (r.status == RowStatus::kDataModified) {
         // Only the changed columns the object saves.
-        shape.assign(cols.size(), false);
-        bool any = false;
+        shape = "u";
         for (std::size_t i = 0; i < cols.size(); ++i) {
-          shape[i] = cols[i].update && !r.modified.empty() && r.modified[i];
-          any = any || shape[i];
+          if (cols[i].update && !r.modified.empty() && r.modified[i]) {
+            shape += 's' + std::to_string(i);
+            params.push_back(r.values[i]);
+          }
         }
-        if (!any) continue;
-        if (shape != update_shape) {
-          std::string sets;
+        if (shape == "u") continue;
+        std::string sets;
+        if (shape != sql_shape) {
           for (std::size_t i = 0; i < cols.size(); ++i) {
-            if (shape[i])
+            if (cols[i].update && !r.modified.empty() && r.modified[i])
               sets += (sets.empty() ? "" : ", ") + db_column(cols[i]) + " = :v" + std::to_string(i);
           }
-          update_sql = "update " + table + " set " + sets + key_clause;
-          update_shape = shape;
         }
-        for (std::size_t i = 0; i < cols.size(); ++i) {
-          if (update_shape[i]) params.push_back(r.values[i]);
+        const std::string where = where_of(r, shape);
+        if (where.empty()) return unreadable_key(r);
+        if (shape != sql_shape) {
+          if (sets.empty()) {
+            for (std::size_t i = 0; i < cols.size(); ++i) {
+              if (cols[i].update && !r.modified.empty() && r.modified[i])
+                sets +=
+                    (sets.empty() ? "" : ", ") + db_column(cols[i]) + " = :v" + std::to_string(i);
+            }
+          }
+          sql = "update " + table + " set " + sets + where;
+          sql_shape = shape;
         }
-        add_keys(r);
-        if (run(update_sql, true) != 1) return -1;
+        // Filtered rows are not numbered for the operator.
+        if (run(sql, &r, rows == &primary_ ? number : 0) != 1) return -1;
       }
     }
   }
   return 1;
+}
+
+// The row's keys as read, "f3jbid 3".
+std::string DataWindow::key_text(const Row& r) const {
+  std::string out;
+  const auto& cols = object_->columns();
+  for (std::size_t i = 0; i < cols.size(); ++i) {
+    if (!cols[i].key) continue;
+    const Value& v = r.original_value(i);
+    out += (out.empty() ? "" : ", ") + cols[i].name + " " +
+           (v.is_null() ? std::string("null") : String(v).as_string());
+  }
+  return out;
+}
+
+// After a statement found no row: reads the row by its key to say whether
+// it is gone or which compared column another station changed.
+std::string DataWindow::describe_conflict(const Row& r, const std::vector<std::size_t>& compared) {
+  const auto& cols = object_->columns();
+  std::string sql, where;
+  std::vector<Value> params;
+  std::vector<Value> found;
+  std::vector<std::size_t> read;
+  for (std::size_t i : compared) {
+    if (cols[i].key) {
+      where +=
+          (where.empty() ? " where " : " and ") + db_column(cols[i]) + " = :k" + std::to_string(i);
+      params.push_back(r.original_value(i));
+    } else {
+      sql += (sql.empty() ? "" : ", ") + db_column(cols[i]);
+      read.push_back(i);
+      found.push_back(Value::null_of(cols[i].type));
+    }
+  }
+  if (sql.empty()) sql = "1";
+  if (read.empty()) found.push_back(Value::of_long(0));
+  const std::int32_t rc = transaction_->select_into(
+      "select " + sql + " from " + object_->update_table() + where, params, found);
+  if (rc == 100) return "was deleted by another station since it was read";
+  if (rc != 0) return "was changed by another station since it was read";
+  for (std::size_t n = 0; n < read.size(); ++n) {
+    const Value& was = r.original_value(read[n]);
+    const Value& now = found[n];
+    const bool same = was.is_null() ? now.is_null() : !now.is_null() && is_true(eq(was, now));
+    if (!same) {
+      auto shown = [](const Value& v) {
+        return v.is_null() ? std::string("null") : "'" + String(v).as_string() + "'";
+      };
+      return "was changed by another station since it was read: column " + cols[read[n]].name +
+             " is now " + shown(now) + " (was " + shown(was) + ")";
+    }
+  }
+  return "was changed by another station since it was read";
+}
+
+int DataWindow::reselect_row(long row) {
+  if (!object_) return fail("no data-window object");
+  Row& mine = row_or_fail(row);
+  const auto& cols = object_->columns();
+  std::vector<Row> fresh;
+  std::vector<std::string> names;
+  for (const DwArgument& a : object_->arguments()) names.push_back(text::lower(a.name));
+  const auto rc = transaction_->query(object_->select(), names, last_args_, column_types_,
+                                      [&](std::int32_t) -> std::vector<Value>& {
+                                        fresh.emplace_back();
+                                        return fresh.back().values;
+                                      });
+  if (rc < 0) return fail(transaction_->sqlerrtext());
+  for (Row& f : fresh) {
+    bool same = true;
+    for (std::size_t i = 0; i < cols.size() && same; ++i) {
+      if (!cols[i].key) continue;
+      const Value& a = mine.original_value(i);
+      same = !a.is_null() && !f.values[i].is_null() && is_true(eq(a, f.values[i]));
+    }
+    if (!same) continue;
+    mine.values = std::move(f.values);
+    mine.original.reset();
+    mine.modified.clear();
+    mine.unreadable.clear();
+    mine.status = RowStatus::kNotModified;
+    return 1;
+  }
+  // Deleted by the other station: it goes from the list too.
+  primary_.erase(primary_.begin() + (row - 1));
+  if (current_row_ > row_count()) current_row_ = row_count();
+  return 1;
+}
+
+bool DataWindow::is_unreadable(long row, int column) const {
+  const Row& r = row_or_fail(row, DwBuffer::kPrimary);
+  return column >= 1 && static_cast<std::size_t>(column) <= r.unreadable.size() &&
+         r.unreadable[static_cast<std::size_t>(column - 1)];
 }
 
 std::string DataWindow::get_sqlselect() const { return object_ ? object_->select() : ""; }

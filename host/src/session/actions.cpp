@@ -147,6 +147,8 @@ Refusal type_text(SessionState& st, const Action& a) {
     if (Refusal r = raise(st, c, "rowfocuschanged", {long_value(row)})) return r;
   }
   if (dw.set_column(a.column) != 1) return dw.last_error();
+  // What the object protects, the operator cannot type into.
+  if (std::string why = dw.protection(dw.get_row(), dw.get_column()); !why.empty()) return why;
   dw.set_text(a.text);
   if (dw.accept_text() != 1) {
     dw.discard_text();  // the old value stays
