@@ -58,9 +58,12 @@ TEST_P(BreakdownTest, ThePageFollowsTheItemListAndIsNeverSaved) {
       for (long b = 1; b <= rows(dw); ++b) EXPECT_EQ(cell(dw, b, "td2jid"), key);
     }
 
-    // An edit of the page is neither saved with the window nor on a row change.
+    // The page cannot be typed into (its columns take no tab stop), and a save
+    // or a row change leaves the stored breakdown as it was.
     const std::string stored = db_value("select djzl from zr_052660 where xmid = 1");
-    ASSERT_EQ(act({action(K::kType, "dw_1", 1, "djzl", "9.99")}), std::vector<std::string>{});
+    const std::vector<std::string> refused = act({action(K::kType, "dw_1", 1, "djzl", "9.99")});
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_NE(refused[0].find("protected"), std::string::npos) << refused[0];
     act({action(K::kSave, cls)});
     ASSERT_EQ(act({action(K::kRow, "dw_items", 2)}), std::vector<std::string>{});
     EXPECT_EQ(db_value("select djzl from zr_052660 where xmid = 1"), stored);
