@@ -113,8 +113,8 @@ function act(action) {
   setBusy(true);
   state.queue = state.queue.then(async () => {
     try {
-      const r = await api('POST', `/api/tabs/${state.tab}/actions`, action);
-      apply(r.version, r.view);
+      const r = await api('POST', `/api/tabs/${state.tab}/actions?since=${state.version}`, action);
+      await received(r);
       if (r.refused && r.refused.length) say(r.refused.join('\n'), true);
       else say('');
     } catch (e) {
@@ -129,6 +129,40 @@ function act(action) {
     }
   });
   return state.queue;
+}
+
+// The value `delta` makes of `old` (the server's encoding: "s" the same,
+// "v" a new value, "o"/"d" the members changed and gone, "a" the items).
+function patch(old, d) {
+  if (d.s) return old;
+  if ('v' in d) return d.v;
+  if (d.o) {
+    if (!old || typeof old !== 'object' || Array.isArray(old)) throw new Error('view out of step');
+    const r = Object.assign({}, old);
+    for (const k of d.d || []) delete r[k];
+    for (const k of Object.keys(d.o)) r[k] = patch(old[k], d.o[k]);
+    return r;
+  }
+  if (d.a) {
+    if (!Array.isArray(old)) throw new Error('view out of step');
+    return d.a.map((x, i) => patch(old[i], x));
+  }
+  throw new Error('unknown change');
+}
+
+function merge(base, delta) {
+  try { return patch(base, delta); } catch (e) { return null; }
+}
+
+// An answer or event with a new version: the whole view, or what changed
+// since the version it names. A page that missed a version reads it all.
+async function received(r) {
+  if (r.view) return apply(r.version, r.view);
+  if (!r.delta || r.version <= state.version) return;
+  const view = r.base === state.version ? merge(state.view, r.delta) : null;
+  if (view) return apply(r.version, view);
+  const s = await api('GET', `/api/tabs/${state.tab}`);
+  apply(s.version, s.view);
 }
 
 function apply(version, view, force) {
@@ -147,7 +181,7 @@ function listen() {
     if (e.busy) setBusy(true);
     else {
       if (state.pending === 0) setBusy(false);
-      apply(e.version, e.view);
+      received(e).catch(() => {});
     }
   });
   es.addEventListener('end', () => {

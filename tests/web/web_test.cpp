@@ -451,6 +451,107 @@ TEST_P(WebTest, TheEventStreamCarriesTheNewView) {
   EXPECT_TRUE(got_open) << seen.substr(0, 300);
 }
 
+// The value a change from the server makes of `old`, as the page does it.
+json patch(const json& old, const json& d) {
+  if (d.contains("s")) return old;
+  if (d.contains("v")) return d["v"];
+  if (d.contains("o")) {
+    EXPECT_TRUE(old.is_object()) << d.dump().substr(0, 200);
+    json out = old;
+    if (d.contains("d")) {
+      for (const json& k : d["d"]) out.erase(k.get<std::string>());
+    }
+    for (const auto& [k, change] : d["o"].items()) {
+      out[k] = patch(old.contains(k) ? old[k] : json(), change);
+    }
+    return out;
+  }
+  EXPECT_TRUE(d.contains("a") && old.is_array()) << d.dump().substr(0, 200);
+  json out = json::array();
+  for (std::size_t i = 0; i < d["a"].size(); ++i) {
+    out.push_back(patch(i < old.size() ? old[i] : json(), d["a"][i]));
+  }
+  return out;
+}
+
+TEST_P(WebTest, APageThatHoldsTheLastVersionGetsOnlyWhatChanged) {
+  const int port = start();
+  Browser b(port);
+  ASSERT_EQ(b.sign_in("ann", "ann's secret"), 200);
+  json first;
+  const std::string tab = b.new_tab(&first);
+  json view = first["view"];
+  long version = first["version"];
+  const auto act = [&](const json& action, long since) {
+    auto r = b.post("/api/tabs/" + tab + "/actions?since=" + std::to_string(since), action.dump());
+    EXPECT_TRUE(r && r->status == 200) << (r ? r->body : "no answer");
+    return r ? json::parse(r->body) : json();
+  };
+  const json steps[] = {
+      {{"kind", "open"}, {"window", "w_01691"}},
+      {{"kind", "row"}, {"window", "w_01691"}, {"control", "dw_items"}, {"row", 2}},
+      {{"kind", "enter"}, {"window", "w_01691"}, {"control", "dw_items"}},
+      {{"kind", "type"},
+       {"window", "w_01691_edit"},
+       {"control", "dw_maint"},
+       {"row", 1},
+       {"column", "f3bz02"},
+       {"text", "短袖"}},
+      {{"kind", "click"}, {"window", "w_01691_edit"}, {"control", "uo_ok"}},
+      {{"kind", "row"}, {"window", "w_01691"}, {"control", "dw_items"}, {"row", 2}},
+  };
+  for (const json& step : steps) {
+    const json r = act(step, version);
+    ASSERT_TRUE(r.contains("delta")) << step.dump();
+    EXPECT_FALSE(r.contains("view"));
+    EXPECT_EQ(r["base"], version);
+    EXPECT_EQ(r["version"], version + 1);
+    view = patch(view, r["delta"]);
+    version = r["version"];
+    // What the page put together is exactly the session's view.
+    const json whole = json::parse(b.get("/api/tabs/" + tab)->body);
+    ASSERT_EQ(whole["version"], version);
+    ASSERT_EQ(view, whole["view"]) << step.dump();
+  }
+  // Moving the current row sends little, not the window.
+  const json moved =
+      act({{"kind", "row"}, {"window", "w_01691"}, {"control", "dw_items"}, {"row", 3}}, version);
+  EXPECT_LT(moved["delta"].dump().size(), 2000u) << moved["delta"].dump().substr(0, 300);
+  view = patch(view, moved["delta"]);
+  version = moved["version"];
+  EXPECT_EQ(control(view, "w_01691", "dw_items")["rows"][1]["values"]["zr_016910_f3bz02"], "短袖");
+
+  // A page that missed a version (or never had one) gets the whole view.
+  for (long since : {version - 1, 0L, version + 5}) {
+    const json r =
+        act({{"kind", "row"}, {"window", "w_01691"}, {"control", "dw_items"}, {"row", 1}}, since);
+    EXPECT_FALSE(r.contains("delta"));
+    ASSERT_TRUE(r.contains("view"));
+    EXPECT_EQ(control(r["view"], "w_01691", "dw_items")["currentrow"], 1);
+    version = r["version"];
+  }
+  // The event stream: after the whole view, each version as a change of the
+  // one before; a stream that falls behind gets the whole view again.
+  std::string seen;
+  std::thread reader([&] {
+    Browser stream(port);
+    stream.cookie = b.cookie;
+    stream.http.Get("/api/tabs/" + tab + "/events", stream.headers(false),
+                    [&](const char* data, std::size_t n) {
+                      seen.append(data, n);
+                      return seen.find("\"delta\"") == std::string::npos;
+                    });
+  });
+  std::this_thread::sleep_for(300ms);
+  act({{"kind", "row"}, {"window", "w_01691"}, {"control", "dw_items"}, {"row", 2}}, version);
+  reader.join();
+  const auto whole_at = seen.find("\"view\":");
+  const auto delta_at = seen.find("\"base\":" + std::to_string(version));
+  EXPECT_NE(whole_at, std::string::npos) << seen.substr(0, 300);
+  EXPECT_NE(delta_at, std::string::npos) << seen.substr(0, 300);
+  EXPECT_LT(whole_at, delta_at);
+}
+
 // A self-signed certificate for 127.0.0.1, written as PEM files.
 bool write_certificate(const std::string& cert_path, const std::string& key_path) {
   EVP_PKEY* key = EVP_RSA_gen(2048);
