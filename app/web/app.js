@@ -20,6 +20,8 @@ const state = {
   queue: Promise.resolve(),
   pending: 0,
   busyTimer: null,
+  busySince: 0,
+  rowsRead: 0,     // rows the running action has read, from the event stream
 };
 
 const $ = (id) => document.getElementById(id);
@@ -88,17 +90,26 @@ function setBusy(on) {
   if (!on) {
     clearInterval(state.busyTimer);
     state.busyTimer = null;
+    state.rowsRead = 0;
     busy.hidden = true;
     return;
   }
   if (state.busyTimer) return;
-  const since = Date.now();
+  state.busySince = Date.now();
   busy.textContent = '处理中…';
   busy.hidden = false;
-  state.busyTimer = setInterval(() => {
-    const s = Math.floor((Date.now() - since) / 1000);
-    if (s >= 1) busy.textContent = `处理中… ${s} 秒`;
-  }, 500);
+  state.busyTimer = setInterval(showBusy, 500);
+}
+
+// The busy mark: the seconds a long action has taken, and the rows its
+// retrievals have read so far when the server reports them.
+function showBusy() {
+  if (!state.busyTimer) return;
+  const s = Math.floor((Date.now() - state.busySince) / 1000);
+  let text = '处理中…';
+  if (s >= 1) text += ` ${s} 秒`;
+  if (state.rowsRead > 0) text += `，已读取 ${state.rowsRead} 行`;
+  $('busy').textContent = text;
 }
 
 function say(text, refused) {
@@ -183,6 +194,13 @@ function listen() {
       if (state.pending === 0) setBusy(false);
       received(e).catch(() => {});
     }
+  });
+  es.addEventListener('progress', (m) => {
+    const e = JSON.parse(m.data);
+    if (e.version !== state.version) return;
+    setBusy(true);
+    state.rowsRead = Number(e.rows) || 0;
+    showBusy();
   });
   es.addEventListener('end', () => {
     es.close();

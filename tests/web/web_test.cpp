@@ -167,6 +167,7 @@ class WebTest : public ::testing::TestWithParam<std::string> {
     o.failed_signin_delay = 200ms;
     o.max_body = 16 * 1024;
     o.sse_keepalive = 1s;
+    o.progress_every = 5ms;
     o.tls_cert = cert;
     o.tls_key = key;
     server_ = std::make_unique<app::web::Server>(o);
@@ -449,6 +450,59 @@ TEST_P(WebTest, TheEventStreamCarriesTheNewView) {
   b.ok(tab, {{"kind", "open"}, {"window", "w_01691"}});
   reader.join();
   EXPECT_TRUE(got_open) << seen.substr(0, 300);
+}
+
+TEST_P(WebTest, ALongRetrievalReportsTheRowsReadBeforeTheView) {
+  constexpr int kRows = 4000;
+  ASSERT_EQ(db_.execute("insert into zr_016910 (f3jbid, ddyjbh, f3bz01, f3bz02, zrztpz) "
+                        "with recursive n(i) as (select 1000 union all select i + 1 from n "
+                        "where i < " +
+                        std::to_string(999 + kRows) +
+                        ") "
+                        "select i, 'DD240301', 'L' || i, 'shirt', '0' from n"),
+            0)
+      << db_.sqlerrtext();
+  ASSERT_EQ(db_.commit(), 0);
+  const int port = start();
+  Browser b(port);
+  ASSERT_EQ(b.sign_in("ann", "ann's secret"), 200);
+  const std::string tab = b.new_tab();
+  std::string seen;
+  std::thread reader([&] {
+    Browser stream(port);
+    stream.cookie = b.cookie;
+    stream.http.Get("/api/tabs/" + tab + "/events", stream.headers(false),
+                    [&](const char* data, std::size_t n) {
+                      seen.append(data, n);
+                      return seen.find("\"busy\":false", seen.find("\"busy\":true")) ==
+                             std::string::npos;
+                    });
+  });
+  std::this_thread::sleep_for(300ms);
+  const json r = b.ok(tab, {{"kind", "open"}, {"window", "w_01691"}});
+  reader.join();
+  const long total = static_cast<long>(control(r["view"], "w_01691", "dw_items")["rows"].size());
+  EXPECT_GE(total, kRows);
+  // Progress events come after "busy" and before the view, their counts
+  // growing. Opening the list reads it twice (and one row elsewhere), so
+  // the count ends at most there.
+  const auto busy_at = seen.find("\"busy\":true");
+  const auto view_at = seen.find("\"busy\":false", busy_at);
+  ASSERT_NE(view_at, std::string::npos);
+  long last = 0;
+  int events = 0;
+  for (auto at = seen.find("event: progress", busy_at); at < view_at;
+       at = seen.find("event: progress", at + 1)) {
+    const auto data = seen.find("data: ", at) + 6;
+    const json e = json::parse(seen.substr(data, seen.find('\n', data) - data));
+    const long rows = e["rows"];
+    EXPECT_GT(rows, 0);
+    EXPECT_GE(rows, last);
+    EXPECT_LE(rows, 2 * total + 1);
+    last = rows;
+    ++events;
+  }
+  EXPECT_GE(events, 1) << seen.substr(0, 400);
 }
 
 // The value a change from the server makes of `old`, as the page does it.

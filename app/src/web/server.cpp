@@ -358,17 +358,36 @@ class Tab {
   // The stream of events: waits until something newer than `seen` is
   // published, the tab ends (false) or the wait times out (an empty event).
   // `sent` is the version the stream's page last got: the next is a delta
-  // from it when it is the one before, else the whole view.
-  bool next_event(long& seen, long& sent, std::chrono::seconds wait, std::string& event) {
+  // from it when it is the one before, else the whole view. While an action
+  // runs, the rows its retrievals have read so far go out as they grow
+  // (`rows` the count last sent).
+  bool next_event(long& seen, long& sent, long& rows, std::chrono::seconds wait,
+                  std::string& event) {
     std::shared_ptr<const std::string> delta;
     std::shared_ptr<const json> full;
     long version = 0;
     bool busy = false;
     bool woke = false;
+    long read = 0;
     {
       std::unique_lock lock(state_mutex_);
-      woke = changed_.wait_for(lock, wait, [&] { return ended_ || sequence_ > seen; });
+      const auto until = Clock::now() + wait;
+      for (;;) {
+        const auto step =
+            busy_ ? std::min<Clock::duration>(options_.progress_every, until - Clock::now())
+                  : until - Clock::now();
+        woke = changed_.wait_for(lock, step, [&] { return ended_ || sequence_ > seen; });
+        if (woke || !busy_ || Clock::now() >= until) break;
+        read = session_->rows_read();
+        if (read > rows) break;
+      }
       if (ended_) return false;
+      if (!woke && busy_ && read > rows) {
+        rows = read;
+        event = "event: progress\ndata: {\"version\":" + std::to_string(version_) +
+                ",\"rows\":" + std::to_string(read) + "}\n\n";
+        return true;
+      }
       seen = sequence_;
       delta = delta_;
       full = full_;
@@ -377,6 +396,7 @@ class Tab {
     }
     event.clear();
     if (!woke) return true;
+    rows = 0;
     event = "event: view\ndata: {\"version\":" + std::to_string(version);
     if (busy) {
       event += ",\"busy\":true}";
@@ -702,19 +722,19 @@ struct Server::Impl {
     std::shared_ptr<Tab> tab = find_tab(req, false);
     res.set_header("Cache-Control", "no-store");
     const auto keepalive = options.sse_keepalive;
-    res.set_chunked_content_provider(
-        "text/event-stream",
-        [tab, keepalive, seen = 0L, sent = 0L](std::size_t, httplib::DataSink& sink) mutable {
-          std::string event;
-          if (!tab->next_event(seen, sent, keepalive, event)) {
-            const std::string end = "event: end\ndata: {}\n\n";
-            sink.write(end.data(), end.size());
-            sink.done();
-            return true;
-          }
-          if (event.empty()) event = ": still here\n\n";
-          return sink.write(event.data(), event.size());
-        });
+    res.set_chunked_content_provider("text/event-stream",
+                                     [tab, keepalive, seen = 0L, sent = 0L, rows = 0L](
+                                         std::size_t, httplib::DataSink& sink) mutable {
+                                       std::string event;
+                                       if (!tab->next_event(seen, sent, rows, keepalive, event)) {
+                                         const std::string end = "event: end\ndata: {}\n\n";
+                                         sink.write(end.data(), end.size());
+                                         sink.done();
+                                         return true;
+                                       }
+                                       if (event.empty()) event = ": still here\n\n";
+                                       return sink.write(event.data(), event.size());
+                                     });
   }
 
   // Ends sign-ins that stayed idle too long, with their sessions.

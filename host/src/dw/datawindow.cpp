@@ -8,6 +8,7 @@
 #include "formhost/errors.h"
 #include "formhost/functions.h"
 #include "formhost/text.h"
+#include "session/progress.h"
 
 namespace fh {
 
@@ -232,18 +233,27 @@ long DataWindow::retrieve(std::span<const Value> args) {
   filtered_.clear();
   deleted_.clear();
   std::size_t used = 0;
-  const auto rc = transaction_->query(object_->select(), names, values, column_types_,
-                                      [&](std::int32_t n) -> std::vector<Value>& {
-                                        const auto at = static_cast<std::size_t>(n);
-                                        if (at == primary_.size()) primary_.emplace_back();
-                                        Row& r = primary_[at];
-                                        r.status = RowStatus::kNotModified;
-                                        r.original.reset();
-                                        r.modified.clear();
-                                        used = at + 1;
-                                        return r.values;
-                                      });
+  // A front end shows how far a long retrieval has come: counted in steps.
+  constexpr std::size_t kProgressStep = 64;
+  std::atomic<long>* progress = rows_read_here;
+  const auto rc = transaction_->query(
+      object_->select(), names, values, column_types_, [&](std::int32_t n) -> std::vector<Value>& {
+        const auto at = static_cast<std::size_t>(n);
+        if (at == primary_.size()) primary_.emplace_back();
+        Row& r = primary_[at];
+        r.status = RowStatus::kNotModified;
+        r.original.reset();
+        r.modified.clear();
+        used = at + 1;
+        if (progress != nullptr && used % kProgressStep == 0) {
+          progress->fetch_add(kProgressStep, std::memory_order_relaxed);
+        }
+        return r.values;
+      });
   primary_.resize(rc < 0 ? 0 : used);
+  if (progress != nullptr) {
+    progress->fetch_add(static_cast<long>(used % kProgressStep), std::memory_order_relaxed);
+  }
   pending_text_.reset();
   if (rc < 0) {
     current_row_ = 0;
