@@ -309,6 +309,25 @@ function render() {
   }
   drawMenubar(active);
   restoreFocus(focus);
+  if (state.followFocus && active && active.focus) {
+    state.followFocus = false;
+    focusControl(active);
+  }
+}
+
+// Puts the browser's focus on the control the session gave it: a data
+// window's first field of the current row, or the control's button.
+function focusControl(w) {
+  const scope = document.querySelector(`[data-window="${CSS.escape(w.class)}"]`);
+  if (!scope) return;
+  const name = CSS.escape(w.focus);
+  const target = scope.querySelector(`[data-dw="${name}"] :is(input, select)`) ||
+    scope.querySelector(`[data-accel="${name}"]`) ||
+    scope.querySelector(`[data-control="${name}"] :is(button, input, select)`) ||
+    scope.querySelector(`[data-dw="${name}"]`);
+  if (!target) return;
+  if (target.classList.contains('datawindow')) target.tabIndex = -1;  // an empty one
+  target.focus();
 }
 
 function centre(node, w) {
@@ -882,6 +901,19 @@ function onKey(ev) {
     return;
   }
   if (ev.key === 'Escape') closeMenus();
+  // Outside a grid's cells Tab and Shift+Tab go to the session, which moves
+  // the focus in the window's tab order; the page follows it.
+  if (ev.key === 'Tab' && !ev.altKey && !ev.ctrlKey && !box) {
+    const a = document.activeElement;
+    const inCell = a && a.dataset && a.dataset.key && (a.tagName === 'INPUT' || a.tagName === 'SELECT');
+    const w = activeWindow();
+    if (!inCell && w) {
+      ev.preventDefault();
+      state.followFocus = true;
+      act({ kind: ev.shiftKey ? 'backtab' : 'tab', window: w.class });
+      return;
+    }
+  }
   if (ev.altKey && !ev.ctrlKey && ev.key.length === 1) {
     const key = ev.key.toLowerCase();
     // The dialog on top first, then the active window's buttons, then its menu.
