@@ -33,6 +33,7 @@ class Operator:
         self.cookie = ""
         self.csrf = ""
         self.tab = ""
+        self.version = 0  # of the view this operator holds: answers carry what changed since
 
     def call(self, method, path, body=None):
         headers = {"Content-Type": "application/json"}
@@ -54,14 +55,43 @@ class Operator:
         status, _, body = self.call("POST", "/api/tabs", {})
         assert status == 201, body
         self.tab = body["tab"]
+        self.version = body["version"]
+        self.view = body["view"]
 
     def act(self, action):
         # The answer's bytes: parsing them is the client's work, not the round trip.
-        self.conn.request("POST", f"/api/tabs/{self.tab}/actions", body=json.dumps(action),
+        self.conn.request("POST", f"/api/tabs/{self.tab}/actions?since={self.version}",
+                          body=json.dumps(action),
                           headers={"Content-Type": "application/json", "Cookie": self.cookie,
                                    "X-CSRF-Token": self.csrf})
         r = self.conn.getresponse()
-        return r.status, r.read()
+        data = r.read()
+        if r.status == 200:
+            # The page's work: the answer's changes make its copy of the view.
+            body = json.loads(data)
+            if "view" in body:
+                self.view = body["view"]
+            else:
+                assert body["base"] == self.version, "an answer from another version"
+                self.view = patch(self.view, body["delta"])
+            self.version = body["version"]
+        return r.status, data
+
+
+def patch(old, d):
+    """The value a change from the server makes of `old` (as the page does)."""
+    if "s" in d:
+        return old
+    if "v" in d:
+        return d["v"]
+    if "o" in d:
+        new = dict(old)
+        for k in d.get("d", []):
+            new.pop(k, None)
+        for k, change in d["o"].items():
+            new[k] = patch(old.get(k), change)
+        return new
+    return [patch(old[i] if i < len(old) else None, x) for i, x in enumerate(d["a"])]
 
 
 def control(view, window, name):
@@ -87,7 +117,7 @@ def worker(n, port, password, deadline, out, start):
             body = json.loads(data) if data else {}
             errors.append(f"{action['kind']}: {status} {body.get('error') or body.get('refused')}")
             return None
-        return json.loads(data) if parse else {}
+        return me.view if parse else {}
 
     start.wait()
     act({"kind": "open", "window": "w_01691"})
@@ -97,7 +127,8 @@ def worker(n, port, password, deadline, out, start):
     act({"kind": "type", "window": "w_01691_edit", "control": "dw_maint", "row": 1,
          "column": "f3bz01", "text": mark})
     body = act({"kind": "click", "window": "w_01691_edit", "control": "uo_ok"}, parse=True)
-    rows = control(body["view"], "w_01691", "dw_items")["rows"] if body else []
+    items = control(body, "w_01691", "dw_items") if body else None
+    rows = items["rows"] if items else []
     mine = [i + 1 for i, r in enumerate(rows) if r["values"]["zr_016910_f3bz01"] == mark]
     if not mine:
         errors.append("the new label is not in the list")
@@ -113,8 +144,8 @@ def worker(n, port, password, deadline, out, start):
         act({"kind": "type", "window": "w_01691_edit", "control": "dw_maint", "row": 1,
              "column": "f3bz02", "text": name})
         body = act({"kind": "click", "window": "w_01691_edit", "control": "uo_ok"}, parse=True)
-        if body and control(body["view"], "w_01691", "dw_items")["rows"][row - 1]["values"][
-                "zr_016910_f3bz02"] == name:
+        items = control(body, "w_01691", "dw_items") if body else None
+        if items and items["rows"][row - 1]["values"]["zr_016910_f3bz02"] == name:
             saved = name
     out[n] = (times, errors, key, saved)
 

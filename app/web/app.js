@@ -20,6 +20,8 @@ const state = {
   queue: Promise.resolve(),
   pending: 0,
   busyTimer: null,
+  busySince: 0,
+  rowsRead: 0,     // rows the running action has read, from the event stream
 };
 
 const $ = (id) => document.getElementById(id);
@@ -88,17 +90,26 @@ function setBusy(on) {
   if (!on) {
     clearInterval(state.busyTimer);
     state.busyTimer = null;
+    state.rowsRead = 0;
     busy.hidden = true;
     return;
   }
   if (state.busyTimer) return;
-  const since = Date.now();
+  state.busySince = Date.now();
   busy.textContent = '处理中…';
   busy.hidden = false;
-  state.busyTimer = setInterval(() => {
-    const s = Math.floor((Date.now() - since) / 1000);
-    if (s >= 1) busy.textContent = `处理中… ${s} 秒`;
-  }, 500);
+  state.busyTimer = setInterval(showBusy, 500);
+}
+
+// The busy mark: the seconds a long action has taken, and the rows its
+// retrievals have read so far when the server reports them.
+function showBusy() {
+  if (!state.busyTimer) return;
+  const s = Math.floor((Date.now() - state.busySince) / 1000);
+  let text = '处理中…';
+  if (s >= 1) text += ` ${s} 秒`;
+  if (state.rowsRead > 0) text += `，已读取 ${state.rowsRead} 行`;
+  $('busy').textContent = text;
 }
 
 function say(text, refused) {
@@ -113,8 +124,8 @@ function act(action) {
   setBusy(true);
   state.queue = state.queue.then(async () => {
     try {
-      const r = await api('POST', `/api/tabs/${state.tab}/actions`, action);
-      apply(r.version, r.view);
+      const r = await api('POST', `/api/tabs/${state.tab}/actions?since=${state.version}`, action);
+      await received(r);
       if (r.refused && r.refused.length) say(r.refused.join('\n'), true);
       else say('');
     } catch (e) {
@@ -129,6 +140,40 @@ function act(action) {
     }
   });
   return state.queue;
+}
+
+// The value `delta` makes of `old` (the server's encoding: "s" the same,
+// "v" a new value, "o"/"d" the members changed and gone, "a" the items).
+function patch(old, d) {
+  if (d.s) return old;
+  if ('v' in d) return d.v;
+  if (d.o) {
+    if (!old || typeof old !== 'object' || Array.isArray(old)) throw new Error('view out of step');
+    const r = Object.assign({}, old);
+    for (const k of d.d || []) delete r[k];
+    for (const k of Object.keys(d.o)) r[k] = patch(old[k], d.o[k]);
+    return r;
+  }
+  if (d.a) {
+    if (!Array.isArray(old)) throw new Error('view out of step');
+    return d.a.map((x, i) => patch(old[i], x));
+  }
+  throw new Error('unknown change');
+}
+
+function merge(base, delta) {
+  try { return patch(base, delta); } catch (e) { return null; }
+}
+
+// An answer or event with a new version: the whole view, or what changed
+// since the version it names. A page that missed a version reads it all.
+async function received(r) {
+  if (r.view) return apply(r.version, r.view);
+  if (!r.delta || r.version <= state.version) return;
+  const view = r.base === state.version ? merge(state.view, r.delta) : null;
+  if (view) return apply(r.version, view);
+  const s = await api('GET', `/api/tabs/${state.tab}`);
+  apply(s.version, s.view);
 }
 
 function apply(version, view, force) {
@@ -147,8 +192,15 @@ function listen() {
     if (e.busy) setBusy(true);
     else {
       if (state.pending === 0) setBusy(false);
-      apply(e.version, e.view);
+      received(e).catch(() => {});
     }
+  });
+  es.addEventListener('progress', (m) => {
+    const e = JSON.parse(m.data);
+    if (e.version !== state.version) return;
+    setBusy(true);
+    state.rowsRead = Number(e.rows) || 0;
+    showBusy();
   });
   es.addEventListener('end', () => {
     es.close();
@@ -257,6 +309,25 @@ function render() {
   }
   drawMenubar(active);
   restoreFocus(focus);
+  if (state.followFocus && active && active.focus) {
+    state.followFocus = false;
+    focusControl(active);
+  }
+}
+
+// Puts the browser's focus on the control the session gave it: a data
+// window's first field of the current row, or the control's button.
+function focusControl(w) {
+  const scope = document.querySelector(`[data-window="${CSS.escape(w.class)}"]`);
+  if (!scope) return;
+  const name = CSS.escape(w.focus);
+  const target = scope.querySelector(`[data-dw="${name}"] :is(input, select)`) ||
+    scope.querySelector(`[data-accel="${name}"]`) ||
+    scope.querySelector(`[data-control="${name}"] :is(button, input, select)`) ||
+    scope.querySelector(`[data-dw="${name}"]`);
+  if (!target) return;
+  if (target.classList.contains('datawindow')) target.tabIndex = -1;  // an empty one
+  target.focus();
 }
 
 function centre(node, w) {
@@ -830,6 +901,19 @@ function onKey(ev) {
     return;
   }
   if (ev.key === 'Escape') closeMenus();
+  // Outside a grid's cells Tab and Shift+Tab go to the session, which moves
+  // the focus in the window's tab order; the page follows it.
+  if (ev.key === 'Tab' && !ev.altKey && !ev.ctrlKey && !box) {
+    const a = document.activeElement;
+    const inCell = a && a.dataset && a.dataset.key && (a.tagName === 'INPUT' || a.tagName === 'SELECT');
+    const w = activeWindow();
+    if (!inCell && w) {
+      ev.preventDefault();
+      state.followFocus = true;
+      act({ kind: ev.shiftKey ? 'backtab' : 'tab', window: w.class });
+      return;
+    }
+  }
   if (ev.altKey && !ev.ctrlKey && ev.key.length === 1) {
     const key = ev.key.toLowerCase();
     // The dialog on top first, then the active window's buttons, then its menu.

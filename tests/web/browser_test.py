@@ -220,6 +220,19 @@ def work(url, password, screenshot):
         tabs = all_of('.window[data-window="w_01610"] .tabstrip button')
         assert "selected" in tabs[0].get_attribute("class")
         assert all_of('.window[data-window="w_01610"] .tabpage .datawindow')
+        # Tab outside a grid's cells: the session moves its focus in tab
+        # order, and the page's focus follows to that control.
+        driver.execute_script("document.activeElement.blur()")
+        before = driver.execute_script("return state.version")
+        ActionChains(driver).send_keys(Keys.TAB).perform()
+        settled(lambda: driver.execute_script("return state.version") > before, "Tab sent")
+        focus = driver.execute_script("return activeWindow().focus")
+        assert focus, "the session gave no control the focus"
+        settled(lambda: driver.execute_script(
+            "const a = document.activeElement;"
+            "return !!a.closest('[data-window=\"w_01610\"]') && a !== document.body"),
+            f"the page's focus on {focus}")
+        tabs = all_of('.window[data-window="w_01610"] .tabstrip button')
         tabs[1].click()
         settled(lambda: "selected" in all_of('.window[data-window="w_01610"] .tabstrip button')[1]
                 .get_attribute("class"), "the second page in front")

@@ -167,6 +167,7 @@ class WebTest : public ::testing::TestWithParam<std::string> {
     o.failed_signin_delay = 200ms;
     o.max_body = 16 * 1024;
     o.sse_keepalive = 1s;
+    o.progress_every = 5ms;
     o.tls_cert = cert;
     o.tls_key = key;
     server_ = std::make_unique<app::web::Server>(o);
@@ -449,6 +450,160 @@ TEST_P(WebTest, TheEventStreamCarriesTheNewView) {
   b.ok(tab, {{"kind", "open"}, {"window", "w_01691"}});
   reader.join();
   EXPECT_TRUE(got_open) << seen.substr(0, 300);
+}
+
+TEST_P(WebTest, ALongRetrievalReportsTheRowsReadBeforeTheView) {
+  constexpr int kRows = 4000;
+  ASSERT_EQ(db_.execute("insert into zr_016910 (f3jbid, ddyjbh, f3bz01, f3bz02, zrztpz) "
+                        "with recursive n(i) as (select 1000 union all select i + 1 from n "
+                        "where i < " +
+                        std::to_string(999 + kRows) +
+                        ") "
+                        "select i, 'DD240301', 'L' || i, 'shirt', '0' from n"),
+            0)
+      << db_.sqlerrtext();
+  ASSERT_EQ(db_.commit(), 0);
+  const int port = start();
+  Browser b(port);
+  ASSERT_EQ(b.sign_in("ann", "ann's secret"), 200);
+  const std::string tab = b.new_tab();
+  std::string seen;
+  std::thread reader([&] {
+    Browser stream(port);
+    stream.cookie = b.cookie;
+    stream.http.Get("/api/tabs/" + tab + "/events", stream.headers(false),
+                    [&](const char* data, std::size_t n) {
+                      seen.append(data, n);
+                      return seen.find("\"busy\":false", seen.find("\"busy\":true")) ==
+                             std::string::npos;
+                    });
+  });
+  std::this_thread::sleep_for(300ms);
+  const json r = b.ok(tab, {{"kind", "open"}, {"window", "w_01691"}});
+  reader.join();
+  const long total = static_cast<long>(control(r["view"], "w_01691", "dw_items")["rows"].size());
+  EXPECT_GE(total, kRows);
+  // Progress events come after "busy" and before the view, their counts
+  // growing. Opening the list reads it twice (and one row elsewhere), so
+  // the count ends at most there.
+  const auto busy_at = seen.find("\"busy\":true");
+  const auto view_at = seen.find("\"busy\":false", busy_at);
+  ASSERT_NE(view_at, std::string::npos);
+  long last = 0;
+  int events = 0;
+  for (auto at = seen.find("event: progress", busy_at); at < view_at;
+       at = seen.find("event: progress", at + 1)) {
+    const auto data = seen.find("data: ", at) + 6;
+    const json e = json::parse(seen.substr(data, seen.find('\n', data) - data));
+    const long rows = e["rows"];
+    EXPECT_GT(rows, 0);
+    EXPECT_GE(rows, last);
+    EXPECT_LE(rows, 2 * total + 1);
+    last = rows;
+    ++events;
+  }
+  EXPECT_GE(events, 1) << seen.substr(0, 400);
+}
+
+// The value a change from the server makes of `old`, as the page does it.
+json patch(const json& old, const json& d) {
+  if (d.contains("s")) return old;
+  if (d.contains("v")) return d["v"];
+  if (d.contains("o")) {
+    EXPECT_TRUE(old.is_object()) << d.dump().substr(0, 200);
+    json out = old;
+    if (d.contains("d")) {
+      for (const json& k : d["d"]) out.erase(k.get<std::string>());
+    }
+    for (const auto& [k, change] : d["o"].items()) {
+      out[k] = patch(old.contains(k) ? old[k] : json(), change);
+    }
+    return out;
+  }
+  EXPECT_TRUE(d.contains("a") && old.is_array()) << d.dump().substr(0, 200);
+  json out = json::array();
+  for (std::size_t i = 0; i < d["a"].size(); ++i) {
+    out.push_back(patch(i < old.size() ? old[i] : json(), d["a"][i]));
+  }
+  return out;
+}
+
+TEST_P(WebTest, APageThatHoldsTheLastVersionGetsOnlyWhatChanged) {
+  const int port = start();
+  Browser b(port);
+  ASSERT_EQ(b.sign_in("ann", "ann's secret"), 200);
+  json first;
+  const std::string tab = b.new_tab(&first);
+  json view = first["view"];
+  long version = first["version"];
+  const auto act = [&](const json& action, long since) {
+    auto r = b.post("/api/tabs/" + tab + "/actions?since=" + std::to_string(since), action.dump());
+    EXPECT_TRUE(r && r->status == 200) << (r ? r->body : "no answer");
+    return r ? json::parse(r->body) : json();
+  };
+  const json steps[] = {
+      {{"kind", "open"}, {"window", "w_01691"}},
+      {{"kind", "row"}, {"window", "w_01691"}, {"control", "dw_items"}, {"row", 2}},
+      {{"kind", "enter"}, {"window", "w_01691"}, {"control", "dw_items"}},
+      {{"kind", "type"},
+       {"window", "w_01691_edit"},
+       {"control", "dw_maint"},
+       {"row", 1},
+       {"column", "f3bz02"},
+       {"text", "短袖"}},
+      {{"kind", "click"}, {"window", "w_01691_edit"}, {"control", "uo_ok"}},
+      {{"kind", "row"}, {"window", "w_01691"}, {"control", "dw_items"}, {"row", 2}},
+  };
+  for (const json& step : steps) {
+    const json r = act(step, version);
+    ASSERT_TRUE(r.contains("delta")) << step.dump();
+    EXPECT_FALSE(r.contains("view"));
+    EXPECT_EQ(r["base"], version);
+    EXPECT_EQ(r["version"], version + 1);
+    view = patch(view, r["delta"]);
+    version = r["version"];
+    // What the page put together is exactly the session's view.
+    const json whole = json::parse(b.get("/api/tabs/" + tab)->body);
+    ASSERT_EQ(whole["version"], version);
+    ASSERT_EQ(view, whole["view"]) << step.dump();
+  }
+  // Moving the current row sends little, not the window.
+  const json moved =
+      act({{"kind", "row"}, {"window", "w_01691"}, {"control", "dw_items"}, {"row", 3}}, version);
+  EXPECT_LT(moved["delta"].dump().size(), 2000u) << moved["delta"].dump().substr(0, 300);
+  view = patch(view, moved["delta"]);
+  version = moved["version"];
+  EXPECT_EQ(control(view, "w_01691", "dw_items")["rows"][1]["values"]["zr_016910_f3bz02"], "短袖");
+
+  // A page that missed a version (or never had one) gets the whole view.
+  for (long since : {version - 1, 0L, version + 5}) {
+    const json r =
+        act({{"kind", "row"}, {"window", "w_01691"}, {"control", "dw_items"}, {"row", 1}}, since);
+    EXPECT_FALSE(r.contains("delta"));
+    ASSERT_TRUE(r.contains("view"));
+    EXPECT_EQ(control(r["view"], "w_01691", "dw_items")["currentrow"], 1);
+    version = r["version"];
+  }
+  // The event stream: after the whole view, each version as a change of the
+  // one before; a stream that falls behind gets the whole view again.
+  std::string seen;
+  std::thread reader([&] {
+    Browser stream(port);
+    stream.cookie = b.cookie;
+    stream.http.Get("/api/tabs/" + tab + "/events", stream.headers(false),
+                    [&](const char* data, std::size_t n) {
+                      seen.append(data, n);
+                      return seen.find("\"delta\"") == std::string::npos;
+                    });
+  });
+  std::this_thread::sleep_for(300ms);
+  act({{"kind", "row"}, {"window", "w_01691"}, {"control", "dw_items"}, {"row", 2}}, version);
+  reader.join();
+  const auto whole_at = seen.find("\"view\":");
+  const auto delta_at = seen.find("\"base\":" + std::to_string(version));
+  EXPECT_NE(whole_at, std::string::npos) << seen.substr(0, 300);
+  EXPECT_NE(delta_at, std::string::npos) << seen.substr(0, 300);
+  EXPECT_LT(whole_at, delta_at);
 }
 
 // A self-signed certificate for 127.0.0.1, written as PEM files.

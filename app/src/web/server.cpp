@@ -249,6 +249,51 @@ fh::Action to_action(const json& r, const json& view, fh::ClassRegistry& registr
   return a;
 }
 
+// ---- what changed between two views ----
+
+// What turns `before` into `now`, for a page that holds `before`: {"s":1} for
+// the same value, {"v": value} for a new one, {"o": {member: change}, "d":
+// [members gone]} for an object whose other members stay, {"a": [change]}
+// for an array (each item against the one at its place). Values only ever
+// appear under "v", so no text of the view can be taken for a marker.
+json view_delta(const json& before, const json& now, bool& same) {
+  same = false;
+  if (before.is_object() && now.is_object()) {
+    json changed = json::object();
+    json gone = json::array();
+    for (const auto& [key, value] : now.items()) {
+      const auto old = before.find(key);
+      bool kept = false;
+      json d = old == before.end() ? json{{"v", value}} : view_delta(*old, value, kept);
+      if (!kept) changed[key] = std::move(d);
+    }
+    for (const auto& [key, value] : before.items()) {
+      if (!now.contains(key)) gone.push_back(key);
+    }
+    same = changed.empty() && gone.empty();
+    if (same) return {{"s", 1}};
+    json out = {{"o", std::move(changed)}};
+    if (!gone.empty()) out["d"] = std::move(gone);
+    return out;
+  }
+  if (before.is_array() && now.is_array() && !now.empty()) {
+    json items = json::array();
+    bool all = before.size() == now.size();
+    for (std::size_t i = 0; i < now.size(); ++i) {
+      bool kept = false;
+      items.push_back(i < before.size() ? view_delta(before[i], now[i], kept)
+                                        : json{{"v", now[i]}});
+      all = all && kept;
+    }
+    same = all;
+    if (same) return {{"s", 1}};
+    return {{"a", std::move(items)}};
+  }
+  same = before == now;
+  if (same) return {{"s", 1}};
+  return {{"v", now}};
+}
+
 // ---- one browser tab: a session on its own thread ----
 
 class Tab {
@@ -264,7 +309,7 @@ class Tab {
     }
     thread_ = std::thread([this] { session_->serve(); });
     session_->wait_idle();
-    view_ = fh::view(*session_);
+    view_ = std::make_shared<const json>(fh::view(*session_));
     publish(false);
   }
   ~Tab() {
@@ -278,48 +323,89 @@ class Tab {
   const std::string& owner() const { return owner_; }
 
   // Carries out one action; answers the new view with what was refused, as
-  // the JSON text of the answer.
-  std::string act(const json& request) {
+  // the JSON text of the answer. A page that holds version `since` gets only
+  // what changed since then ("delta"); any other page gets the whole view.
+  std::string act(const json& request, long since) {
     std::lock_guard lock(action_mutex_);
-    fh::Action a = to_action(request, view_, registry_, options_);
+    fh::Action a = to_action(request, *view_, registry_, options_);
     publish(true);
     session_->post(std::move(a));
     session_->wait_idle();
     json refused = json::array();
     for (const std::string& r : session_->take_refusals()) refused.push_back(readable(r));
-    view_ = fh::view(*session_);
-    const auto [version, text] = publish(false);
-    return R"({"version":)" + std::to_string(version) + R"(,"refused":)" + refused.dump() +
-           R"(,"view":)" + *text + "}";
+    auto before = std::move(view_);
+    view_ = std::make_shared<const json>(fh::view(*session_));
+    const auto [version, text] = publish(false, before.get());
+    std::string answer =
+        R"({"version":)" + std::to_string(version) + R"(,"refused":)" + refused.dump();
+    if (since == version - 1) return answer + R"(,"base":)" + std::to_string(since) + *text + "}";
+    return answer + R"(,"view":)" + view_->dump() + "}";
   }
 
   // The view as it is: {"version": n, "view": ...} with `more` members first.
   std::string snapshot(const std::string& more = "") {
-    std::lock_guard lock(state_mutex_);
-    return "{" + more + R"("version":)" + std::to_string(version_) + R"(,"view":)" + *view_text_ +
+    std::shared_ptr<const json> view;
+    long version = 0;
+    {
+      std::lock_guard lock(state_mutex_);
+      view = full_;
+      version = version_;
+    }
+    return "{" + more + R"("version":)" + std::to_string(version) + R"(,"view":)" + view->dump() +
            "}";
   }
 
   // The stream of events: waits until something newer than `seen` is
   // published, the tab ends (false) or the wait times out (an empty event).
-  bool next_event(long& seen, std::chrono::seconds wait, std::string& event) {
-    std::shared_ptr<const std::string> text;
+  // `sent` is the version the stream's page last got: the next is a delta
+  // from it when it is the one before, else the whole view. While an action
+  // runs, the rows its retrievals have read so far go out as they grow
+  // (`rows` the count last sent).
+  bool next_event(long& seen, long& sent, long& rows, std::chrono::seconds wait,
+                  std::string& event) {
+    std::shared_ptr<const std::string> delta;
+    std::shared_ptr<const json> full;
     long version = 0;
     bool busy = false;
     bool woke = false;
+    long read = 0;
     {
       std::unique_lock lock(state_mutex_);
-      woke = changed_.wait_for(lock, wait, [&] { return ended_ || sequence_ > seen; });
+      const auto until = Clock::now() + wait;
+      for (;;) {
+        const auto step =
+            busy_ ? std::min<Clock::duration>(options_.progress_every, until - Clock::now())
+                  : until - Clock::now();
+        woke = changed_.wait_for(lock, step, [&] { return ended_ || sequence_ > seen; });
+        if (woke || !busy_ || Clock::now() >= until) break;
+        read = session_->rows_read();
+        if (read > rows) break;
+      }
       if (ended_) return false;
+      if (!woke && busy_ && read > rows) {
+        rows = read;
+        event = "event: progress\ndata: {\"version\":" + std::to_string(version_) +
+                ",\"rows\":" + std::to_string(read) + "}\n\n";
+        return true;
+      }
       seen = sequence_;
-      text = view_text_;
+      delta = delta_;
+      full = full_;
       version = version_;
       busy = busy_;
     }
     event.clear();
     if (!woke) return true;
+    rows = 0;
     event = "event: view\ndata: {\"version\":" + std::to_string(version);
-    event += busy ? std::string(",\"busy\":true}") : ",\"busy\":false,\"view\":" + *text + "}";
+    if (busy) {
+      event += ",\"busy\":true}";
+    } else if (version == sent + 1 && delta) {
+      event += ",\"busy\":false,\"base\":" + std::to_string(sent) + *delta + "}";
+    } else {
+      event += ",\"busy\":false,\"view\":" + full->dump() + "}";
+    }
+    sent = busy ? sent : version;
     event += "\n\n";
     return true;
   }
@@ -333,20 +419,29 @@ class Tab {
   }
 
  private:
-  // What the streams send next: busy while an action runs, else the view,
-  // written out once per version.
-  std::pair<long, std::shared_ptr<const std::string>> publish(bool busy) {
+  static std::string delta_of(const json& before, const json& now) {
+    bool same = false;
+    return ",\"delta\":" + view_delta(before, now, same).dump();
+  }
+
+  // What the streams send next: busy while an action runs, else the new
+  // version, as what changed since `before` (written out once).
+  std::pair<long, std::shared_ptr<const std::string>> publish(bool busy,
+                                                              const json* before = nullptr) {
     std::shared_ptr<const std::string> text;
-    if (!busy) text = std::make_shared<const std::string>(view_.dump());
+    if (!busy && before != nullptr) {
+      text = std::make_shared<const std::string>(delta_of(*before, *view_));
+    }
     std::lock_guard lock(state_mutex_);
     if (!busy) {
       ++version_;
-      view_text_ = std::move(text);
+      full_ = view_;
+      delta_ = std::move(text);
     }
     busy_ = busy;
     ++sequence_;
     changed_.notify_all();
-    return {version_, view_text_};
+    return {version_, delta_};
   }
 
   const std::string owner_;
@@ -354,8 +449,8 @@ class Tab {
   const ServerOptions& options_;
   std::unique_ptr<fh::Session> session_;
   std::thread thread_;
-  std::mutex action_mutex_;  // one action at a time
-  json view_;                // read and written under action_mutex_
+  std::mutex action_mutex_;           // one action at a time
+  std::shared_ptr<const json> view_;  // read and written under action_mutex_
 
   std::mutex state_mutex_;  // what the streams and snapshots read
   std::condition_variable changed_;
@@ -363,7 +458,8 @@ class Tab {
   long sequence_ = 0;
   bool busy_ = false;
   bool ended_ = false;
-  std::shared_ptr<const std::string> view_text_;
+  std::shared_ptr<const json> full_;          // the view of version_
+  std::shared_ptr<const std::string> delta_;  // from version_ - 1; null at first
 };
 
 struct SignIn {
@@ -626,19 +722,19 @@ struct Server::Impl {
     std::shared_ptr<Tab> tab = find_tab(req, false);
     res.set_header("Cache-Control", "no-store");
     const auto keepalive = options.sse_keepalive;
-    res.set_chunked_content_provider(
-        "text/event-stream",
-        [tab, keepalive, seen = 0L](std::size_t, httplib::DataSink& sink) mutable {
-          std::string event;
-          if (!tab->next_event(seen, keepalive, event)) {
-            const std::string end = "event: end\ndata: {}\n\n";
-            sink.write(end.data(), end.size());
-            sink.done();
-            return true;
-          }
-          if (event.empty()) event = ": still here\n\n";
-          return sink.write(event.data(), event.size());
-        });
+    res.set_chunked_content_provider("text/event-stream",
+                                     [tab, keepalive, seen = 0L, sent = 0L, rows = 0L](
+                                         std::size_t, httplib::DataSink& sink) mutable {
+                                       std::string event;
+                                       if (!tab->next_event(seen, sent, rows, keepalive, event)) {
+                                         const std::string end = "event: end\ndata: {}\n\n";
+                                         sink.write(end.data(), end.size());
+                                         sink.done();
+                                         return true;
+                                       }
+                                       if (event.empty()) event = ": still here\n\n";
+                                       return sink.write(event.data(), event.size());
+                                     });
   }
 
   // Ends sign-ins that stayed idle too long, with their sessions.
@@ -738,7 +834,15 @@ void Server::Impl::routes() {
         }));
   s.Post(std::string(kTab) + "/actions", guarded([this](const auto& req, auto& res) {
            std::shared_ptr<Tab> tab = find_tab(req, true);
-           send_text(res, 200, tab->act(parse_body(req)));
+           long since = -1;
+           if (req.has_param("since")) {
+             const std::string v = req.get_param_value("since");
+             if (!v.empty() && v.size() < 18 &&
+                 std::all_of(v.begin(), v.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+               since = std::stol(v);
+             }
+           }
+           send_text(res, 200, tab->act(parse_body(req), since));
          }));
   s.Post(std::string(kTab) + "/close",
          guarded([this](const auto& req, auto& res) { close_tab(req, res); }));

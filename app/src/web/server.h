@@ -32,6 +32,8 @@ struct ServerOptions {
   std::size_t max_body = 64 * 1024;        // bytes of a request body
   std::size_t max_text = 4000;             // bytes of a typed text
   std::chrono::seconds sse_keepalive{15};  // a comment line on a quiet stream
+  // How often a stream looks at a running action's rows read.
+  std::chrono::milliseconds progress_every{250};
 };
 
 class Server {

@@ -169,6 +169,9 @@ class FH_API Session {
   void stop();
   void wait_idle();
   std::vector<std::string> take_refusals();
+  // Rows the retrievals of the action being carried out have read so far
+  // (counted every few dozen rows); any thread may ask, while it runs.
+  long rows_read() const;
 
   // What is wrong with the buffers of the open windows' data windows, each
   // fault as "window.control: fault"; empty when all are sound.

@@ -8,6 +8,7 @@
 #include "formhost/errors.h"
 #include "formhost/functions.h"
 #include "formhost/text.h"
+#include "session/progress.h"
 
 namespace fh {
 
@@ -281,6 +282,9 @@ long DataWindow::retrieve(std::span<const Value> args) {
   std::size_t used = 0;
   std::vector<std::string> unreadable;  // UTF-8
   long unreadable_count = 0;
+  // A front end shows how far a long retrieval has come: counted in steps.
+  constexpr std::size_t kProgressStep = 64;
+  std::atomic<long>* progress = rows_read_here;
   const auto rc = transaction_->query(
       object_->select(), names, values, column_types_,
       [&](std::int32_t n) -> std::vector<Value>& {
@@ -292,6 +296,9 @@ long DataWindow::retrieve(std::span<const Value> args) {
         r.modified.clear();
         r.unreadable.clear();
         used = at + 1;
+        if (progress != nullptr && used % kProgressStep == 0) {
+          progress->fetch_add(kProgressStep, std::memory_order_relaxed);
+        }
         return r.values;
       },
       [&](std::int32_t n, std::size_t column, const std::string& why) {
@@ -305,6 +312,9 @@ long DataWindow::retrieve(std::span<const Value> args) {
         ++unreadable_count;
       });
   primary_.resize(rc < 0 ? 0 : used);
+  if (progress != nullptr) {
+    progress->fetch_add(static_cast<long>(used % kProgressStep), std::memory_order_relaxed);
+  }
   pending_text_.reset();
   if (rc < 0) {
     current_row_ = 0;

@@ -2,9 +2,14 @@
 #include <utility>
 
 #include "formhost/session.h"
+#include "session/progress.h"
 #include "session/state.h"
 
 namespace fh {
+
+thread_local std::atomic<long>* rows_read_here = nullptr;
+
+long Session::rows_read() const { return state_->rows_read.load(std::memory_order_relaxed); }
 
 void Session::post(Action action) {
   {
@@ -26,6 +31,8 @@ bool next_action(SessionState& st, Action& out) {
   }
   out = std::move(st.actions.front());
   st.actions.pop_front();
+  st.rows_read.store(0, std::memory_order_relaxed);
+  rows_read_here = &st.rows_read;
   return true;
 }
 

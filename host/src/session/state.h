@@ -3,6 +3,7 @@
 // public header.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -43,6 +44,8 @@ struct SessionState {
   bool idle = false;
   bool stopping = false;
   std::vector<std::string> refusals;
+  // Rows the running action's retrievals have read (any thread may read it).
+  std::atomic<long> rows_read{0};
 
   void add_refusal(std::string reason) {
     std::lock_guard lock(mutex);
