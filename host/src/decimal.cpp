@@ -119,6 +119,8 @@ void limit_digits(Parts& p) {
 int significant_digits(const BID_UINT128& x) {
   _IDEC_flags flags = 0;
   if (bid128_isZero(x)) return 1;
+  // An overflow to infinity has no digits; ilogb would answer INT_MAX.
+  if (!bid128_isFinite(x)) return 0;
   return bid128_ilogb(x, &flags) - bid128_quantexp(x, &flags) + 1;
 }
 
