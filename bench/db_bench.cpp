@@ -137,7 +137,8 @@ BENCHMARK(BM_DwUpdate10k)->Unit(benchmark::kMillisecond);
 void BM_RawSqliteUpdate10k(benchmark::State& state) {
   sqlite3* db = nullptr;
   sqlite3_open(database().c_str(), &db);
-  sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+  // The engine's own settings: a save reported done survives a power failure.
+  sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
   sqlite3_stmt* st = nullptr;
   sqlite3_prepare_v2(db, "update bench set sl = ? where id = ?", -1, &st, nullptr);
   int round = 0;

@@ -51,20 +51,24 @@ Parts split(const BID_UINT128& x) {
   return p;
 }
 
+// A coefficient that fits the low word, encoded directly (sign, biased exponent
+// above bit 113, coefficient below): what reading rows needs fast.
+constexpr int kBias = 6176;
+BID_UINT128 encode(bool negative, std::uint64_t coefficient, int exponent) {
+  BID_UINT128 r;
+  r.w[0] = coefficient;
+  r.w[1] = (negative ? (std::uint64_t{1} << 63) : 0) |
+           (static_cast<std::uint64_t>(exponent + kBias) << 49);
+  return r;
+}
+
 // The coefficient has at most 34 digits here, so the library stores it exactly.
 BID_UINT128 join(const Parts& p) {
-  // Up to 19 digits fit the low word: encode directly (sign, biased exponent
-  // above bit 113, coefficient below), which is what reading rows needs fast.
-  constexpr int kBias = 6176;
   if (p.digits.size() <= 19 && p.exponent >= -kBias && p.exponent <= 6111) {
     std::uint64_t coefficient = 0;
     for (const char c : p.digits)
       coefficient = coefficient * 10 + static_cast<std::uint64_t>(c - '0');
-    BID_UINT128 r;
-    r.w[0] = coefficient;
-    r.w[1] = (p.negative ? (std::uint64_t{1} << 63) : 0) |
-             (static_cast<std::uint64_t>(p.exponent + kBias) << 49);
-    return r;
+    return encode(p.negative, coefficient, p.exponent);
   }
   std::string text;
   text.reserve(p.digits.size() + 16);
@@ -137,7 +141,7 @@ constexpr int kMaxExponent = 6000;  // well inside decimal128's range
 
 }  // namespace
 
-Decimal::Decimal() { store(bid128_from_int64(0), w_); }
+Decimal::Decimal() { store(encode(false, 0, 0), w_); }
 
 Decimal Decimal::from_int(std::int64_t n) {
   Decimal d;
@@ -191,14 +195,13 @@ std::optional<Decimal> Decimal::from_double(double value) {
   for (int k = 0; k < static_cast<int>(std::size(kPow10)); ++k) {
     const double scaled = value * kPow10[k];
     if (!(std::fabs(scaled) < 1e15)) break;
-    const double m = std::nearbyint(scaled);
+    // Rounded by hand: nearbyint is a library call that saves the FPU state,
+    // and any rounding will do since the division below checks the result.
+    const double m =
+        static_cast<double>(static_cast<std::int64_t>(scaled < 0 ? scaled - 0.5 : scaled + 0.5));
     if (m / kPow10[k] == value) {
-      Parts p;
-      p.negative = m < 0;
-      p.digits = std::to_string(static_cast<std::int64_t>(std::fabs(m)));
-      p.exponent = -k;
       Decimal d;
-      store(join(p), d.w_);
+      store(encode(m < 0, static_cast<std::uint64_t>(std::fabs(m)), -k), d.w_);
       return d;
     }
   }

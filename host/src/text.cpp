@@ -251,9 +251,18 @@ std::size_t first_tag_character(std::string_view utf8) {
 }  // namespace
 
 std::string utf8_to_gbk(std::string_view utf8, std::string_view source) {
-  if (ascii_only(utf8)) return std::string(utf8);
   std::string out;
-  if (utf8_to_gbk_by_table(utf8, out)) return out;
+  utf8_to_gbk(utf8, out, source);
+  return out;
+}
+
+void utf8_to_gbk(std::string_view utf8, std::string& out, std::string_view source) {
+  out.clear();
+  if (ascii_only(utf8)) {
+    out.assign(utf8);
+    return;
+  }
+  if (utf8_to_gbk_by_table(utf8, out)) return;
   out.clear();
   out.reserve(utf8.size());
   const std::size_t tag = first_tag_character(utf8);
@@ -269,7 +278,6 @@ std::string utf8_to_gbk(std::string_view utf8, std::string_view source) {
     throw Error("character " + std::string(code) + " in " + std::string(source) + " at byte " +
                 std::to_string(bad) + " has no GBK form");
   }
-  return out;
 }
 
 std::string gbk_to_utf8_lossy(std::string_view gbk) {

@@ -40,6 +40,16 @@ Value Value::of_object(ObjectRef o) {
   return Value(Type::kObject, std::move(o));
 }
 
+std::string& Value::refill_string() {
+  type_ = Type::kString;
+  null_ = false;
+  if (auto* s = std::get_if<std::string>(&v_)) {
+    s->clear();
+    return *s;
+  }
+  return v_.emplace<std::string>();
+}
+
 Value Value::null_of(Type t) {
   Value v;
   v.type_ = t;

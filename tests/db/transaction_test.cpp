@@ -129,6 +129,61 @@ TEST_P(DbTest, QueryBindsArgumentsByNameAndSavepointsUndoAlone) {
   EXPECT_EQ(count[0].as_long(), 5);
 }
 
+// A savepoint taken with no transaction open stands for the transaction's
+// start; nested ones are the database's own. Each undo reaches back exactly
+// to its savepoint, and releasing keeps everything for the commit.
+TEST_P(DbTest, SavepointsNestAndUndoExactlyToWhereTheyWereTaken) {
+  make_table(db);
+  fh::Transaction other;
+  connect_other(other);
+  Value count[] = {Value::of_long(0)};
+  auto rows_seen_by = [&](fh::Transaction& t) {
+    EXPECT_EQ(t.select_into("select count(*) from t", {}, count), 0) << t.sqlerrtext();
+    return count[0].as_long();
+  };
+  auto insert = [&](std::int32_t id) {
+    const Value row[] = {Value::of_long(id)};
+    ASSERT_EQ(db.execute("insert into t (id) values (:id)", row), 0) << db.sqlerrtext();
+  };
+
+  // Undo to the start: nothing stays, and no transaction is left open.
+  ASSERT_EQ(db.savepoint("save_a"), 0);
+  EXPECT_TRUE(db.in_transaction());
+  insert(1);
+  ASSERT_EQ(db.rollback_to("SAVE_A"), 0) << db.sqlerrtext();
+  EXPECT_FALSE(db.in_transaction());
+  EXPECT_EQ(rows_seen_by(db), 0);
+
+  // An inner undo keeps the outer work; releasing the outer one releases both.
+  ASSERT_EQ(db.savepoint("save_a"), 0);
+  insert(1);
+  ASSERT_EQ(db.savepoint("save_b"), 0) << db.sqlerrtext();
+  insert(2);
+  ASSERT_EQ(db.rollback_to("save_b"), 0) << db.sqlerrtext();
+  ASSERT_EQ(db.savepoint("save_b"), 0) << db.sqlerrtext();
+  insert(3);
+  ASSERT_EQ(db.savepoint("save_a"), 0);  // the same name again: the inner one is found first
+  insert(4);
+  ASSERT_EQ(db.rollback_to("save_a"), 0) << db.sqlerrtext();
+  ASSERT_EQ(db.release("save_a"), 0) << db.sqlerrtext();
+  EXPECT_TRUE(db.in_transaction());
+  EXPECT_EQ(rows_seen_by(other), 0);
+  ASSERT_EQ(db.commit(), 0) << db.sqlerrtext();
+  EXPECT_EQ(rows_seen_by(other), 2);  // 1 and 3
+
+  // Taken inside an open transaction, an undo keeps what came before it.
+  insert(5);
+  ASSERT_EQ(db.savepoint("save_a"), 0);
+  insert(6);
+  ASSERT_EQ(db.rollback_to("save_a"), 0) << db.sqlerrtext();
+  ASSERT_EQ(db.commit(), 0) << db.sqlerrtext();
+  EXPECT_EQ(rows_seen_by(other), 3);  // 1, 3 and 5
+
+  // A savepoint that was never taken is the database's error.
+  EXPECT_EQ(db.release("nowhere"), -1);
+  db.rollback();
+}
+
 TEST_P(DbTest, DecimalsAreExactOnPostgresAndFifteenDigitsOnSqlite) {
   ASSERT_EQ(db.execute("create table d (id integer primary key, v numeric(30,10))"), 0);
   const auto big = *fh::Decimal::parse("12345678901234.5678");  // 18 significant digits

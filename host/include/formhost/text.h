@@ -35,6 +35,8 @@ FH_API std::string gbk_to_utf8(std::string_view gbk, std::string_view source);
 // UTF-8 to GBK. Throws fh::Error naming `source` and the 0-based byte offset,
 // both for invalid UTF-8 and for a character that GBK cannot hold.
 FH_API std::string utf8_to_gbk(std::string_view utf8, std::string_view source);
+// The same into `out` (replaced), reusing its storage: reading many rows.
+FH_API void utf8_to_gbk(std::string_view utf8, std::string& out, std::string_view source);
 
 // For diagnostics only: like gbk_to_utf8, but each bad byte becomes U+FFFD.
 FH_API std::string gbk_to_utf8_lossy(std::string_view gbk);

@@ -108,11 +108,18 @@ class FH_API Transaction {
   void begin_if_needed();
   void reconnect_if_lost();
   void run_often(const std::string& sql);
+  std::size_t find_savepoint(std::string_view name) const;
+  void transaction_ended();
 
   std::unique_ptr<detail::FaultPlan> faults_;  // tests only; before conn_, which points to it
   std::unique_ptr<detail::Connection> conn_;
   std::string connection_;
   bool in_transaction_ = false;
+  struct Savepoint {
+    std::string name;
+    bool at_start;  // taken when no transaction was open: stands for its start
+  };
+  std::vector<Savepoint> savepoints_;
   std::int32_t sqlcode_ = 0;
   std::int32_t sqlnrows_ = 0;
   std::int32_t sqldbcode_ = 0;

@@ -72,6 +72,11 @@ class FH_API Value {
   const DateTime& as_datetime() const;
   const ObjectRef& as_object() const;
 
+  // Makes this a non-null empty string and returns it to fill, keeping the
+  // storage a string slot already has: rows read into rows already there
+  // copy each text once.
+  std::string& refill_string();
+
   // A condition: true only for a non-null true boolean, so a null condition
   // takes no branch, as on the platform.
   explicit operator bool() const { return type_ == Type::kBoolean && !null_ && as_bool(); }
@@ -85,7 +90,7 @@ class FH_API Value {
   using Storage = std::variant<std::monostate, bool, std::int16_t, std::int32_t, Decimal, double,
                                std::string, Date, Time, DateTime, ObjectRef>;
   template <typename T>
-  Value(Type t, T v) : type_(t), null_(false), v_(std::move(v)) {}
+  Value(Type t, T&& v) : type_(t), null_(false), v_(std::forward<T>(v)) {}
 
   Type type_ = Type::kAny;
   bool null_ = true;

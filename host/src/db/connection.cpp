@@ -90,10 +90,27 @@ std::string folder_of(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// A connection is used by one thread at a time (its session's), and the
+// Transaction around it is not thread-safe anyway: SQLite's own locking on
+// every call buys nothing and costs a mutex round trip per column read.
+// Must come before SQLite first initialises; if something else got there
+// first, SQLite keeps its locks and answers misuse, which is harmless.
+// Memory statistics, which nothing reads, would take a global lock on every
+// allocation SQLite makes.
+void sqlite_without_connection_locks() {
+  static const bool once = [] {
+    sqlite_api::sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
+    sqlite_api::sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    return true;
+  }();
+  (void)once;
+}
+
 }  // namespace
 
 std::unique_ptr<Connection> Connection::open(std::string_view connection, FaultPlan* faults) {
   if (connection.starts_with("sqlite:")) {
+    sqlite_without_connection_locks();
     const std::string path(connection.substr(7));
     if (path.empty()) throw Error("connection 'sqlite:' names no file");
     check_connect(faults, Backend::kSqlite);
@@ -407,19 +424,27 @@ class SqliteStatement final : public Statement {
 
   void read_row(std::span<Value> out, Unreadable* bad) override {
     for (std::size_t i = 0; i < out.size(); ++i) {
-      // One locked call per column; reading the value itself needs no lock.
       sqlite3_value* v = sqlite3_column_value(st_, static_cast<int>(i));
       if (bad == nullptr) {
-        out[i] = read(v, results_[i]);
+        read_into(v, results_[i], out[i]);
         continue;
       }
       try {
-        out[i] = read(v, results_[i]);
+        read_into(v, results_[i], out[i]);
       } catch (const std::exception& e) {
         out[i] = Value::null_of(results_[i]);
         bad->emplace_back(i, e.what());
       }
     }
+  }
+
+  // Texts, most of a row, are converted straight into the slot's storage.
+  static void read_into(sqlite3_value* v, Type t, Value& out) {
+    if (t == Type::kString && sqlite3_value_type(v) != SQLITE_NULL) {
+      utf8_to_gbk(text(v), out.refill_string(), "a fetched text");
+      return;
+    }
+    out = read(v, t);
   }
 
   // SQLite stores whatever it was given: a value is read only when it is one

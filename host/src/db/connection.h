@@ -10,11 +10,12 @@
 // test's fault plan (formhost/db_faults.h) fails the planted call.
 #pragma once
 
-#include <map>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "formhost/db_faults.h"
@@ -81,6 +82,10 @@ class Statement {
   virtual long long affected_rows() = 0;
   // Ends a query early, so it holds no read snapshot.
   virtual void reset() {}
+
+  // A row's worth of values a caller may read into before deciding where
+  // they go (a single-row select must see that no second row follows).
+  std::vector<Value> scratch;
 };
 
 class Connection {
@@ -140,12 +145,17 @@ class Connection {
   bool lost_ = false;
   bool read_only_ = false;
   soci::session session_;
+  // Looked up by the text as given, without copying it into a string.
+  struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  template <typename T>
+  using ByText = std::unordered_map<std::string, T, TextHash, std::equal_to<>>;
   // By statement text, then by the types bound and read ("lL|sd").
-  std::map<std::string, std::vector<std::pair<std::string, std::unique_ptr<Statement>>>,
-           std::less<>>
-      cache_;
+  ByText<std::vector<std::pair<std::string, std::unique_ptr<Statement>>>> cache_;
   std::size_t cached_ = 0;
-  std::map<std::string, std::vector<std::string>, std::less<>> names_;
+  ByText<std::vector<std::string>> names_;
 };
 
 // Converting one fetched column to a value of its prepared type.

@@ -407,6 +407,9 @@ int DataWindow::reset_update() {
   deleted_.clear();
   for (auto* rows : {&primary_, &filtered_}) {
     for (Row& r : *rows) {
+      // Rows left alone are only read: writing every row of a long list
+      // costs more than the save itself.
+      if (r.status == RowStatus::kNotModified && !r.original && r.modified.empty()) continue;
       r.status = RowStatus::kNotModified;
       r.original.reset();
       r.modified.clear();
@@ -672,13 +675,22 @@ int DataWindow::run_update() {
   conflict_row_ = 0;
 
   std::vector<Value> params;
+  // A statement's text follows from its shape (which columns it sets, which
+  // it compares, which compare as null), so the text is built only when the
+  // shape changes: consecutive rows edited alike run one prepared statement.
+  auto add_to_shape = [](std::string& shape, char what, std::size_t column) {
+    shape += what;
+    shape += static_cast<char>(column & 0xFF);
+    shape += static_cast<char>(column >> 8);
+  };
   // The WHERE of one row: its keys, then what the setting adds, each as read
   // (a null as "is null"; a value that could not be read is not compared).
+  // False when a key could not be read.
   std::vector<std::size_t> compared;
-  auto where_of = [&](const Row& r, std::string& shape) -> std::string {
+  auto compare_row = [&](const Row& r, std::string& shape) {
     compared.clear();
     for (std::size_t k : keys) {
-      if (!r.unreadable.empty() && r.unreadable[k]) return "";
+      if (!r.unreadable.empty() && r.unreadable[k]) return false;
       compared.push_back(k);
     }
     for (std::size_t i = 0; i < cols.size(); ++i) {
@@ -687,19 +699,22 @@ int DataWindow::run_update() {
       const bool changed = !r.modified.empty() && r.modified[i];
       if (where_mode == 1 || (where_mode == 2 && changed)) compared.push_back(i);
     }
-    std::string sql;
     for (std::size_t i : compared) {
       const Value& v = r.original_value(i);
-      sql += (sql.empty() ? " where " : " and ") + db_column(cols[i]);
       if (v.is_null()) {
-        sql += " is null";
-        shape += 'n';
+        add_to_shape(shape, 'n', i);
       } else {
-        sql += " = :w" + std::to_string(i);
+        add_to_shape(shape, 'w', i);
         params.push_back(v);
-        shape += 'w';
       }
-      shape += std::to_string(i);
+    }
+    return true;
+  };
+  auto where_text = [&](const Row& r) {
+    std::string sql;
+    for (std::size_t i : compared) {
+      sql += (sql.empty() ? " where " : " and ") + db_column(cols[i]);
+      sql += r.original_value(i).is_null() ? " is null" : " = :w" + std::to_string(i);
     }
     return sql;
   };
@@ -722,10 +737,9 @@ int DataWindow::run_update() {
   for (const Row& r : deleted_) {
     params.clear();
     shape = "d";
-    const std::string where = where_of(r, shape);
-    if (where.empty()) return unreadable_key(r);
+    if (!compare_row(r, shape)) return unreadable_key(r);
     if (shape != sql_shape) {
-      sql = "delete from " + table + where;
+      sql = "delete from " + table + where_text(r);
       sql_shape = shape;
     }
     if (run(sql, &r, 0) != 1) return -1;
@@ -740,8 +754,8 @@ int DataWindow::run_update() {
     long number = 0;
     for (const Row& r : *rows) {
       ++number;
-      params.clear();
       if (r.status == RowStatus::kNewModified) {
+        params.clear();
         if (insert_sql.empty()) {
           std::string names, marks;
           for (std::size_t i : inserted) {
@@ -753,33 +767,24 @@ int DataWindow::run_update() {
         for (std::size_t i : inserted) params.push_back(r.values[i]);
         if (run(insert_sql, nullptr, 0) != 1) return -1;
       } else if (r.status == RowStatus::kDataModified) {
+        params.clear();
         // Only the changed columns the object saves.
         shape = "u";
         for (std::size_t i = 0; i < cols.size(); ++i) {
           if (cols[i].update && !r.modified.empty() && r.modified[i]) {
-            shape += 's' + std::to_string(i);
+            add_to_shape(shape, 's', i);
             params.push_back(r.values[i]);
           }
         }
-        if (shape == "u") continue;
-        std::string sets;
+        if (shape.size() == 1) continue;
+        if (!compare_row(r, shape)) return unreadable_key(r);
         if (shape != sql_shape) {
+          std::string sets;
           for (std::size_t i = 0; i < cols.size(); ++i) {
             if (cols[i].update && !r.modified.empty() && r.modified[i])
               sets += (sets.empty() ? "" : ", ") + db_column(cols[i]) + " = :v" + std::to_string(i);
           }
-        }
-        const std::string where = where_of(r, shape);
-        if (where.empty()) return unreadable_key(r);
-        if (shape != sql_shape) {
-          if (sets.empty()) {
-            for (std::size_t i = 0; i < cols.size(); ++i) {
-              if (cols[i].update && !r.modified.empty() && r.modified[i])
-                sets +=
-                    (sets.empty() ? "" : ", ") + db_column(cols[i]) + " = :v" + std::to_string(i);
-            }
-          }
-          sql = "update " + table + " set " + sets + where;
+          sql = "update " + table + " set " + sets + where_text(r);
           sql_shape = shape;
         }
         // Filtered rows are not numbered for the operator.
