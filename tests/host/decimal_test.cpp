@@ -112,6 +112,12 @@ TEST(DecimalConversion, FromDoubleGoesThroughFifteenDigits) {
   EXPECT_EQ(Decimal::from_double(1e20)->to_string(), "100000000000000000000");
   EXPECT_EQ(Decimal::from_double(1.005)->to_string(), "1.005");
   EXPECT_EQ(Decimal::from_double(0.0)->to_string(), "0");
+  // Negative amounts and halves, whichever way the candidates round.
+  EXPECT_EQ(Decimal::from_double(-0.5)->to_string(), "-0.5");
+  EXPECT_EQ(Decimal::from_double(-123.45)->to_string(), "-123.45");
+  EXPECT_EQ(Decimal::from_double(2.675)->to_string(), "2.675");
+  EXPECT_EQ(Decimal::from_double(999999999999999.0)->to_string(), "999999999999999");
+  EXPECT_EQ(*Decimal::from_double(-1.2345), dec("-1.2345"));
   EXPECT_FALSE(Decimal::from_double(std::numeric_limits<double>::quiet_NaN()).has_value());
   EXPECT_FALSE(Decimal::from_double(std::numeric_limits<double>::infinity()).has_value());
   EXPECT_FALSE(Decimal::from_double(-std::numeric_limits<double>::infinity()).has_value());

@@ -53,6 +53,17 @@ TEST(Value, AccessorsRefuseAnotherTypeAndNull) {
   EXPECT_THROW((void)Value::of_object(nullptr).as_object(), std::logic_error);
 }
 
+// Reading rows into rows already there: whatever the slot held, it ends as
+// exactly the text filled in, non-null.
+TEST(Value, RefilledStringIsThatTextWhateverTheSlotHeld) {
+  Value slots[] = {Value::of_string(std::string(100, 'x')), Value::null_of(Type::kString),
+                   Value::of_long(7), Value()};
+  for (Value& v : slots) {
+    v.refill_string() += "ab";
+    EXPECT_EQ(v, Value::of_string("ab"));
+  }
+}
+
 TEST(Value, EqualityNeedsSameTypeNullFlagAndValue) {
   EXPECT_EQ(Value::of_string("abc"), Value::of_string("abc"));
   EXPECT_NE(Value::of_string("abc"), Value::of_string("abd"));
