@@ -14,93 +14,15 @@ Without --pg it runs on a fresh SQLite demo database; with --pg on a fresh
 schema of that PostgreSQL server (dropped afterwards).
 """
 import argparse
-import http.client
 import json
 import os
-import re
-import shutil
 import statistics
-import subprocess
 import sys
-import tempfile
 import threading
 import time
 
-
-class Operator:
-    def __init__(self, port):
-        self.conn = http.client.HTTPConnection("127.0.0.1", port, timeout=60)
-        self.cookie = ""
-        self.csrf = ""
-        self.tab = ""
-        self.version = 0  # of the view this operator holds: answers carry what changed since
-
-    def call(self, method, path, body=None):
-        headers = {"Content-Type": "application/json"}
-        if self.cookie:
-            headers["Cookie"] = self.cookie
-        if self.csrf:
-            headers["X-CSRF-Token"] = self.csrf
-        self.conn.request(method, path, body=json.dumps(body) if body is not None else None,
-                          headers=headers)
-        r = self.conn.getresponse()
-        data = r.read()
-        return r.status, r.getheader("Set-Cookie"), (json.loads(data) if data else {})
-
-    def sign_in(self, password):
-        status, cookie, body = self.call("POST", "/api/login", {"name": "demo", "password": password})
-        assert status == 200, body
-        self.cookie = cookie.split(";")[0]
-        self.csrf = body["csrf"]
-        status, _, body = self.call("POST", "/api/tabs", {})
-        assert status == 201, body
-        self.tab = body["tab"]
-        self.version = body["version"]
-        self.view = body["view"]
-
-    def act(self, action):
-        # The answer's bytes: parsing them is the client's work, not the round trip.
-        self.conn.request("POST", f"/api/tabs/{self.tab}/actions?since={self.version}",
-                          body=json.dumps(action),
-                          headers={"Content-Type": "application/json", "Cookie": self.cookie,
-                                   "X-CSRF-Token": self.csrf})
-        r = self.conn.getresponse()
-        data = r.read()
-        if r.status == 200:
-            # The page's work: the answer's changes make its copy of the view.
-            body = json.loads(data)
-            if "view" in body:
-                self.view = body["view"]
-            else:
-                assert body["base"] == self.version, "an answer from another version"
-                self.view = patch(self.view, body["delta"])
-            self.version = body["version"]
-        return r.status, data
-
-
-def patch(old, d):
-    """The value a change from the server makes of `old` (as the page does)."""
-    if "s" in d:
-        return old
-    if "v" in d:
-        return d["v"]
-    if "o" in d:
-        new = dict(old)
-        for k in d.get("d", []):
-            new.pop(k, None)
-        for k, change in d["o"].items():
-            new[k] = patch(old.get(k), change)
-        return new
-    return [patch(old[i] if i < len(old) else None, x) for i, x in enumerate(d["a"])]
-
-
-def control(view, window, name):
-    for w in view["windows"]:
-        if w["class"] == window:
-            for c in w["controls"]:
-                if c["name"] == name:
-                    return c
-    return None
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from web_client import Operator, control, demo_server, percentile  # noqa: E402
 
 
 def worker(n, port, password, deadline, out, start):
@@ -150,13 +72,6 @@ def worker(n, port, password, deadline, out, start):
     out[n] = (times, errors, key, saved)
 
 
-def percentile(sorted_values, p):
-    if not sorted_values:
-        return float("nan")
-    k = max(0, min(len(sorted_values) - 1, round(p / 100 * len(sorted_values) + 0.5) - 1))
-    return sorted_values[k]
-
-
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("formhost")
@@ -165,30 +80,7 @@ def main():
     ap.add_argument("--pg", help="a PostgreSQL connection (postgresql://...)")
     a = ap.parse_args()
 
-    scratch = tempfile.mkdtemp(prefix="zr016-load-")
-    schema = None
-    if a.pg:
-        schema = f"zrload_{os.getpid()}"
-        psql = ["psql", a.pg, "-X", "-q", "-v", "ON_ERROR_STOP=1"]
-        subprocess.run(psql + ["-c", f"drop schema if exists {schema} cascade",
-                               "-c", f"create schema {schema}"], check=True)
-        db = a.pg + ("&" if "?" in a.pg else "?") + f"options=-csearch_path={schema}"
-        sql = lambda q: subprocess.run(psql + ["-At", "-c", f"set search_path to {schema}; {q}"],
-                                       capture_output=True, text=True, check=True).stdout.strip()
-    else:
-        path = os.path.join(scratch, "load.db")
-        db = "sqlite:" + path
-        sql = lambda q: subprocess.run(["sqlite3", path, q], capture_output=True, text=True,
-                                       check=True).stdout.strip()
-    server = None
-    try:
-        init = subprocess.run([a.formhost, "init-db", "--db", db, "--demo"], capture_output=True,
-                              text=True, check=True).stdout
-        password = re.search(r"demo operator: demo\s+password: (\S+)", init).group(1)
-        server = subprocess.Popen([a.formhost, "serve", "--db", db, "--listen", "127.0.0.1:0"],
-                                  stdout=subprocess.PIPE, text=True)
-        port = int(re.search(r":(\d+)/", server.stdout.readline()).group(1))
-
+    with demo_server(a.formhost, a.pg) as (port, password, sql):
         out = {}
         start = threading.Barrier(a.sessions + 1)
         deadline = [float("inf")]
@@ -227,14 +119,6 @@ def main():
         print(f"  saves checked in the database: {len(out) - len(missing)} of {a.sessions} sessions"
               + (f"; {missing[0]}" if missing else ""))
         return 0 if not errors and not missing else 1
-    finally:
-        if server:
-            server.terminate()
-            server.wait(timeout=30)
-        if schema:
-            subprocess.run(["psql", a.pg, "-X", "-q", "-c", f"drop schema if exists {schema} cascade"],
-                           env=dict(os.environ, PGOPTIONS="-c client_min_messages=warning"))
-        shutil.rmtree(scratch, ignore_errors=True)
 
 
 if __name__ == "__main__":
