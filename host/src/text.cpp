@@ -200,24 +200,28 @@ bool gbk_to_utf8_by_table(std::string_view gbk, std::string& out) {
   return true;
 }
 
+// Writes in place: a GBK form is never longer than the UTF-8 it comes from.
 bool utf8_to_gbk_by_table(std::string_view utf8, std::string& out) {
-  const GbkTables& t = gbk_tables();
-  out.reserve(utf8.size());
+  static const GbkTables& t = gbk_tables();  // a check in line, not a call per text
+  const std::size_t start = out.size();
+  out.resize(start + utf8.size());
+  char* o = out.data() + start;
   std::size_t i = 0;
   while (i < utf8.size()) {
     const auto b = static_cast<unsigned char>(utf8[i]);
     if (b < 0x80) {
-      out.push_back(static_cast<char>(b));
+      *o++ = static_cast<char>(b);
       ++i;
       continue;
     }
     char32_t cp = 0;
     const std::size_t n = utf8_sequence(utf8, i, cp);
     if (n == 0 || cp > 0xFFFF || t.from_unicode[cp] == 0) return false;
-    out.push_back(static_cast<char>(t.from_unicode[cp] >> 8));
-    out.push_back(static_cast<char>(t.from_unicode[cp] & 0xFF));
+    *o++ = static_cast<char>(t.from_unicode[cp] >> 8);
+    *o++ = static_cast<char>(t.from_unicode[cp] & 0xFF);
     i += n;
   }
+  out.resize(static_cast<std::size_t>(o - out.data()));
   return true;
 }
 
@@ -258,10 +262,6 @@ std::string utf8_to_gbk(std::string_view utf8, std::string_view source) {
 
 void utf8_to_gbk(std::string_view utf8, std::string& out, std::string_view source) {
   out.clear();
-  if (ascii_only(utf8)) {
-    out.assign(utf8);
-    return;
-  }
   if (utf8_to_gbk_by_table(utf8, out)) return;
   out.clear();
   out.reserve(utf8.size());

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
+#include <random>
 #include <string>
 
 #include "formhost/errors.h"
@@ -121,6 +125,39 @@ TEST(DecimalConversion, FromDoubleGoesThroughFifteenDigits) {
   EXPECT_FALSE(Decimal::from_double(std::numeric_limits<double>::quiet_NaN()).has_value());
   EXPECT_FALSE(Decimal::from_double(std::numeric_limits<double>::infinity()).has_value());
   EXPECT_FALSE(Decimal::from_double(-std::numeric_limits<double>::infinity()).has_value());
+}
+
+// A double read from a REAL column becomes the fewest places (up to 8, under
+// 15 digits) that read back as it: the same as printing it with 0, 1, ... 8
+// places and taking the first that reads back, for amounts of every size and sign.
+TEST(DecimalConversion, FromDoubleTakesTheFewestPlacesThatReadBack) {
+  auto expected = [](double v) -> std::string {
+    for (int k = 0; k <= 8 && std::fabs(v) * std::pow(10.0, k) < 1e15; ++k) {
+      char buf[64];
+      const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, k);
+      const std::string text(buf, r.ptr);
+      if (std::strtod(text.c_str(), nullptr) == v) return text == "-0" ? "0" : text;
+    }
+    return "";  // more places: fifteen significant digits, checked above
+  };
+  std::mt19937_64 rng(20261208);
+  int checked = 0;
+  for (int i = 0; i < 200000; ++i) {
+    const int places = static_cast<int>(rng() % 9);
+    const auto digits = static_cast<std::int64_t>(rng() % 1000000000000000ULL);
+    double v = static_cast<double>(digits) / std::pow(10.0, 1 + static_cast<int>(rng() % 15));
+    if (i % 2 == 0) v = std::round(v * std::pow(10.0, places)) / std::pow(10.0, places);
+    if (rng() % 2 == 0) v = -v;
+    if (i % 7 == 0) v = std::nextafter(v, 1e300);  // no short form: fifteen digits
+    const std::string want = expected(v);
+    if (want.empty() || v == 0) continue;
+    ++checked;
+    ASSERT_EQ(Decimal::from_double(v)->to_string(), want) << std::hexfloat << v;
+  }
+  EXPECT_GT(checked, 50000);
+  EXPECT_EQ(Decimal::from_double(9999999.99999999)->to_string(), "9999999.99999999");
+  EXPECT_EQ(Decimal::from_double(10000000.5)->to_string(), "10000000.5");
+  EXPECT_EQ(Decimal::from_double(0.00000001)->to_string(), "0.00000001");
 }
 
 TEST(DecimalConversion, ToIntegersAndDoubles) {

@@ -329,9 +329,28 @@ Value decimal_from_text(std::string_view text) {
   return Value::of_decimal(*d);
 }
 
+namespace {
+
+// The form dates are stored in, "YYYY-MM-DD...", read straight off the digits.
+std::optional<Date> stored_date(std::string_view t) {
+  if (t.size() < 10 || t[4] != '-' || t[7] != '-') return std::nullopt;
+  int n[8];
+  for (int i = 0, at = 0; i < 10; ++i) {
+    if (i == 4 || i == 7) continue;
+    const int digit = t[static_cast<std::size_t>(i)] - '0';
+    if (digit < 0 || digit > 9) return std::nullopt;
+    n[at++] = digit;
+  }
+  return Date::make(n[0] * 1000 + n[1] * 100 + n[2] * 10 + n[3], n[4] * 10 + n[5],
+                    n[6] * 10 + n[7]);
+}
+
+}  // namespace
+
 Value temporal_from_text(std::string_view text, Type type) {
   switch (type) {
     case Type::kDate:
+      if (auto d = stored_date(text)) return Value::of_date(*d);
       if (auto d = Date::parse(text.substr(0, 10))) return Value::of_date(*d);
       break;
     case Type::kTime:

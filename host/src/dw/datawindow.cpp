@@ -634,7 +634,13 @@ int DataWindow::update(bool accept, bool reset_flags) {
   if (accept && accept_text() != 1) return -1;
   if (transaction_ == nullptr || !transaction_->connected())
     return fail("no transaction object connected");
-  if (modified_count() == 0) return 1;
+  // Anything to save? Stops at the first changed row rather than counting them all.
+  auto changed = [](const Row& r) {
+    return r.status == RowStatus::kDataModified || r.status == RowStatus::kNewModified;
+  };
+  if (deleted_.empty() && std::ranges::none_of(primary_, changed) &&
+      std::ranges::none_of(filtered_, changed))
+    return 1;
   if (object_->update_table().empty())
     return fail("data window " + dataobject_ + " is not updatable");
   if (transaction_->savepoint(kSavepoint) != 0) return fail(transaction_->sqlerrtext());
