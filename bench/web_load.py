@@ -14,18 +14,18 @@ Without --pg it runs on a fresh SQLite demo database; with --pg on a fresh
 schema of that PostgreSQL server (dropped afterwards).
 """
 import argparse
+import functools
 import json
 import os
 import statistics
 import sys
-import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from web_client import Operator, control, demo_server, percentile  # noqa: E402
+from web_client import Operator, control, demo_server, percentile, run_at_once  # noqa: E402
 
 
-def worker(n, port, password, deadline, out, start):
+def worker(n, port, password, out, deadline, start):
     me = Operator(port)
     me.sign_in(password)
     times, errors, saved = [], [], None
@@ -82,21 +82,9 @@ def main():
 
     with demo_server(a.formhost, a.pg) as (port, password, sql):
         out = {}
-        start = threading.Barrier(a.sessions + 1)
-        deadline = [float("inf")]
-        threads = [threading.Thread(target=worker, args=(n, port, password, deadline, out, start))
-                   for n in range(1, a.sessions + 1)]
         # Everyone signs in first (not measured), then the clock starts.
-        for t in threads:
-            t.start()
-        while start.n_waiting < a.sessions and any(t.is_alive() for t in threads):
-            time.sleep(0.05)
-        began = time.monotonic()
-        deadline[0] = began + a.seconds
-        start.wait()
-        for t in threads:
-            t.join()
-        elapsed = time.monotonic() - began
+        elapsed = run_at_once([functools.partial(worker, n, port, password, out)
+                               for n in range(1, a.sessions + 1)], a.seconds)
 
         times = sorted(x for v in out.values() for x in v[0])
         errors = [e for v in out.values() for e in v[1]]

@@ -20,15 +20,15 @@ Afterwards, from the database:
 """
 import argparse
 import collections
+import functools
 import json
 import os
 import random
 import sys
-import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from web_client import Operator, control, demo_server  # noqa: E402
+from web_client import Operator, control, demo_server, run_at_once  # noqa: E402
 
 LIST, EDITOR = "w_01691", "w_01691_edit"
 KEY, NAME, MARK = "zr_016910_f3jbid", "zr_016910_f3bz02", "zr_016910_f3bz01"
@@ -165,18 +165,8 @@ def main():
                    for k in keys}
         before = int(sql("select count(*) from zr_016910"))
         stations = [Station(n, port, password) for n in range(1, a.sessions + 1)]
-        start = threading.Barrier(a.sessions + 1)
-        deadline = [float("inf")]
-        threads = [threading.Thread(target=work, args=(s, keys, deadline, start))
-                   for s in stations]
-        for t in threads:
-            t.start()
-        began = time.monotonic()
-        deadline[0] = began + a.seconds
-        start.wait()
-        for t in threads:
-            t.join()
-        elapsed = time.monotonic() - began
+        elapsed = run_at_once([functools.partial(work, s, keys) for s in stations], a.seconds)
+        deadline = time.monotonic() - elapsed + a.seconds
 
         faults = [e for s in stations for e in s.errors]
         adds = [m for s in stations for m in s.adds]
@@ -196,7 +186,7 @@ def main():
             why = check_chain(key, initial[key], final, by_key[key])
             if why:
                 faults.append(why)
-        stuck = [s.n for s in stations if s.last_action < deadline[0] - 5]
+        stuck = [s.n for s in stations if s.last_action < deadline - 5]
         if stuck:
             faults.append(f"sessions {stuck} stopped acting more than 5 s before the end")
 
