@@ -225,7 +225,9 @@ class FH_API DataWindow final : public RowSource {
   int fail(std::string text);
   std::vector<Row>& buffer(DwBuffer b);
   const std::vector<Row>& buffer(DwBuffer b) const;
-  int run_update();
+  // `touched` gets every row whose flags a successful update resets.
+  int run_update(std::vector<Row*>& touched);
+  static void clear_change_flags(Row& r);
   std::string key_text(const Row& r) const;
   std::string describe_conflict(const Row& r, const std::vector<std::size_t>& compared);
 

@@ -403,6 +403,12 @@ int DataWindow::reset() {
   return 1;
 }
 
+void DataWindow::clear_change_flags(Row& r) {
+  r.status = RowStatus::kNotModified;
+  r.original.reset();
+  r.modified.clear();
+}
+
 int DataWindow::reset_update() {
   deleted_.clear();
   for (auto* rows : {&primary_, &filtered_}) {
@@ -410,9 +416,7 @@ int DataWindow::reset_update() {
       // Rows left alone are only read: writing every row of a long list
       // costs more than the save itself.
       if (r.status == RowStatus::kNotModified && !r.original && r.modified.empty()) continue;
-      r.status = RowStatus::kNotModified;
-      r.original.reset();
-      r.modified.clear();
+      clear_change_flags(r);
     }
   }
   return 1;
@@ -644,7 +648,8 @@ int DataWindow::update(bool accept, bool reset_flags) {
   if (object_->update_table().empty())
     return fail("data window " + dataobject_ + " is not updatable");
   if (transaction_->savepoint(kSavepoint) != 0) return fail(transaction_->sqlerrtext());
-  if (run_update() != 1) {
+  std::vector<Row*> touched;
+  if (run_update(touched) != 1) {
     const std::string why = last_error_;
     transaction_->rollback_to(kSavepoint);
     return fail(why);
@@ -656,7 +661,11 @@ int DataWindow::update(bool accept, bool reset_flags) {
     transaction_->rollback_to(kSavepoint);
     return fail(why);
   }
-  if (reset_flags) reset_update();
+  // The rows the update walked past are reset without walking them again.
+  if (reset_flags) {
+    deleted_.clear();
+    for (Row* r : touched) clear_change_flags(*r);
+  }
   return 1;
 }
 
@@ -668,7 +677,7 @@ int DataWindow::update(bool accept, bool reset_flags) {
 // columns changed here, each compared with the value as read. A statement
 // that finds no such row means another station changed or deleted it: the
 // update fails naming the row and the column, and conflict_row() says which.
-int DataWindow::run_update() {
+int DataWindow::run_update(std::vector<Row*>& touched) {
   const auto& cols = object_->columns();
   const std::string& table = object_->update_table();
   std::vector<std::size_t> keys;
@@ -756,10 +765,12 @@ int DataWindow::run_update() {
   for (std::size_t i = 0; i < cols.size(); ++i) {
     if (cols[i].update || cols[i].key) inserted.push_back(i);
   }
-  for (const auto* rows : {&primary_, &filtered_}) {
+  for (auto* rows : {&primary_, &filtered_}) {
     long number = 0;
-    for (const Row& r : *rows) {
+    for (Row& r : *rows) {
       ++number;
+      if (r.status != RowStatus::kNotModified || r.original || !r.modified.empty())
+        touched.push_back(&r);
       if (r.status == RowStatus::kNewModified) {
         params.clear();
         if (insert_sql.empty()) {
