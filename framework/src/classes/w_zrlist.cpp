@@ -221,9 +221,14 @@ ZR_EVENT(w_zrlist, ue_edit) {
 
 ZR_EVENT(w_zrlist, ue_delete) { return s.handle(target(s)).raise("pfc_deleterow"); }
 
+// Reading again drops what was not saved: the operator says what to do first.
 ZR_EVENT(w_zrlist, ue_retrieve) {
+  if (!zrf::settle_window_edits(s, s.self())) return 0;
   retrieve_areas(s);
   return 1;
 }
+
+// 1 keeps the window open: the edits stay (Cancel, or a save that failed).
+ZR_EVENT(w_zrlist, closequery) { return zrf::settle_window_edits(s, s.self()) ? 0 : 1; }
 
 ZR_REGISTER(w_zrlist)

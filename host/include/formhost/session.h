@@ -121,8 +121,9 @@ class FH_API Session {
   // The nested loop of an open response window: takes actions (and runs
   // what scripts posted) until it closes; answers its returnvalue.
   Value run_modal(Object& window);
-  // Closes a window: close and destroy events, then it is gone. 1, or -1
-  // when it is not open.
+  // Closes a window: closequery first (an answer of 1 keeps the window
+  // open, as when the operator cancels the save question: 0), then close and
+  // destroy, then it is gone. 1, or -1 when it is not open.
   int close(Object& window);
   const std::vector<ObjectRef>& windows() const;
   // An open window by class name (the topmost of that class), or null.
@@ -178,6 +179,9 @@ class FH_API Session {
   std::vector<std::string> unsound_datawindows() const;
 
  private:
+  // The same without closequery: a response window left without actions.
+  int close_unasked(Object& window);
+
   ClassRegistry& registry_;
   std::unique_ptr<Context> ctx_;
   Transaction sqlca_;
