@@ -106,6 +106,7 @@ class FH_API Session {
 
   Context& context() { return *ctx_; }
   Transaction& sqlca() { return sqlca_; }
+  const Transaction& sqlca() const { return sqlca_; }
   const DataObjectLibrary* library() const;
 
   // ---- windows ----

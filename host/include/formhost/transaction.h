@@ -98,6 +98,9 @@ class FH_API Transaction {
   // Opened for viewing only: a SQLite file or folder that cannot be written.
   // Every statement that changes data answers -1 with the reason.
   bool read_only() const;
+  // Why, naming the database ("the database sqlite:x.db is open for viewing
+  // only (...)"); "" when it may be written.
+  std::string why_read_only() const;
 
  private:
   friend struct detail::FaultAccess;  // formhost/db_faults.h

@@ -184,6 +184,12 @@ std::int32_t Transaction::disconnect() {
 
 bool Transaction::read_only() const { return conn_ && conn_->read_only(); }
 
+std::string Transaction::why_read_only() const {
+  if (!read_only()) return {};
+  return "the database " + redacted_connection(connection_) +
+         " is open for viewing only (the file or its folder cannot be written)";
+}
+
 void Transaction::reconnect_if_lost() {
   if (!conn_->lost() || in_transaction_) return;
   constexpr int kTries = 3;
@@ -206,11 +212,7 @@ void Transaction::reconnect_if_lost() {
 }
 
 void Transaction::begin_if_needed() {
-  if (conn_->read_only()) {
-    throw Error("the database " + connection_ +
-                " is open for viewing only (the file or its folder cannot be written): nothing "
-                "can be saved");
-  }
+  if (conn_->read_only()) throw Error(why_read_only() + ": nothing can be saved");
   if (in_transaction_) return;
   conn_->begin();
   in_transaction_ = true;
