@@ -226,6 +226,44 @@ TEST_P(SafetyTest, UnreadableStoredValueShowsTheRowAndStaysAsStored) {
   EXPECT_EQ(value("select mc || '/' || sl from zr_safe where id = 1"), "new/99999999999");
 }
 
+// A character with no GBK form (an emoji) makes only its value unreadable, on
+// both databases: the other rows and columns show, and a save of the row's
+// other columns leaves it as stored. Chinese text goes in and out unchanged.
+TEST_P(SafetyTest, TextWithNoGbkFormIsOneUnreadableValueNotAFailedList) {
+  const std::string emoji = GetParam() == "sqlite" ? "char(128512)" : "chr(128512)";
+  sql("insert into zr_safe (id, mc, sl, xh) values (3, " + emoji + ", 30, 3)");
+  fh::DataWindow dw;
+  dw.set_object(fh::DataWindowObject::parse(source(2), "d_safe.srd"));
+  dw.set_transaction(&db);
+  ASSERT_EQ(dw.retrieve({}), 3) << dw.last_error();
+  EXPECT_EQ(dw.retrieve_error(), "");
+  EXPECT_NE(dw.retrieve_warning().find("row 3 column mc"), std::string::npos)
+      << dw.retrieve_warning();
+  EXPECT_TRUE(dw.is_unreadable(3, 2));
+  EXPECT_FALSE(dw.is_unreadable(3, 3));
+  EXPECT_EQ(fh::Long(dw.get_item(3, "sl")).as_long(), 30);
+  EXPECT_EQ(dw.get_item(2, "mc").as_string(), "b");
+  ASSERT_EQ(dw.set_item(3, "sl", Value::of_long(31)), 1);
+  ASSERT_EQ(dw.set_item(1, "mc", Value::of_string(fh::utf8_to_gbk("中文", "test"))), 1);
+  ASSERT_EQ(save(dw, db), 1) << dw.last_error();
+  EXPECT_EQ(value("select sl from zr_safe where id = 3"), "31");
+  EXPECT_EQ(value("select count(*) from zr_safe where id = 3 and mc = " + emoji), "1");
+  EXPECT_EQ(value("select mc from zr_safe where id = 1"), "中文");
+  // Chinese in the statement text and in a bound value reach the database as it is.
+  Value n[] = {Value::of_long(0)};
+  const Value chinese[] = {Value::of_string(fh::utf8_to_gbk("中文", "test"))};
+  ASSERT_EQ(
+      db.select_into(
+          fh::utf8_to_gbk("select count(*) from zr_safe where mc = :a and mc = '中文'", "test"),
+          chinese, n),
+      0)
+      << db.sqlerrtext();
+  EXPECT_EQ(n[0].as_long(), 1);
+  // A single-row select of the value itself fails with the reason.
+  Value mc[] = {Value::of_string("")};
+  EXPECT_EQ(db.select_into("select mc from zr_safe where id = 3", {}, mc), -1);
+}
+
 TEST_P(SafetyTest, FailedRetrievalSaysWhichTableAndIsNoEmptyList) {
   fh::DataWindow dw;
   open(dw, 2, db);

@@ -145,8 +145,7 @@ std::int32_t Transaction::fail_current_exception(std::string_view what) {
   } catch (const soci::sqlite3_soci_error& e) {
     return error(utf8_to_gbk_lossy(prefix + e.get_error_message()), e.result());
   } catch (const soci::postgresql_soci_error& e) {
-    // Server texts already come in the client encoding (GBK).
-    return error(prefix + e.sqlstate() + " " + e.get_error_message(), -1);
+    return error(utf8_to_gbk_lossy(prefix + e.sqlstate() + " " + e.get_error_message()), -1);
   } catch (const soci::soci_error& e) {
     return error(utf8_to_gbk_lossy(prefix + e.get_error_message()));
   } catch (const std::exception& e) {
@@ -385,10 +384,7 @@ std::int32_t Transaction::run_script(std::string_view utf8_script, std::string_v
       statement.push_back('\n');
       if (line.ends_with(";")) {
         statement.erase(statement.rfind(';'));
-        // SQLite takes UTF-8 as it is; PostgreSQL expects GBK from this client.
-        const std::string text =
-            is_postgres() ? utf8_to_gbk(statement, std::string(source)) : statement;
-        conn_->run(text);
+        conn_->run(statement);  // both databases take UTF-8 from this client
         statement.clear();
       }
     }
