@@ -175,6 +175,25 @@ TEST_P(GroupEditorTest, ANewRateStartsWithTheGroupsHighestGradeAndIsReadBack) {
   EXPECT_EQ(form().retrieve_arguments().size(), 1u);
 }
 
+// The rate's column is NUMERIC(12,4): eight digits before the point, typed or
+// set, on both databases (SQLite would store more, PostgreSQL refuse the save).
+TEST_P(GroupEditorTest, ARateBeyondItsColumnsPrecisionIsRefused) {
+  add();
+  auto refusals = act({action(K::kType, "dw_maint", 1, "td2jid", "6"),
+                       action(K::kType, "dw_maint", 1, "bcjbdj", "123456789")});
+  EXPECT_EQ(refusals, std::vector<std::string>{"column bcjbdj takes at most 8 digits before the "
+                                               "decimal point (numeric(12,4)), 123456789.0000 "
+                                               "given"});
+  refusals = act({set_item("w_01628_edit", "dw_maint", 1, "bcjbdj", "-99999999.99995")});
+  ASSERT_EQ(refusals.size(), 1u);
+  EXPECT_TRUE(refusals[0].starts_with("column bcjbdj takes at most 8 digits")) << refusals[0];
+  EXPECT_TRUE(form().item(1, "bcjbdj").is_null());
+  ASSERT_EQ(act({action(K::kType, "dw_maint", 1, "bcjbdj", "-99999999.9999"), action(K::kSave)}),
+            std::vector<std::string>{});
+  EXPECT_EQ(db_value("select bcjbdj from zr_bcjb where bcjbid = (select max(bcjbid) from zr_bcjb)"),
+            "-99999999.9999");
+}
+
 TEST_P(GroupEditorTest, AGroupWithoutGradesPresetsNull) {
   sql("update zr_a2 set aagxid = 99 where aagxid = 12");
   add();
