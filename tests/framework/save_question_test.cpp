@@ -30,6 +30,11 @@ class SaveQuestionTest : public zrtest::AppTest {
     EXPECT_EQ(box->text, zrtest::gbk("是否保存修改？"));
     EXPECT_EQ(box->buttons, 3);
   }
+  static fh::Action answer_named(const std::string& label) {
+    fh::Action a(K::kAnswer);
+    a.text = label;
+    return a;
+  }
   static fh::Action close(const std::string& cls) {
     fh::Action a(K::kClose);
     a.window = cls;
@@ -51,7 +56,11 @@ TEST_P(SaveQuestionTest, ClosingWithEditsAsksAndEachAnswerDoesWhatItSays) {
   ASSERT_EQ(edit_count("77"), std::vector<std::string>{});
   ASSERT_EQ(act({close("w_01691")}), std::vector<std::string>{});
   expect_question();
-  ASSERT_EQ(act({answer(3)}), std::vector<std::string>{});
+  // A button named by its label is this box's: "ok" is none of them,
+  // "cancel" the third (of OK/Cancel it would be the second).
+  EXPECT_EQ(act({answer_named("ok")}),
+            std::vector<std::string>{"the message box has no button ok (it has Yes, No, Cancel)"});
+  ASSERT_EQ(act({answer_named("cancel")}), std::vector<std::string>{});
   ASSERT_NE(session->window("w_01691"), nullptr);
   EXPECT_EQ(shown_count(), "77");
   EXPECT_EQ(stored_count(), before);

@@ -53,7 +53,8 @@ struct Action {
     kDelete,  // control: the current row through the framework's event
     kSave,    // the window's save event
     kClose,   // window
-    kAnswer,  // number: the button pressed in the pending message box
+    kAnswer,  // number: the button pressed in the pending message box; or text:
+              // its label ("Yes", "Cancel"), whichever place it has in this box
     kResize,  // window, width, height
     kTab,     // window, number: the Tab key (1) or Shift+Tab (-1), focus in tab order
     kDrag,    // control (a split bar), number: dragged to that y (a horizontal bar) or x

@@ -8,6 +8,7 @@
 #include "formhost/errors.h"
 #include "formhost/object.h"
 #include "formhost/session.h"
+#include "formhost/text.h"
 #include "session/state.h"
 
 namespace fh {
@@ -218,7 +219,22 @@ Refusal close_window(SessionState& st, const Action& a) {
 
 Refusal answer(SessionState& st, const Action& a) {
   if (!st.box) return "no message box waits for an answer";
-  const auto count = static_cast<long>(button_labels(st.box->buttons).size());
+  const std::vector<std::string> labels = button_labels(st.box->buttons);
+  const auto count = static_cast<long>(labels.size());
+  // A button named by its label is the one of this box: "Cancel" is the
+  // second of OK/Cancel but the third of Yes/No/Cancel.
+  if (!a.text.empty()) {
+    std::string known;
+    for (long i = 0; i < count; ++i) {
+      const std::string& label = labels[static_cast<std::size_t>(i)];
+      if (text::iequal(label, a.text)) {
+        st.box_answer = static_cast<int>(i + 1);
+        return kDone;
+      }
+      known += (i == 0 ? "" : ", ") + label;
+    }
+    return "the message box has no button " + a.text + " (it has " + known + ")";
+  }
   if (a.number < 1 || a.number > count) {
     return "the message box has buttons 1 to " + std::to_string(count);
   }
