@@ -67,13 +67,16 @@ long to_long(const std::string& s, const std::string& where, const char* what) {
   throw fh::Error(where + ": expected " + what + ", found '" + s + "'");
 }
 
-long answer_number(const std::string& word, const std::string& where) {
-  static const std::pair<const char*, long> kNames[] = {
-      {"yes", 1}, {"no", 2}, {"ok", 1}, {"cancel", 2}, {"abort", 1}, {"retry", 2}, {"ignore", 3}};
-  for (const auto& [name, n] : kNames) {
-    if (word == name) return n;
+// A button by number, or by its label: the session finds the label among
+// the pending box's buttons (cancel is 2 of OK/Cancel, 3 of Yes/No/Cancel).
+void set_answer(fh::Action& a, const std::string& word, const std::string& where) {
+  for (const char* name : {"yes", "no", "ok", "cancel", "abort", "retry", "ignore"}) {
+    if (word == name) {
+      a.text = word;
+      return;
+    }
   }
-  return to_long(word, where, "a button number or yes, no, ok, cancel");
+  a.number = to_long(word, where, "a button number or yes, no, ok, cancel");
 }
 
 }  // namespace
@@ -144,7 +147,7 @@ std::vector<ScenarioLine> parse_scenario(const std::string& text, const std::str
       if (args >> w) a.window = w;
     } else if (verb == "answer") {
       a.kind = K::kAnswer;
-      a.number = answer_number(next("a button"), where);
+      set_answer(a, next("a button"), where);
     } else if (verb == "resize") {
       a.kind = K::kResize;
       std::vector<std::string> w;

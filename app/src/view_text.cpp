@@ -142,6 +142,7 @@ std::string terminal_safe(std::string_view s) {
 
 std::string view_as_text(const nlohmann::json& view) {
   std::string out;
+  if (view.value("readonly", false)) out += "database open for viewing only: no changes\n";
   for (const auto& w : view["windows"]) {
     out += "window " + safe(w["class"]) + (w["modal"].get<bool>() ? " (modal)" : "") + "  \"" +
            safe(w["title"]) + "\"  " + std::to_string(w["width"].get<long>()) + "x" +

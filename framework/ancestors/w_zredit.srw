@@ -28,4 +28,5 @@ string is_mode
 string is_openkey
 string is_msgtitle = "警告"
 string is_msgtext = "有错，不能继续，请纠正再试"
+boolean ib_disableclosequery
 end variables

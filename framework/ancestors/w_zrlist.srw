@@ -32,4 +32,5 @@ string is_editwindow
 long il_xzmnid
 string is_msgtitle = "警告"
 string is_msgtext = "有错，不能继续，请纠正再试"
+boolean ib_disableclosequery
 end variables

@@ -22,7 +22,7 @@ constexpr BuiltinEvent kMessageEvents[] = {
 };
 constexpr BuiltinEvent kWindowEvents[] = {
     {"create", 0, kNone}, {"destroy", 1, kNone}, {"open", 54, kLong},
-    {"close", 55, kLong}, {"resize", 56, kLong},
+    {"close", 55, kLong}, {"resize", 56, kLong}, {"closequery", 57, kLong},
 };
 constexpr BuiltinEvent kDataWindowEvents[] = {
     {"constructor", 53, kLong}, {"destructor", 52, kLong}, {"losefocus", 58, kLong},

@@ -8,6 +8,7 @@
 #include "formhost/classes.h"
 #include "formhost/container.h"
 #include "formhost/errors.h"
+#include "formhost/schema.h"
 #include "formhost/text.h"
 #include "mapped_file.h"
 
@@ -153,6 +154,10 @@ const Module& ClassRegistry::add_module(const std::string& path) {
       found.emplace_back(text::lower(row.name), row.fn);
     }
     for (auto& [name, entry] : found) functions_.emplace(std::move(name), entry);  // first wins
+  }
+  // The schema's decimal columns tell the objects their precision.
+  if (const fh_schema_info* schema = module->schema()) {
+    dataobjects_.declare_numerics(declared_numerics(*schema));
   }
   modules_.push_back(std::move(module));
   return *modules_.back();

@@ -270,7 +270,10 @@ nlohmann::json view(const Session& session) {
            {"buttons", button_labels(pending->buttons)},
            {"default", pending->default_button}};
   }
-  return {{"windows", std::move(windows)}, {"messagebox", std::move(box)}};
+  // A database open for viewing only takes no edits: the front end says so.
+  return {{"windows", std::move(windows)},
+          {"messagebox", std::move(box)},
+          {"readonly", session.sqlca().read_only()}};
 }
 
 }  // namespace fh

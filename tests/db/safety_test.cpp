@@ -3,6 +3,7 @@
 // values that cannot be read, and a retrieval that fails.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -226,6 +227,44 @@ TEST_P(SafetyTest, UnreadableStoredValueShowsTheRowAndStaysAsStored) {
   EXPECT_EQ(value("select mc || '/' || sl from zr_safe where id = 1"), "new/99999999999");
 }
 
+// A character with no GBK form (an emoji) makes only its value unreadable, on
+// both databases: the other rows and columns show, and a save of the row's
+// other columns leaves it as stored. Chinese text goes in and out unchanged.
+TEST_P(SafetyTest, TextWithNoGbkFormIsOneUnreadableValueNotAFailedList) {
+  const std::string emoji = GetParam() == "sqlite" ? "char(128512)" : "chr(128512)";
+  sql("insert into zr_safe (id, mc, sl, xh) values (3, " + emoji + ", 30, 3)");
+  fh::DataWindow dw;
+  dw.set_object(fh::DataWindowObject::parse(source(2), "d_safe.srd"));
+  dw.set_transaction(&db);
+  ASSERT_EQ(dw.retrieve({}), 3) << dw.last_error();
+  EXPECT_EQ(dw.retrieve_error(), "");
+  EXPECT_NE(dw.retrieve_warning().find("row 3 column mc"), std::string::npos)
+      << dw.retrieve_warning();
+  EXPECT_TRUE(dw.is_unreadable(3, 2));
+  EXPECT_FALSE(dw.is_unreadable(3, 3));
+  EXPECT_EQ(fh::Long(dw.get_item(3, "sl")).as_long(), 30);
+  EXPECT_EQ(dw.get_item(2, "mc").as_string(), "b");
+  ASSERT_EQ(dw.set_item(3, "sl", Value::of_long(31)), 1);
+  ASSERT_EQ(dw.set_item(1, "mc", Value::of_string(fh::utf8_to_gbk("中文", "test"))), 1);
+  ASSERT_EQ(save(dw, db), 1) << dw.last_error();
+  EXPECT_EQ(value("select sl from zr_safe where id = 3"), "31");
+  EXPECT_EQ(value("select count(*) from zr_safe where id = 3 and mc = " + emoji), "1");
+  EXPECT_EQ(value("select mc from zr_safe where id = 1"), "中文");
+  // Chinese in the statement text and in a bound value reach the database as it is.
+  Value n[] = {Value::of_long(0)};
+  const Value chinese[] = {Value::of_string(fh::utf8_to_gbk("中文", "test"))};
+  ASSERT_EQ(
+      db.select_into(
+          fh::utf8_to_gbk("select count(*) from zr_safe where mc = :a and mc = '中文'", "test"),
+          chinese, n),
+      0)
+      << db.sqlerrtext();
+  EXPECT_EQ(n[0].as_long(), 1);
+  // A single-row select of the value itself fails with the reason.
+  Value mc[] = {Value::of_string("")};
+  EXPECT_EQ(db.select_into("select mc from zr_safe where id = 3", {}, mc), -1);
+}
+
 TEST_P(SafetyTest, FailedRetrievalSaysWhichTableAndIsNoEmptyList) {
   fh::DataWindow dw;
   open(dw, 2, db);
@@ -318,6 +357,74 @@ TEST(ReadOnlyDatabaseTest, OpensForViewingAndRefusesChanges) {
   ::chmod(file.c_str(), 0644);
   std::remove(file.c_str());
   ::rmdir(dir.c_str());
+}
+
+// Runs scripts/pg-cluster.sh; answers its exit status and what it printed.
+std::pair<int, std::string> pg_cluster(const std::string& args) {
+  const std::string command = std::string(ZR_PG_CLUSTER) + " " + args + " 2>&1";
+  FILE* p = ::popen(command.c_str(), "r");
+  if (p == nullptr) return {-1, "cannot run " + command};
+  std::string out;
+  char buf[256];
+  while (std::fgets(buf, sizeof buf, p) != nullptr) out += buf;
+  const int status = ::pclose(p);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+// A PostgreSQL server of its own stops (as for a restart): the action that
+// meets the dropped connection fails saying so, the next ones say the
+// database is out of reach, the edits stay; once the server is back the next
+// action connects again and the save lands.
+TEST(RestartTest, AStoppedServerFailsEachActionAndTheNextOneAfterItsReturnReconnects) {
+  const std::string dir = ::testing::TempDir() + "zr_restart_pg_" + std::to_string(::getpid());
+  struct Stop {
+    std::string dir;
+    ~Stop() { pg_cluster("stop " + dir); }
+  } stop{dir};
+  // A port found free may be taken before the server binds it (tests run
+  // side by side): another try takes the next free one.
+  std::pair<int, std::string> start;
+  for (int tries = 0; tries < 3; ++tries) {
+    start = pg_cluster("start " + dir);
+    if (start.first == 0 || start.second.find("not installed") != std::string::npos) break;
+  }
+  const auto& [started, said] = start;
+  if (said.find("not installed") != std::string::npos) GTEST_SKIP() << said;
+  ASSERT_EQ(started, 0) << "the throwaway cluster did not start: " << said;
+  const std::string url = said.substr(said.rfind("postgresql://"));
+  fh::Transaction db;
+  ASSERT_EQ(db.connect(url.substr(0, url.find('\n'))), 0) << db.sqlerrtext();
+  for (const char* sql : {"create table zr_safe (id integer primary key, mc varchar(6), sl bigint, "
+                          "xh integer, rq date)",
+                          "insert into zr_safe (id, mc, sl, xh) values (1, 'a', 10, 1)",
+                          "insert into zr_safe (id, mc, sl, xh) values (2, 'b', 20, 2)"}) {
+    ASSERT_EQ(db.execute(sql), 0) << db.sqlerrtext();
+  }
+  ASSERT_EQ(db.commit(), 0);
+  fh::DataWindow dw;
+  dw.set_object(fh::DataWindowObject::parse(source(2), "d_safe.srd"));
+  dw.set_transaction(&db);
+  ASSERT_EQ(dw.retrieve({}), 2) << dw.last_error();
+  ASSERT_EQ(dw.set_item(1, "mc", Value::of_string("kept")), 1);
+
+  ASSERT_EQ(pg_cluster("pause " + dir).first, 0);
+  EXPECT_EQ(dw.update(), -1);
+  EXPECT_NE(dw.last_error().find("lost"), std::string::npos) << dw.last_error();
+  db.rollback();
+  const auto before = std::chrono::steady_clock::now();
+  EXPECT_EQ(dw.update(), -1);
+  EXPECT_NE(dw.last_error().find("out of reach"), std::string::npos) << dw.last_error();
+  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(5));
+  db.rollback();
+  EXPECT_EQ(dw.get_item(1, "mc").as_string(), "kept");
+  EXPECT_EQ(dw.row_status(1), RowStatus::kDataModified);
+
+  ASSERT_EQ(pg_cluster("resume " + dir).first, 0);
+  ASSERT_EQ(dw.update(), 1) << dw.last_error();
+  ASSERT_EQ(db.commit(), 0) << db.sqlerrtext();
+  Value mc[] = {Value::of_string("")};
+  ASSERT_EQ(db.select_into("select mc from zr_safe where id = 1", {}, mc), 0) << db.sqlerrtext();
+  EXPECT_EQ(mc[0].as_string(), "kept");
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, SafetyTest, ::testing::ValuesIn(zrtest::backends()),

@@ -119,4 +119,31 @@ TEST_P(DbTest, FrameworkSchemaAndDemoDataLoad) {
   EXPECT_FALSE(caption[0].is_null());
 }
 
+// The data-window objects carry only a decimal's places: its precision comes
+// from the CREATE TABLE statements, whatever else they say.
+TEST(DeclaredNumericsTest, ComeFromTheCreateTableStatements) {
+  const fh_migration steps[] = {
+      {1, "a.sql", "",
+       "-- numeric(3,1) in a comment is no column\n"
+       "CREATE TABLE t1 (\n  id INTEGER PRIMARY KEY, -- price NUMERIC(1,0)\n"
+       "  price NUMERIC(12,2), qty numeric (6), mc VARCHAR(20) DEFAULT 'a,(b',\n"
+       "  rate DECIMAL(5, 4) NOT NULL CHECK (rate < 2), CONSTRAINT c CHECK (price > 0)\n);\n"},
+      {2, "b.sql", "postgresql", "create table if not exists T2 (w numeric(10,3));\n"},
+  };
+  const fh_schema_info schema = {"test", steps, 2, nullptr, 0};
+  const fh::DeclaredNumerics found = fh::declared_numerics(schema);
+  const fh::DeclaredNumerics expected = {
+      {"t1.price", {12, 2}}, {"t1.qty", {6, 0}}, {"t1.rate", {5, 4}}, {"t2.w", {10, 3}}};
+  EXPECT_EQ(found, expected);
+  // The framework's objects learn them through the registry.
+  fh::ClassRegistry registry;
+  registry.add_module(ZR_FRAME_MODULE);
+  const auto object = registry.dataobjects().find("d_01628_edit");
+  ASSERT_TRUE(object.has_value());
+  const fh::DwColumn* rate = object->column("bcjbdj");
+  ASSERT_NE(rate, nullptr);
+  EXPECT_EQ(rate->precision, 12);
+  EXPECT_EQ(rate->precision_scale, 4);
+}
+
 }  // namespace

@@ -1,8 +1,12 @@
 // The read-only lists refuse adding, changing and deleting, whenever the
 // switches are set, and share a change of their width among their columns in
-// whole units that add up; the piece-rate editor of group 12 fills its grade
+// whole units that add up; a database open for viewing only refuses edits
+// where they are made and the view says so; the piece-rate editor of group 12 fills its grade
 // list, presets the group's highest grade and reads the saved rate back.
+#include <sys/stat.h>
+
 #include <array>
+#include <cstdio>
 #include <string>
 
 #include "fixture.h"
@@ -171,6 +175,25 @@ TEST_P(GroupEditorTest, ANewRateStartsWithTheGroupsHighestGradeAndIsReadBack) {
   EXPECT_EQ(form().retrieve_arguments().size(), 1u);
 }
 
+// The rate's column is NUMERIC(12,4): eight digits before the point, typed or
+// set, on both databases (SQLite would store more, PostgreSQL refuse the save).
+TEST_P(GroupEditorTest, ARateBeyondItsColumnsPrecisionIsRefused) {
+  add();
+  auto refusals = act({action(K::kType, "dw_maint", 1, "td2jid", "6"),
+                       action(K::kType, "dw_maint", 1, "bcjbdj", "123456789")});
+  EXPECT_EQ(refusals, std::vector<std::string>{"column bcjbdj takes at most 8 digits before the "
+                                               "decimal point (numeric(12,4)), 123456789.0000 "
+                                               "given"});
+  refusals = act({set_item("w_01628_edit", "dw_maint", 1, "bcjbdj", "-99999999.99995")});
+  ASSERT_EQ(refusals.size(), 1u);
+  EXPECT_TRUE(refusals[0].starts_with("column bcjbdj takes at most 8 digits")) << refusals[0];
+  EXPECT_TRUE(form().item(1, "bcjbdj").is_null());
+  ASSERT_EQ(act({action(K::kType, "dw_maint", 1, "bcjbdj", "-99999999.9999"), action(K::kSave)}),
+            std::vector<std::string>{});
+  EXPECT_EQ(db_value("select bcjbdj from zr_bcjb where bcjbid = (select max(bcjbid) from zr_bcjb)"),
+            "-99999999.9999");
+}
+
 TEST_P(GroupEditorTest, AGroupWithoutGradesPresetsNull) {
   sql("update zr_a2 set aagxid = 99 where aagxid = 12");
   add();
@@ -191,6 +214,94 @@ TEST_P(GroupEditorTest, ANullKeyReadsBackNothingWithoutFailing) {
   EXPECT_EQ(form().row_count(), 0);
   ASSERT_EQ(form().retrieve_arguments().size(), 1u);
   EXPECT_TRUE(form().retrieve_arguments()[0].is_null());
+}
+
+// In a child process: edits in a session on the read-only `file`; exits 0
+// when each is refused with the reason, else 1 saying what went wrong.
+[[noreturn]] void edit_read_only(fh::ClassRegistry& registry, const std::string& file) {
+  auto fail = [](const std::string& why) {
+    std::fprintf(stderr, "%s\n", why.c_str());
+    std::_Exit(1);
+  };
+  if (::geteuid() == 0 &&
+      (::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0)) {
+    fail("cannot become nobody");
+  }
+  fh::SessionOptions o;
+  o.action_events = {{"insert", "pfc_insertrow"},
+                     {"delete", "pfc_deleterow"},
+                     {"save", "ue_save"},
+                     {"enter", "e_enter"}};
+  o.check_invariants = true;
+  fh::Session s(registry, std::move(o));
+  if (s.sqlca().connect("sqlite:" + file) != 0) fail(s.sqlca().sqlerrtext());
+  if (!s.sqlca().read_only()) fail("not read-only");
+  s.open("w_01691");
+  const long rows = fh::find_control(*s.window("w_01691"), "dw_items")->datawindow()->row_count();
+  if (rows < 2) fail("the list was not read");
+  auto act = [&s](K kind, const std::string& control = {}, long row = 0,
+                  const std::string& column = {}, const std::string& text = {}) {
+    fh::Action a(kind);
+    a.control = control;
+    a.row = row;
+    a.column = column;
+    a.text = text;
+    s.post(std::move(a));
+  };
+  act(K::kType, "dw_items", 2, "zr_016910_bqsl", "5");
+  act(K::kRow, "dw_items", 2);
+  act(K::kEnter, "dw_items");                 // the editor opens to look
+  act(K::kType, "dw_maint", 1, "bqsl", "5");  // but takes no typing
+  act(K::kClose);                             // nothing to save: no question
+  act(K::kInsert, "dw_items");
+  act(K::kDelete, "dw_items");
+  act(K::kSave);
+  act(K::kClick, "m_add");  // the menu's add and delete too
+  act(K::kClick, "m_delete");
+  const std::vector<std::string> refusals = s.run_pending();
+  const std::string why = "the database sqlite:" + file +
+                          " is open for viewing only (the file or its folder cannot be "
+                          "written): nothing can be changed";
+  if (refusals != std::vector<std::string>(7, why)) {
+    std::string all;
+    for (const std::string& r : refusals) all += "\n" + r;
+    fail("refusals:" + all);
+  }
+  if (s.window("w_01691_edit") != nullptr) fail("the editor is still open");
+  if (fh::find_control(*s.window("w_01691"), "dw_items")->datawindow()->row_count() != rows)
+    fail("the list changed");
+  if (fh::view(s)["readonly"] != true) fail("the view does not say read-only");
+  std::_Exit(0);
+}
+
+// A database that cannot be written refuses typing, adding, deleting and
+// saving where the operator does them, with the reason; reading and opening
+// an editor to look still work. Run as nobody when the test runs as root,
+// which permission bits do not stop.
+TEST(ReadOnlyDatabaseSessionTest, EditsAreRefusedWhereTheyAreMadeAndTheViewSaysSo) {
+  const std::string dir = ::testing::TempDir() + "zr_rosession_" + std::to_string(::getpid());
+  const std::string file = dir + "/ro.db";
+  ASSERT_EQ(::mkdir(dir.c_str(), 0755), 0);
+  // The modules are loaded before the child gives up root: the build folder
+  // need not be readable by nobody.
+  fh::ClassRegistry registry;
+  registry.add_module(ZR_LIBRARY_MODULE);
+  registry.add_module(ZR_FRAME_MODULE);
+  {
+    fh::Transaction t;
+    ASSERT_EQ(t.connect("sqlite:" + file), 0) << t.sqlerrtext();
+    fh::apply_schema(t, *registry.modules()[1]->schema(), true);
+    ASSERT_EQ(t.commit(), 0);
+    ASSERT_EQ(t.execute("pragma journal_mode=delete"), 0) << t.sqlerrtext();
+    t.disconnect();
+  }
+  ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+  ASSERT_EQ(::chmod(dir.c_str(), 0555), 0);
+  EXPECT_EXIT(edit_read_only(registry, file), ::testing::ExitedWithCode(0), "");
+  ::chmod(dir.c_str(), 0755);
+  ::chmod(file.c_str(), 0644);
+  std::remove(file.c_str());
+  ::rmdir(dir.c_str());
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, ReadOnlyListTest, ::testing::ValuesIn(zrtest::backends()),

@@ -59,12 +59,11 @@ ZR_EVENT(n_cst_dwsrv_linkage, of_retrievedetail) {
   if (!master || detail == nullptr || detail->datawindow() == nullptr) return Value::of_integer(-1);
   if (fh::Long(s.self().get("ii_style")).as_long() != 2) return Value::of_integer(0);
   fh::DataWindow& d = *detail->datawindow();
-  if (zrf::flag(s.self(), "ib_updateonrowchange", true) &&
-      d.modified_count() + d.deleted_count() > 0) {
+  if (zrf::flag(s.self(), "ib_updateonrowchange", true)) {
     const bool ask = zrf::flag(s.self(), "ib_confirmonrowchange", true);
-    if (!ask || s.message_box("保存", "是否保存修改？", 3, 4) == 1) {
-      zrf::save(s, *detail->window(), {detail});
-    }
+    zrf::settle_edits(
+        s, {detail}, [&] { return zrf::save(s, *detail->window(), {detail}); },
+        ask ? zrf::Ask::kYesNo : zrf::Ask::kNot);
   }
   fh::DataWindow& m = *master->datawindow();
   if (m.get_row() < 1) {

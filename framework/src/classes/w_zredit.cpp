@@ -217,9 +217,14 @@ ZR_EVENT(w_zredit, ue_ok) {
   return 1;
 }
 
+// Cancel means "without saving": no question.
 ZR_EVENT(w_zredit, ue_cancel) {
+  s.self().set("ib_disableclosequery", Value::of_bool(true));
   s.close(s.me());
   return 1;
 }
+
+// 1 keeps the window open: the edits stay (Cancel, or a save that failed).
+ZR_EVENT(w_zredit, closequery) { return zrf::settle_window_edits(s, s.self()) ? 0 : 1; }
 
 ZR_REGISTER(w_zredit)

@@ -86,6 +86,15 @@ long open_editor(zr::Script& s, fh::Object& control, const char* mode) {
   return 1;
 }
 
+// A database open for viewing only: the menu's add and delete are refused
+// with the reason, as typing is.
+bool writable(zr::Script& s) {
+  const std::string why = s.sqlca().why_read_only();
+  if (why.empty()) return true;
+  s.refuse(why + ": nothing can be changed");
+  return false;
+}
+
 bool switched_on(zr::Script& s, const char* member, const char* what) {
   if (zrf::is_yes(s.self().get(member))) return true;
   s.refuse(std::string(what) + " is switched off in " + s.self().cls().name());
@@ -205,7 +214,7 @@ ZR_EVENT(w_zrlist, resize) {
 ZR_EVENT(w_zrlist, ue_save) { return zrf::save(s, s.self(), zrf::updateable(s.self())); }
 
 ZR_EVENT(w_zrlist, ue_add) {
-  if (!switched_on(s, "is_add", "adding")) return 0;
+  if (!switched_on(s, "is_add", "adding") || !writable(s)) return 0;
   return static_cast<int>(open_editor(s, asked_for(s), "add"));
 }
 
@@ -219,11 +228,19 @@ ZR_EVENT(w_zrlist, ue_edit) {
   return static_cast<int>(open_editor(s, control, "edit"));
 }
 
-ZR_EVENT(w_zrlist, ue_delete) { return s.handle(target(s)).raise("pfc_deleterow"); }
+ZR_EVENT(w_zrlist, ue_delete) {
+  if (!writable(s)) return 0;
+  return s.handle(target(s)).raise("pfc_deleterow");
+}
 
+// Reading again drops what was not saved: the operator says what to do first.
 ZR_EVENT(w_zrlist, ue_retrieve) {
+  if (!zrf::settle_window_edits(s, s.self())) return 0;
   retrieve_areas(s);
   return 1;
 }
+
+// 1 keeps the window open: the edits stay (Cancel, or a save that failed).
+ZR_EVENT(w_zrlist, closequery) { return zrf::settle_window_edits(s, s.self()) ? 0 : 1; }
 
 ZR_REGISTER(w_zrlist)

@@ -255,6 +255,30 @@ int save(zr::Script& s, fh::Object& window, const std::vector<fh::Object*>& cont
   return 1;
 }
 
+bool settle_edits(zr::Script& s, const std::vector<fh::Object*>& controls,
+                  const std::function<int()>& save_them, Ask ask) {
+  const bool pending = std::ranges::any_of(controls, [](fh::Object* c) {
+    const fh::DataWindow& dw = *c->datawindow();
+    return dw.modified_count() + dw.deleted_count() > 0 || dw.pending_text().has_value();
+  });
+  if (!pending) return true;
+  constexpr int kQuestion = 3, kYesNoButtons = 4, kYesNoCancelButtons = 3;
+  const int answer = ask == Ask::kNot
+                         ? 1
+                         : s.message_box("保存", "是否保存修改？", kQuestion,
+                                         ask == Ask::kYesNo ? kYesNoButtons : kYesNoCancelButtons);
+  if (answer == 1) return save_them() == 1;
+  return answer == 2;
+}
+
+bool settle_window_edits(zr::Script& s, fh::Object& window) {
+  if (flag(window, "ib_disableclosequery", false)) return true;
+  return settle_edits(s, updateable(window), [&] {
+    const fh::Value saved = s.handle(window).raise("ue_save");
+    return saved.is_number() && !saved.is_null() ? static_cast<int>(fh::Long(saved).as_long()) : -1;
+  });
+}
+
 void place(zr::Script& s, fh::Object& control, long x, long y, long width, long height) {
   const long old_w = number(control, "width"), old_h = number(control, "height");
   // Positions are integers, as the definitions declare them.

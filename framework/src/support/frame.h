@@ -85,6 +85,21 @@ void refresh_details(zr::Script& s, fh::Object& master);
 // message with the database's reason. Answers 1, 0 refused, -1 failed.
 int save(zr::Script& s, fh::Object& window, const std::vector<fh::Object*>& controls,
          NewKeys* keys = nullptr);
+// The framework's save question (保存: 是否保存修改？), asked when any of
+// `controls` holds edits not yet saved. Yes runs `save_them` (1 when saved),
+// No leaves the edits to be dropped, Cancel (or no answer) keeps them.
+// Answers whether the caller may go on: nothing pending, saved, or No.
+enum class Ask {
+  kNot,          // save without asking
+  kYesNo,        // the caller goes on whatever the answer (a detail following its master)
+  kYesNoCancel,  // the caller may stay where it is
+};
+bool settle_edits(zr::Script& s, const std::vector<fh::Object*>& controls,
+                  const std::function<int()>& save_them, Ask ask = Ask::kYesNoCancel);
+// The same for a whole window before it closes or reads its data again: its
+// updateable data windows, saved through its ue_save. A window whose
+// ib_disableclosequery is true (an editor's Cancel) goes on without asking.
+bool settle_window_edits(zr::Script& s, fh::Object& window);
 // The controls a window saves: data windows with an update table that were
 // not switched off with of_setupdateable(false).
 std::vector<fh::Object*> updateable(fh::Object& window);

@@ -51,6 +51,9 @@ class FH_API SourceLibrary final : public DataObjectLibrary {
   void add(std::string name, DataWindowObject parsed);
   bool has(std::string_view name) const;
   std::optional<DataWindowObject> find(std::string_view name) const override;
+  // The schema's decimal columns: the objects found from now on know their
+  // precision (DwColumn::precision).
+  void declare_numerics(const DeclaredNumerics& declared);
 
  private:
   struct Entry {
@@ -59,6 +62,7 @@ class FH_API SourceLibrary final : public DataObjectLibrary {
     mutable std::optional<DataWindowObject> parsed;
   };
   std::map<std::string, Entry, std::less<>> entries_;
+  DeclaredNumerics declared_;
 };
 
 class FH_API DataWindow final : public RowSource {

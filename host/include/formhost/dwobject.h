@@ -3,6 +3,7 @@
 // copy to change. All text is GBK bytes, exactly as in the source.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +38,10 @@ struct DwColumn {
   std::string coltype;        // lowercase as declared: "char(20)", "decimal(2)", "long"
   int length = 0;             // n of char(n)/varchar(n), else 0
   int scale = -1;             // n of decimal(n), else -1
+  // The database column's NUMERIC(p,s) as the module's schema declares it
+  // (the objects themselves carry only the places); 0 when not known.
+  int precision = 0;
+  int precision_scale = 0;
   std::string dbname;
   bool update = false;
   bool updatewhereclause = false;
@@ -73,6 +78,10 @@ struct DwControl {
   int column_id = 0;  // a column object: the table column it shows, else 0
 };
 
+// What a schema declares of its decimal columns: "table.column" (lower case)
+// -> (p, s) of NUMERIC(p,s) or DECIMAL(p,s).
+using DeclaredNumerics = std::map<std::string, std::pair<int, int>, std::less<>>;
+
 class FH_API DataWindowObject {
  public:
   DataWindowObject() = default;
@@ -94,6 +103,9 @@ class FH_API DataWindowObject {
   const DwBand* band(std::string_view name) const;
 
   const std::vector<DwColumn>& columns() const { return columns_; }
+  // Gives each decimal column whose database column `declared` names that
+  // column's precision and scale.
+  void apply_declared(const DeclaredNumerics& declared);
   const DwColumn* column(std::string_view name) const;
   // 1-based id of the column called `name` (case-insensitive), 0 when none.
   int column_index(std::string_view name) const;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "formhost/abi.h"
+#include "formhost/dwobject.h"
 #include "formhost/export.h"
 #include "formhost/transaction.h"
 
@@ -29,6 +30,10 @@ struct SchemaReport {
 // needs a newer program, an older one (or none) needs `formhost init-db`.
 // Reads only, so a read-only database can be checked.
 FH_API void check_schema(Transaction& db, const fh_schema_info& schema);
+
+// The NUMERIC(p,s) and DECIMAL(p,s) columns that the schema's CREATE TABLE
+// statements declare, for the data-window objects (which carry only the places).
+FH_API DeclaredNumerics declared_numerics(const fh_schema_info& schema);
 
 FH_API SchemaReport apply_schema(Transaction& db, const fh_schema_info& schema, bool demo,
                                  const std::function<void(const std::string&)>& progress = {});

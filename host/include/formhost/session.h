@@ -53,7 +53,8 @@ struct Action {
     kDelete,  // control: the current row through the framework's event
     kSave,    // the window's save event
     kClose,   // window
-    kAnswer,  // number: the button pressed in the pending message box
+    kAnswer,  // number: the button pressed in the pending message box; or text:
+              // its label ("Yes", "Cancel"), whichever place it has in this box
     kResize,  // window, width, height
     kTab,     // window, number: the Tab key (1) or Shift+Tab (-1), focus in tab order
     kDrag,    // control (a split bar), number: dragged to that y (a horizontal bar) or x
@@ -106,6 +107,7 @@ class FH_API Session {
 
   Context& context() { return *ctx_; }
   Transaction& sqlca() { return sqlca_; }
+  const Transaction& sqlca() const { return sqlca_; }
   const DataObjectLibrary* library() const;
 
   // ---- windows ----
@@ -121,8 +123,9 @@ class FH_API Session {
   // The nested loop of an open response window: takes actions (and runs
   // what scripts posted) until it closes; answers its returnvalue.
   Value run_modal(Object& window);
-  // Closes a window: close and destroy events, then it is gone. 1, or -1
-  // when it is not open.
+  // Closes a window: closequery first (an answer of 1 keeps the window
+  // open, as when the operator cancels the save question: 0), then close and
+  // destroy, then it is gone. 1, or -1 when it is not open.
   int close(Object& window);
   const std::vector<ObjectRef>& windows() const;
   // An open window by class name (the topmost of that class), or null.
@@ -178,6 +181,9 @@ class FH_API Session {
   std::vector<std::string> unsound_datawindows() const;
 
  private:
+  // The same without closequery: a response window left without actions.
+  int close_unasked(Object& window);
+
   ClassRegistry& registry_;
   std::unique_ptr<Context> ctx_;
   Transaction sqlca_;

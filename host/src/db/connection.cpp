@@ -144,8 +144,10 @@ std::unique_ptr<Connection> Connection::open(std::string_view connection, FaultP
     check_connect(faults, Backend::kPostgres);
     std::unique_ptr<Connection> c(new Connection(Backend::kPostgres, faults));
     c->session_.open(soci::postgresql, postgres_parameters(connection));
-    // The server converts between its encoding and the host's GBK.
-    c->session_ << "SET client_encoding TO 'GBK'";
+    // Texts cross as UTF-8 and are converted here, value by value, as on
+    // SQLite: one stored character with no GBK form then makes that value
+    // unreadable, not the whole query fail on the server.
+    c->session_ << "SET client_encoding TO 'UTF8'";
     return c;
   }
   throw Error("connection '" + redacted_connection(connection) +
@@ -294,11 +296,11 @@ void Connection::run(const std::string& sql) {
 }
 
 std::string Connection::to_db(std::string_view gbk, std::string_view source) const {
-  return backend_ == Backend::kSqlite ? gbk_to_utf8(gbk, source) : std::string(gbk);
+  return gbk_to_utf8(gbk, source);
 }
 
 std::string Connection::from_db(std::string_view text, std::string_view source) const {
-  return backend_ == Backend::kSqlite ? utf8_to_gbk(text, source) : std::string(text);
+  return utf8_to_gbk(text, source);
 }
 
 Value integral_in_range(long long n, Type type) {
@@ -574,8 +576,8 @@ class SociStatement final : public Statement {
           c.text = v.as_decimal().to_string();
           break;
         case Type::kString:
-          c.text = v.as_string();
-          break;  // the server takes GBK
+          c.text = gbk_to_utf8(v.as_string(), "a bound value");
+          break;
         case Type::kDate:
           c.text = v.as_date().iso();
           break;
@@ -630,7 +632,7 @@ class SociStatement final : public Statement {
       case Type::kDecimal:
         return decimal_from_text(c.text);
       case Type::kString:
-        return Value::of_string(c.text);
+        return Value::of_string(utf8_to_gbk(c.text, "a fetched text"));
       default:
         return temporal_from_text(c.text, t);
     }
@@ -708,7 +710,8 @@ Statement& Connection::prepare(std::string_view gbk_sql, std::span<const Value> 
   } else {
     std::vector<Type> param_types;
     for (const Value& v : params) param_types.push_back(v.type());
-    st = std::make_unique<SociStatement>(session_, ph.sql, param_types, std::move(results));
+    st = std::make_unique<SociStatement>(session_, to_db(ph.sql, "statement text"), param_types,
+                                         std::move(results));
   }
   if (by_text == cache_.end())
     by_text = cache_.emplace(std::string(gbk_sql), decltype(by_text->second){}).first;

@@ -1,5 +1,6 @@
 #include "formhost/schema.h"
 
+#include <cstdio>
 #include <string_view>
 #include <vector>
 
@@ -41,6 +42,87 @@ void run(Transaction& db, const fh_migration& m) {
   if (db.run_script(m.sql, m.name) != 0) throw Error(db.sqlerrtext());
 }
 
+// SQL text without its comments, in lower case (identifiers are ASCII).
+std::string plain_lower(std::string_view sql) {
+  std::string out;
+  out.reserve(sql.size());
+  bool quoted = false;
+  for (std::size_t i = 0; i < sql.size(); ++i) {
+    const char c = sql[i];
+    if (c == '\'') quoted = !quoted;
+    if (!quoted && c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
+      while (i < sql.size() && sql[i] != '\n') ++i;
+      out.push_back('\n');
+      continue;
+    }
+    out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+  }
+  return out;
+}
+
+bool identifier_char(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// The identifier at `at` (after blanks), moving `at` past it; "" when none.
+std::string identifier(std::string_view s, std::size_t& at) {
+  while (at < s.size() && (s[at] == ' ' || s[at] == '\t' || s[at] == '\n' || s[at] == '\r')) ++at;
+  const std::size_t begin = at;
+  while (at < s.size() && identifier_char(s[at])) ++at;
+  return std::string(s.substr(begin, at - begin));
+}
+
+// One item of a column list: "name NUMERIC(p,s) ..." adds (p, s).
+void numeric_item(std::string_view table, std::string_view item, DeclaredNumerics& out) {
+  std::size_t at = 0;
+  const std::string column = identifier(item, at);
+  for (const char* constraint : {"", "constraint", "primary", "unique", "check", "foreign"}) {
+    if (column == constraint) return;
+  }
+  const std::string type = identifier(item, at);
+  while (at < item.size() && item[at] == ' ') ++at;
+  if ((type != "numeric" && type != "decimal") || at >= item.size() || item[at] != '(') return;
+  int p = 0, s = 0;
+  const std::string digits(item.substr(at + 1));
+  if (std::sscanf(digits.c_str(), "%d , %d", &p, &s) < 1 || p < 1 || p > 1000 || s < 0 || s > p)
+    return;
+  out.insert_or_assign(std::string(table) + "." + column, std::make_pair(p, s));
+}
+
+void declared_in(std::string_view sql_text, DeclaredNumerics& out) {
+  const std::string sql = plain_lower(sql_text);
+  std::size_t at = 0;
+  while ((at = sql.find("create table", at)) != std::string::npos) {
+    at += 12;
+    std::string table = identifier(sql, at);
+    if (table == "if") {  // if not exists
+      identifier(sql, at);
+      identifier(sql, at);
+      table = identifier(sql, at);
+    }
+    const std::size_t open = sql.find('(', at);
+    if (table.empty() || open == std::string::npos) return;
+    // The column list: items at depth 1, separated by commas.
+    int depth = 0;
+    bool quoted = false;
+    std::size_t item = open + 1;
+    for (std::size_t i = open; i < sql.size(); ++i) {
+      const char c = sql[i];
+      if (c == '\'') quoted = !quoted;
+      if (quoted) continue;
+      if (c == '(') ++depth;
+      if ((c == ',' && depth == 1) || (c == ')' && depth == 1)) {
+        numeric_item(table, std::string_view(sql).substr(item, i - item), out);
+        item = i + 1;
+      }
+      if (c == ')' && --depth == 0) {
+        at = i;
+        break;
+      }
+    }
+  }
+}
+
 std::int32_t latest_version(const fh_schema_info& schema) {
   std::int32_t latest = 0;
   for (std::size_t i = 0; i < schema.migration_count; ++i) {
@@ -50,6 +132,14 @@ std::int32_t latest_version(const fh_schema_info& schema) {
 }
 
 }  // namespace
+
+DeclaredNumerics declared_numerics(const fh_schema_info& schema) {
+  DeclaredNumerics out;
+  for (std::size_t i = 0; i < schema.migration_count; ++i) {
+    if (schema.migrations[i].sql != nullptr) declared_in(schema.migrations[i].sql, out);
+  }
+  return out;
+}
 
 void check_schema(Transaction& db, const fh_schema_info& schema) {
   if (!db.connected()) throw Error("not connected to a database");

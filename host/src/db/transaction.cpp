@@ -153,8 +153,7 @@ std::int32_t Transaction::fail_current_exception(std::string_view what) {
   } catch (const soci::sqlite3_soci_error& e) {
     return error(utf8_to_gbk_lossy(prefix + e.get_error_message()), e.result());
   } catch (const soci::postgresql_soci_error& e) {
-    // Server texts already come in the client encoding (GBK).
-    return error(prefix + e.sqlstate() + " " + e.get_error_message(), -1);
+    return error(utf8_to_gbk_lossy(prefix + e.sqlstate() + " " + e.get_error_message()), -1);
   } catch (const soci::soci_error& e) {
     return error(utf8_to_gbk_lossy(prefix + e.get_error_message()));
   } catch (const std::exception& e) {
@@ -192,6 +191,12 @@ std::int32_t Transaction::disconnect() {
 
 bool Transaction::read_only() const { return conn_ && conn_->read_only(); }
 
+std::string Transaction::why_read_only() const {
+  if (!read_only()) return {};
+  return "the database " + redacted_connection(connection_) +
+         " is open for viewing only (the file or its folder cannot be written)";
+}
+
 void Transaction::reconnect_if_lost() {
   if (!conn_->lost() || in_transaction_) return;
   constexpr int kTries = 3;
@@ -214,11 +219,7 @@ void Transaction::reconnect_if_lost() {
 }
 
 void Transaction::begin_if_needed() {
-  if (conn_->read_only()) {
-    throw Error("the database " + connection_ +
-                " is open for viewing only (the file or its folder cannot be written): nothing "
-                "can be saved");
-  }
+  if (conn_->read_only()) throw Error(why_read_only() + ": nothing can be saved");
   if (in_transaction_) return;
   conn_->begin();
   in_transaction_ = true;
@@ -429,10 +430,7 @@ std::int32_t Transaction::run_script(std::string_view utf8_script, std::string_v
       statement.push_back('\n');
       if (line.ends_with(";")) {
         statement.erase(statement.rfind(';'));
-        // SQLite takes UTF-8 as it is; PostgreSQL expects GBK from this client.
-        const std::string text =
-            is_postgres() ? utf8_to_gbk(statement, std::string(source)) : statement;
-        conn_->run(text);
+        conn_->run(statement);  // both databases take UTF-8 from this client
         statement.clear();
       }
     }

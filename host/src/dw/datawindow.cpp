@@ -141,8 +141,14 @@ std::optional<DataWindowObject> SourceLibrary::find(std::string_view name) const
   if (!e.parsed) {
     e.parsed = DataWindowObject::parse(e.source, e.label);
     e.parsed->set_name(it->first);
+    e.parsed->apply_declared(declared_);
   }
   return e.parsed;
+}
+
+void SourceLibrary::declare_numerics(const DeclaredNumerics& declared) {
+  for (const auto& [column, limits] : declared) declared_.insert_or_assign(column, limits);
+  for (auto& [name, e] : entries_) e.parsed.reset();  // parsed again, knowing them
 }
 
 DataWindow::DataWindow() = default;
@@ -475,6 +481,21 @@ int DataWindow::set_item(long row, std::string_view column, const Value& v) {
   if (column_scales_[i] >= 0 && !converted->is_null() &&
       converted->as_decimal().scale() > column_scales_[i]) {
     converted = Round(*converted, Value::of_integer(static_cast<std::int16_t>(column_scales_[i])));
+  }
+  // And no more digits before the point than its database column's
+  // NUMERIC(p,s) holds, on every database (PostgreSQL refuses more at the
+  // save; SQLite would keep them).
+  if (col.precision > 0 && converted->type() == Type::kDecimal && !converted->is_null()) {
+    const int whole = col.precision - col.precision_scale;
+    const Decimal stored = converted->as_decimal().round(col.precision_scale);
+    const Decimal size = stored.is_negative() ? stored.negated() : stored;
+    const auto limit = Decimal::parse("1" + std::string(static_cast<std::size_t>(whole), '0'));
+    if (limit && size >= *limit) {
+      return fail("column " + std::string(column) + " takes at most " + std::to_string(whole) +
+                  " digits before the decimal point (numeric(" + std::to_string(col.precision) +
+                  "," + std::to_string(col.precision_scale) + ")), " + stored.to_string() +
+                  " given");
+    }
   }
   if (r.status == RowStatus::kNotModified || r.status == RowStatus::kDataModified) {
     if (!r.original) r.original = std::make_unique<std::vector<Value>>(r.values);

@@ -188,6 +188,17 @@ int DataWindowObject::processing() const {
   return p == nullptr ? 0 : (*p)[0] - '0';
 }
 
+void DataWindowObject::apply_declared(const DeclaredNumerics& declared) {
+  if (declared.empty()) return;
+  for (DwColumn& c : columns_) {
+    if (c.type != Type::kDecimal) continue;
+    auto it = declared.find(text::lower(c.dbname));
+    if (it == declared.end()) continue;
+    c.precision = it->second.first;
+    c.precision_scale = it->second.second;
+  }
+}
+
 bool DataWindowObject::read_only() const {
   const std::string* p = find_property(properties_, "readonly");
   return p != nullptr && text::iequal(*p, "yes");

@@ -8,6 +8,7 @@
 #include "formhost/errors.h"
 #include "formhost/object.h"
 #include "formhost/session.h"
+#include "formhost/text.h"
 #include "session/state.h"
 
 namespace fh {
@@ -103,6 +104,19 @@ Refusal take_focus(SessionState& st, Object& c) {
 
 Value long_value(long n) { return Value::of_long(static_cast<std::int32_t>(n)); }
 
+// A database open for viewing only takes no edits: typing, adding, deleting
+// and saving are refused where the operator does them, not only at the save.
+// A data window that saves nothing (a search form) may still be typed into.
+Refusal viewing_only(const SessionState& st, const Object* c) {
+  const Transaction& sqlca = st.session.sqlca();
+  if (!sqlca.read_only()) return kDone;
+  if (c != nullptr && c->datawindow() != nullptr) {
+    const DataWindow& dw = *c->datawindow();
+    if (!dw.has_object() || dw.object().update_table().empty()) return kDone;
+  }
+  return sqlca.why_read_only() + ": nothing can be changed";
+}
+
 Refusal open_window(SessionState& st, const Action& a) {
   const ClassDef* cls = st.session.context().registry().find(a.window);
   if (cls == nullptr) return "no module provides the class '" + a.window + "'";
@@ -139,6 +153,7 @@ Refusal type_text(SessionState& st, const Action& a) {
   const Found<Object> found = target_datawindow(st, a);
   if (found.it == nullptr) return found.why;
   Object& c = *found.it;
+  if (Refusal r = viewing_only(st, &c)) return r;
   if (Refusal r = take_focus(st, c)) return r;
   DataWindow& dw = *c.datawindow();
   const long row = a.row == 0 ? dw.get_row() : a.row;
@@ -172,15 +187,27 @@ Refusal press_enter(SessionState& st, const Action& a) {
 }
 
 Refusal insert_row(SessionState& st, const Action& a) {
-  return raise_framework_event(st, target_control(st, a), "insert");
+  const Found<Object> target = target_control(st, a);
+  if (target.it != nullptr) {
+    if (Refusal r = viewing_only(st, target.it)) return r;
+  }
+  return raise_framework_event(st, target, "insert");
 }
 
 Refusal delete_row(SessionState& st, const Action& a) {
-  return raise_framework_event(st, target_control(st, a), "delete");
+  const Found<Object> target = target_control(st, a);
+  if (target.it != nullptr) {
+    if (Refusal r = viewing_only(st, target.it)) return r;
+  }
+  return raise_framework_event(st, target, "delete");
 }
 
 Refusal save(SessionState& st, const Action& a) {
-  return raise_framework_event(st, target_window(st, a), "save");
+  const Found<Object> target = target_window(st, a);
+  if (target.it != nullptr) {
+    if (Refusal r = viewing_only(st, nullptr)) return r;
+  }
+  return raise_framework_event(st, target, "save");
 }
 
 Refusal close_window(SessionState& st, const Action& a) {
@@ -192,7 +219,22 @@ Refusal close_window(SessionState& st, const Action& a) {
 
 Refusal answer(SessionState& st, const Action& a) {
   if (!st.box) return "no message box waits for an answer";
-  const auto count = static_cast<long>(button_labels(st.box->buttons).size());
+  const std::vector<std::string> labels = button_labels(st.box->buttons);
+  const auto count = static_cast<long>(labels.size());
+  // A button named by its label is the one of this box: "Cancel" is the
+  // second of OK/Cancel but the third of Yes/No/Cancel.
+  if (!a.text.empty()) {
+    std::string known;
+    for (long i = 0; i < count; ++i) {
+      const std::string& label = labels[static_cast<std::size_t>(i)];
+      if (text::iequal(label, a.text)) {
+        st.box_answer = static_cast<int>(i + 1);
+        return kDone;
+      }
+      known += (i == 0 ? "" : ", ") + label;
+    }
+    return "the message box has no button " + a.text + " (it has " + known + ")";
+  }
   if (a.number < 1 || a.number > count) {
     return "the message box has buttons 1 to " + std::to_string(count);
   }

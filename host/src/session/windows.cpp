@@ -166,7 +166,7 @@ Value Session::run_modal(Object& window) {
     if (!next_action(st, a)) {
       st.add_refusal("response window " + w->cls().name() +
                      " waits for actions and none is queued: closed");
-      close(*w);
+      close_unasked(*w);
       break;
     }
     carry_out(st, a);
@@ -181,6 +181,22 @@ bool Session::is_response(const Object& window) {
 }
 
 int Session::close(Object& window) {
+  const auto& windows = state_->windows;
+  if (std::none_of(windows.begin(), windows.end(),
+                   [&](const ObjectRef& w) { return w.get() == &window; })) {
+    return -1;
+  }
+  ObjectRef keep = window.shared_from_this();
+  const EventResult q = ctx_->trigger(window, "closequery");
+  if (window.destroyed()) return 1;
+  if (q.status == FH_STATUS_OK && q.result.is_number() && !q.result.is_null() &&
+      Long(q.result).as_long() == 1) {
+    return 0;
+  }
+  return close_unasked(window);
+}
+
+int Session::close_unasked(Object& window) {
   auto& windows = state_->windows;
   auto it = std::find_if(windows.begin(), windows.end(),
                          [&](const ObjectRef& w) { return w.get() == &window; });
