@@ -308,6 +308,8 @@ function render() {
     overlay.hidden = true;
   }
   drawMenubar(active);
+  // A database open for viewing only refuses every change: say so up front.
+  $('readonly').hidden = !state.view.readonly;
   restoreFocus(focus);
   if (state.followFocus && active && active.focus) {
     state.followFocus = false;
