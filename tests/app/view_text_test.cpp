@@ -1,12 +1,12 @@
 // What the command line prints: the text view's escaping, the JSON view and
 // trace lines, none of which may carry a character that steers a terminal.
+#include "view_text.h"
+
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <string>
-
-#include "view_text.h"
 
 namespace {
 
@@ -15,11 +15,11 @@ using app::terminal_safe;
 using app::trace_line_safe;
 
 // UTF-8 of the characters a terminal acts on although JSON lets them stand raw.
-const std::string kNel = "\xC2\x85";      // U+0085
-const std::string kCsi = "\xC2\x9B";      // U+009B, a CSI on its own
-const std::string kRlo = "\xE2\x80\xAE";  // U+202E right-to-left override
-const std::string kRli = "\xE2\x81\xA7";  // U+2067 right-to-left isolate
-const std::string kLs = "\xE2\x80\xA8";   // U+2028 line separator
+const std::string kNel = "\xC2\x85";       // U+0085
+const std::string kCsi = "\xC2\x9B";       // U+009B, a CSI on its own
+const std::string kRlo = "\xE2\x80\xAE";   // U+202E right-to-left override
+const std::string kRli = "\xE2\x81\xA7";   // U+2067 right-to-left isolate
+const std::string kLs = "\xE2\x80\xA8";    // U+2028 line separator
 const std::string kTiao = "\xE6\x9D\xA1";  // 条, stays as it is
 
 bool holds_raw_unsafe(const std::string& s) {
@@ -43,12 +43,13 @@ TEST(CliOutput, TerminalSafeEscapesWhatSteersATerminal) {
 }
 
 TEST(CliOutput, JsonViewEscapesC1AndBidiControlsAndStaysTheSameJson) {
-  const std::string hostile = "A" + kNel + kCsi + "31m" + kRlo + "gpj.exe" + kRli + kLs + "\x1b" +
-                              kTiao + "\\\"";
+  const std::string hostile =
+      "A" + kNel + kCsi + "31m" + kRlo + "gpj.exe" + kRli + kLs + "\x1b" + kTiao + "\\\"";
   const nlohmann::json view = {{"value", hostile}, {"name" + kRlo, {1, hostile, nullptr}}};
   const std::string out = json_safe(view, 2);
   EXPECT_FALSE(holds_raw_unsafe(out)) << out;
-  EXPECT_NE(out.find("A\\u0085\\u009b31m\\u202egpj.exe\\u2067\\u2028\\u001b" + kTiao), std::string::npos)
+  EXPECT_NE(out.find("A\\u0085\\u009b31m\\u202egpj.exe\\u2067\\u2028\\u001b" + kTiao),
+            std::string::npos)
       << out;
   EXPECT_NE(out.find("\"name\\u202e\""), std::string::npos) << out;
   EXPECT_EQ(nlohmann::json::parse(out), view);
