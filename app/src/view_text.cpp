@@ -3,33 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "formhost/text.h"
+
 namespace app {
 namespace {
-
-// The code point of a well-formed UTF-8 sequence at s[i] and its length; 0
-// for a byte that starts none (overlong forms and surrogates included).
-std::size_t utf8_sequence(std::string_view s, std::size_t i, char32_t& cp) {
-  const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
-  const unsigned char c = b(0);
-  std::size_t n = 0;
-  char32_t min = 0;
-  if (c >= 0xC2 && c <= 0xDF) {
-    n = 2, cp = c & 0x1Fu, min = 0x80;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    n = 3, cp = c & 0x0Fu, min = 0x800;
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    n = 4, cp = c & 0x07u, min = 0x10000;
-  } else {
-    return 0;
-  }
-  if (i + n > s.size()) return 0;
-  for (std::size_t k = 1; k < n; ++k) {
-    if ((b(k) & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (b(k) & 0x3Fu);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return n;
-}
 
 // C1 controls (0x9B is a CSI on its own) and the characters that reorder or
 // break what a terminal shows.
@@ -94,6 +71,42 @@ std::string table(const nlohmann::json& dw, const std::string& indent) {
 
 }  // namespace
 
+std::string json_safe(const nlohmann::json& j, int indent) {
+  const std::string dumped = j.dump(indent);
+  std::string out;
+  out.reserve(dumped.size());
+  char buf[8];
+  for (std::size_t i = 0; i < dumped.size();) {
+    char32_t cp = 0;
+    const std::size_t n =
+        static_cast<unsigned char>(dumped[i]) < 0x80 ? 0 : fh::utf8_sequence(dumped, i, cp);
+    // Such characters stand only inside strings, where \u is their escape.
+    if (n > 0 && is_unsafe_code_point(cp)) {
+      std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(cp));
+      out += buf;
+      i += n;
+    } else {
+      out += dumped[i];
+      ++i;
+    }
+  }
+  return out;
+}
+
+std::string trace_line_safe(const fh::TraceRecord& record) {
+  return std::to_string(record.category) + '\t' + std::to_string(record.status) + '\t' +
+         terminal_safe(fh::gbk_to_utf8_lossy(record.text)) + '\n';
+}
+
+TerminalTraceSink::TerminalTraceSink(std::FILE* stream) : stream_(stream) {}
+
+void TerminalTraceSink::write(const fh::TraceRecord& record) {
+  const std::string line = trace_line_safe(record);
+  std::lock_guard lock(mutex_);
+  std::fwrite(line.data(), 1, line.size(), stream_);
+  std::fflush(stream_);
+}
+
 std::string terminal_safe(std::string_view s) {
   std::string out;
   out.reserve(s.size());
@@ -107,7 +120,7 @@ std::string terminal_safe(std::string_view s) {
       continue;
     }
     char32_t cp = 0;
-    const std::size_t n = c < 0x80 ? 0 : utf8_sequence(s, i, cp);
+    const std::size_t n = c < 0x80 ? 0 : fh::utf8_sequence(s, i, cp);
     if (n > 0 && !is_unsafe_code_point(cp)) {
       out.append(s.substr(i, n));
     } else if (n > 0) {

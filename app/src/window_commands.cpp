@@ -37,7 +37,7 @@ void add_common(CLI::App* cmd, CommonOptions& o) {
 
 // Written whole: a value may hold a NUL (JSON and the text view escape it).
 void print_view(const nlohmann::json& view, bool json) {
-  const std::string out = json ? view.dump(2) + "\n" : view_as_text(view);
+  const std::string out = json ? json_safe(view, 2) + "\n" : view_as_text(view);
   std::fwrite(out.data(), 1, out.size(), stdout);
 }
 

@@ -6,6 +6,7 @@
 #include "formhost/errors.h"
 #include "formhost/schema.h"
 #include "formhost/text.h"
+#include "view_text.h"
 
 namespace app {
 
@@ -26,6 +27,8 @@ Workspace::Workspace(const WorkspaceOptions& options) {
   fh::SessionOptions o;
   o.headless = false;
   o.trace = options.trace;
+  // Traced texts come from values and scripts: escaped like the view.
+  o.trace_sink = std::make_shared<TerminalTraceSink>(stderr);
   o.check_invariants = options.check_invariants;
   o.action_events = framework_action_events();
   session_ = std::make_unique<fh::Session>(registry_, std::move(o));

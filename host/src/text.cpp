@@ -71,8 +71,8 @@ bool ascii_only(std::string_view s) {
   return true;
 }
 
-// Length of the well-formed UTF-8 sequence at s[i] and its code point; 0 when
-// the bytes there are not valid UTF-8 (overlong, surrogate, cut off...).
+}  // namespace
+
 std::size_t utf8_sequence(std::string_view s, std::size_t i, char32_t& cp) {
   const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
   const unsigned char c = b(0);
@@ -104,6 +104,8 @@ std::size_t utf8_sequence(std::string_view s, std::size_t i, char32_t& cp) {
   if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
   return n;
 }
+
+namespace {
 
 std::size_t clamp_size(std::int64_t n, std::size_t limit) {
   if (n <= 0) return 0;

@@ -1,5 +1,6 @@
 #include "formhost/value.h"
 
+#include <cmath>
 #include <stdexcept>
 
 #include "formhost/errors.h"
@@ -141,7 +142,12 @@ const ObjectRef& Value::as_object() const {
 
 bool same(const Value& a, const Value& b) {
   if (a.type_ != b.type_ || a.null_ != b.null_) return false;
-  return a.null_ || a.v_ == b.v_;
+  if (a.null_) return true;
+  // A NaN is the same value as another NaN here, though never == to it.
+  const double* x = std::get_if<double>(&a.v_);
+  const double* y = std::get_if<double>(&b.v_);
+  if (x != nullptr && y != nullptr && std::isnan(*x) && std::isnan(*y)) return true;
+  return a.v_ == b.v_;
 }
 
 std::string describe(const Value& v) {

@@ -347,6 +347,10 @@ TEST(DwObjectModify, AnyBadSettingChangesNothing) {
       {"zrtmid_t.text='A'\r\n  nosuch.x=1", "Line 2 Column 3: Unknown object 'nosuch'."},
       // The quote after 亊 closes the value: nothing is left open.
       {"zrtmid_t.text='" + kShi + "' nosuch.x=1", "Line 1 Column 20: Unknown object 'nosuch'."},
+      // A bare value with lone lead bytes before both quotes: no quote could
+      // write it out again (found by fuzzing).
+      {"zrtmid.format=x zrtmid_t.text=~\x81'\x81\x81\x81\"~ ",
+       "Line 1 Column 31: incorrect syntax."},
   };
   for (const auto& c : cases) {
     DataWindowObject o = example();
@@ -416,6 +420,18 @@ TEST(ModifyQuote, AnyCaptionRoundTrips) {
     EXPECT_EQ(text_of(DataWindowObject::parse(printed, "d_x.srd"), "zrtmid_t"), t) << printed;
   }
   EXPECT_THROW(modify_quote("\x81\"\x81'"), Error);
+}
+
+// A bare Modify value runs to the next blank, quotes and NULs included; what
+// one quote can carry prints back and reads back the same.
+TEST(ModifyQuote, BareValuesPrintBack) {
+  for (const std::string& t : {std::string("\x81\"~x"), std::string("\x81'~~\0y", 6),
+                               "a\"b'c" + kShi + "'", std::string("\x81\x81\x81\"")}) {
+    DataWindowObject o = example();
+    ASSERT_EQ(o.modify("zrtmid_t.text=" + t), "") << t;
+    EXPECT_EQ(o.describe("zrtmid_t.text"), t);
+    EXPECT_EQ(text_of(DataWindowObject::parse(o.to_source(), "d_x.srd"), "zrtmid_t"), t);
+  }
 }
 
 // ---- Describe ----

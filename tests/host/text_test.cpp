@@ -109,6 +109,42 @@ TEST(TextConversion, LossyVariantMarksEachBadByte) {
   EXPECT_EQ(gbk_to_utf8_lossy("\xCE"), "\xEF\xBF\xBD");
 }
 
+TEST(TextConversion, Utf8SequenceReadsOnlyWellFormedCharacters) {
+  const struct {
+    std::string s;
+    std::size_t size;
+    char32_t cp;
+  } cases[] = {
+      {"a", 1, U'a'},
+      {std::string(1, '\0'), 1, 0},
+      {"\xC2\x85", 2, 0x85},
+      {"\xE6\x9D\xA1x", 3, 0x6761},  // 条
+      {"\xF0\x9F\x98\x80", 4, 0x1F600},
+      {"\xF4\x8F\xBF\xBF", 4, 0x10FFFF},
+      // Not UTF-8: overlong, surrogate, beyond U+10FFFF, cut off, a lone
+      // continuation byte, a continuation byte missing.
+      {"\xC0\x80", 0, 0},
+      {"\xE0\x80\x80", 0, 0},
+      {"\xED\xA0\x80", 0, 0},
+      {"\xF4\x90\x80\x80", 0, 0},
+      {"\xE6\x9D", 0, 0},
+      {"\x80", 0, 0},
+      {"\xE6x\xA1", 0, 0},
+  };
+  for (const auto& c : cases) {
+    char32_t cp = 0xFFFFFFFF;
+    EXPECT_EQ(utf8_sequence(c.s, 0, cp), c.size) << c.s;
+    if (c.size > 0) {
+      EXPECT_EQ(cp, c.cp) << c.s;
+    }
+  }
+  // From the middle of a text, and at its last byte.
+  char32_t cp = 0;
+  EXPECT_EQ(utf8_sequence("ab\xC2\x85", 2, cp), 2U);
+  EXPECT_EQ(cp, 0x85U);
+  EXPECT_EQ(utf8_sequence("ab\xC2", 2, cp), 0U);
+}
+
 TEST(TextBytes, LeadAndTrailBytes) {
   EXPECT_FALSE(is_gbk_lead(0x80));
   EXPECT_TRUE(is_gbk_lead(0x81));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <stdexcept>
 
 #include "../value_eq.h"
@@ -74,6 +75,14 @@ TEST(Value, EqualityNeedsSameTypeNullFlagAndValue) {
   EXPECT_EQ(Value::of_decimal(*Decimal::parse("1.0")), Value::of_decimal(Decimal::from_int(1)));
   EXPECT_EQ(Value::of_date(*Date::make(2026, 12, 7)), Value::of_date(*Date::make(2026, 12, 7)));
   EXPECT_NE(Value::of_date(*Date::make(2026, 12, 7)), Value::of_date(*Date::make(2026, 12, 8)));
+  // A double that overflowed to NaN (inf / inf) is the same as another such
+  // NaN, though never = to it (found by fuzzing the expression language).
+  const double nan = std::nan("");
+  EXPECT_TRUE(same(Value::of_double(nan), Value::of_double(-nan)));
+  EXPECT_FALSE(same(Value::of_double(nan), Value::of_double(0.0)));
+  EXPECT_FALSE(same(Value::of_double(1.0), Value::of_double(nan)));
+  EXPECT_FALSE(same(Value::of_double(nan), Value::null_of(Type::kDouble)));
+  EXPECT_TRUE(same(Value::of_double(-0.0), Value::of_double(0.0)));
 }
 
 TEST(Value, ObjectsCompareByIdentity) {

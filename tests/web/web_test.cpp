@@ -182,6 +182,16 @@ class WebTest : public ::testing::TestWithParam<std::string> {
     server_.reset();
   }
 
+  // How most tests begin: the server started, ann signed in from a browser
+  // of her own (ann_, on port_) and a new tab open, its first answer in
+  // `first`. Answers the tab.
+  std::string signed_in_tab(std::chrono::seconds idle = 30min, json* first = nullptr) {
+    port_ = start(idle);
+    ann_ = std::make_unique<Browser>(port_);
+    EXPECT_EQ(ann_->sign_in("ann", "ann's secret"), 200);
+    return ann_->new_tab(first);
+  }
+
   // One value of the database, as UTF-8 text.
   std::string db_value(const std::string& select) {
     fh::Value v = fh::Value::of_string("");
@@ -195,6 +205,8 @@ class WebTest : public ::testing::TestWithParam<std::string> {
   fh::Transaction db_;
   std::unique_ptr<app::web::Server> server_;
   std::thread serving_;
+  int port_ = 0;
+  std::unique_ptr<Browser> ann_;
 
  private:
   std::filesystem::path path_;
@@ -270,10 +282,8 @@ TEST_P(WebTest, ChangingRequestsNeedTheCsrfTokenAndJson) {
 }
 
 TEST_P(WebTest, AnActionChangesTheViewAndTheDatabase) {
-  const int port = start();
-  Browser b(port);
-  ASSERT_EQ(b.sign_in("ann", "ann's secret"), 200);
-  const std::string tab = b.new_tab();
+  const std::string tab = signed_in_tab();
+  Browser& b = *ann_;
   json r = b.ok(tab, {{"kind", "open"}, {"window", "w_01691"}});
   EXPECT_EQ(r["refused"].size(), 0u);
   const json items = control(r["view"], "w_01691", "dw_items");
@@ -325,10 +335,8 @@ TEST_P(WebTest, AnActionChangesTheViewAndTheDatabase) {
 }
 
 TEST_P(WebTest, AMessageBoxIsShownAndAnswered) {
-  const int port = start();
-  Browser b(port);
-  ASSERT_EQ(b.sign_in("ann", "ann's secret"), 200);
-  const std::string tab = b.new_tab();
+  const std::string tab = signed_in_tab();
+  Browser& b = *ann_;
   b.ok(tab, {{"kind", "open"}, {"window", "w_01652"}});
   b.ok(tab, {{"kind", "row"}, {"control", "dw_items"}, {"row", 2}});
   json r = b.ok(tab, {{"kind", "enter"}, {"control", "dw_items"}});
@@ -359,10 +367,8 @@ TEST_P(WebTest, AMessageBoxIsShownAndAnswered) {
 }
 
 TEST_P(WebTest, BadRequestsAreRefusedWithAReasonAndChangeNothing) {
-  const int port = start();
-  Browser ann(port);
-  ASSERT_EQ(ann.sign_in("ann", "ann's secret"), 200);
-  const std::string tab = ann.new_tab();
+  const std::string tab = signed_in_tab();
+  Browser& ann = *ann_;
   ann.ok(tab, {{"kind", "open"}, {"window", "w_01691"}});
   const json before = json::parse(ann.get("/api/tabs/" + tab)->body);
 
@@ -398,7 +404,7 @@ TEST_P(WebTest, BadRequestsAreRefusedWithAReasonAndChangeNothing) {
   EXPECT_EQ(big->status, 413);
 
   // Another operator's tab is not there for him.
-  Browser bob(port);
+  Browser bob(port_);
   ASSERT_EQ(bob.sign_in("bob", "bob's secret"), 200);
   auto theirs =
       bob.post("/api/tabs/" + tab + "/actions", R"({"kind": "close", "window": "w_01691"})");
@@ -417,10 +423,8 @@ TEST_P(WebTest, BadRequestsAreRefusedWithAReasonAndChangeNothing) {
 }
 
 TEST_P(WebTest, AnIdleSignInEndsWithItsSessions) {
-  const int port = start(1s);
-  Browser b(port);
-  ASSERT_EQ(b.sign_in("ann", "ann's secret"), 200);
-  const std::string tab = b.new_tab();
+  const std::string tab = signed_in_tab(1s);
+  Browser& b = *ann_;
   b.ok(tab, {{"kind", "open"}, {"window", "w_01691"}});
   std::this_thread::sleep_for(1500ms);
   auto r = b.get("/api/tabs/" + tab);
@@ -430,14 +434,12 @@ TEST_P(WebTest, AnIdleSignInEndsWithItsSessions) {
 }
 
 TEST_P(WebTest, TheEventStreamCarriesTheNewView) {
-  const int port = start();
-  Browser b(port);
-  ASSERT_EQ(b.sign_in("ann", "ann's secret"), 200);
-  const std::string tab = b.new_tab();
+  const std::string tab = signed_in_tab();
+  Browser& b = *ann_;
   std::string seen;
   bool got_open = false;
   std::thread reader([&] {
-    Browser stream(port);
+    Browser stream(port_);
     stream.cookie = b.cookie;
     stream.http.Get("/api/tabs/" + tab + "/events", stream.headers(false),
                     [&](const char* data, std::size_t n) {
@@ -463,13 +465,11 @@ TEST_P(WebTest, ALongRetrievalReportsTheRowsReadBeforeTheView) {
             0)
       << db_.sqlerrtext();
   ASSERT_EQ(db_.commit(), 0);
-  const int port = start();
-  Browser b(port);
-  ASSERT_EQ(b.sign_in("ann", "ann's secret"), 200);
-  const std::string tab = b.new_tab();
+  const std::string tab = signed_in_tab();
+  Browser& b = *ann_;
   std::string seen;
   std::thread reader([&] {
-    Browser stream(port);
+    Browser stream(port_);
     stream.cookie = b.cookie;
     stream.http.Get("/api/tabs/" + tab + "/events", stream.headers(false),
                     [&](const char* data, std::size_t n) {
@@ -529,11 +529,9 @@ json patch(const json& old, const json& d) {
 }
 
 TEST_P(WebTest, APageThatHoldsTheLastVersionGetsOnlyWhatChanged) {
-  const int port = start();
-  Browser b(port);
-  ASSERT_EQ(b.sign_in("ann", "ann's secret"), 200);
   json first;
-  const std::string tab = b.new_tab(&first);
+  const std::string tab = signed_in_tab(30min, &first);
+  Browser& b = *ann_;
   json view = first["view"];
   long version = first["version"];
   const auto act = [&](const json& action, long since) {
@@ -588,7 +586,7 @@ TEST_P(WebTest, APageThatHoldsTheLastVersionGetsOnlyWhatChanged) {
   // one before; a stream that falls behind gets the whole view again.
   std::string seen;
   std::thread reader([&] {
-    Browser stream(port);
+    Browser stream(port_);
     stream.cookie = b.cookie;
     stream.http.Get("/api/tabs/" + tab + "/events", stream.headers(false),
                     [&](const char* data, std::size_t n) {

@@ -28,6 +28,11 @@ constexpr bool is_ascii_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 
 // trail byte, else 1. Every scanner of GBK text steps with this.
 FH_API std::size_t gbk_char_size(std::string_view s, std::size_t i);
 
+// Length of the well-formed UTF-8 sequence at s[i] (i < s.size()) and its
+// code point in `cp`; 0 when the bytes there are not valid UTF-8 (overlong,
+// surrogate, beyond U+10FFFF, cut off), and then `cp` means nothing.
+FH_API std::size_t utf8_sequence(std::string_view s, std::size_t i, char32_t& cp);
+
 // GBK to UTF-8. Throws fh::Error naming `source` and the 0-based byte offset
 // of the first bad sequence: "invalid GBK text in trace file at byte 7".
 FH_API std::string gbk_to_utf8(std::string_view gbk, std::string_view source);

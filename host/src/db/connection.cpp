@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <optional>
 
 #include "formhost/errors.h"
 #include "formhost/functions.h"
@@ -33,33 +34,93 @@ Holder holder_for(Type t) {
 
 char type_code(Type t) { return static_cast<char>('a' + static_cast<int>(t)); }
 
-// "postgresql://user:pw@host:port/db?k=v" -> libpq keywords.
-std::string postgres_parameters(std::string_view url) {
-  std::string_view rest = url.substr(url.find("://") + 3);
-  std::string user, password, host = "127.0.0.1", port = "5432", db;
-  if (const auto at = rest.rfind('@'); at != std::string_view::npos) {
-    std::string_view cred = rest.substr(0, at);
-    rest.remove_prefix(at + 1);
-    const auto colon = cred.find(':');
-    user = cred.substr(0, colon);
-    if (colon != std::string_view::npos) password = cred.substr(colon + 1);
+std::string folder_of(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+std::optional<std::string> percent_decoded(std::string_view s) {
+  const auto hex = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != '%') {
+      out += s[i];
+      continue;
+    }
+    const int hi = i + 2 < s.size() ? hex(s[i + 1]) : -1;
+    const int lo = hi >= 0 ? hex(s[i + 2]) : -1;
+    if (lo < 0) return std::nullopt;
+    out += static_cast<char>(hi * 16 + lo);
+    i += 2;
   }
+  return out;
+}
+
+}  // namespace fh::detail
+
+namespace fh {
+
+// RFC 3986: the authority runs to the first '/' or '?', its user part to the
+// first '@' in it; user, password, host, database and parameters are
+// percent-decoded, so a '@' or ':' of a password is written %40 or %3A.
+std::string postgres_parameters(std::string_view url) {
+  const auto bad = [&](const std::string& why) {
+    return Error("connection '" + redacted_connection(url) + "': " + why);
+  };
+  const auto decoded = [&](std::string_view part, const char* what) {
+    const std::optional<std::string> d = detail::percent_decoded(part);
+    if (!d) throw bad(std::string("a '%' in the ") + what + " is not followed by two hex digits");
+    // libpq reads its values as C strings.
+    if (d->find('\0') != std::string::npos) throw bad(std::string("%00 in the ") + what);
+    return *d;
+  };
+  const auto scheme = url.find("://");
+  if (scheme == std::string_view::npos) throw bad("expected postgresql://USER@HOST:PORT/DB");
+  std::string_view rest = url.substr(scheme + 3);
   std::string_view params;
   if (const auto q = rest.find('?'); q != std::string_view::npos) {
     params = rest.substr(q + 1);
     rest = rest.substr(0, q);
   }
   const auto slash = rest.find('/');
+  std::string_view authority = rest.substr(0, slash);
   if (slash == std::string_view::npos || slash + 1 == rest.size()) {
-    throw Error("connection '" + redacted_connection(url) + "': no database name after the host");
+    throw bad("no database name after the host");
   }
-  db = rest.substr(slash + 1);
-  std::string_view hostport = rest.substr(0, slash);
-  if (const auto colon = hostport.rfind(':'); colon != std::string_view::npos) {
-    port = hostport.substr(colon + 1);
-    hostport = hostport.substr(0, colon);
+  const std::string db = decoded(rest.substr(slash + 1), "database name");
+  std::string user, password, host = "127.0.0.1", port = "5432";
+  if (const auto at = authority.find('@'); at != std::string_view::npos) {
+    const std::string_view userinfo = authority.substr(0, at);
+    authority.remove_prefix(at + 1);
+    const auto colon = userinfo.find(':');
+    user = decoded(userinfo.substr(0, colon), "user name");
+    if (colon != std::string_view::npos) password = decoded(userinfo.substr(colon + 1), "password");
   }
-  if (!hostport.empty()) host = hostport;
+  if (authority.find('@') != std::string_view::npos) {
+    throw bad("a second '@' before the host (write a '@' of the password as %40)");
+  }
+  // An IPv6 address stands in brackets: [::1]:5433.
+  const auto colon = authority.rfind(':');
+  if (colon != std::string_view::npos && authority.find(']', colon) == std::string_view::npos) {
+    port = authority.substr(colon + 1);
+    authority = authority.substr(0, colon);
+    if (port.empty() || port.find_first_not_of("0123456789") != std::string::npos) {
+      throw bad("the port after the host is not a number");
+    }
+  }
+  if (authority.size() >= 2 && authority.front() == '[' && authority.back() == ']') {
+    authority = authority.substr(1, authority.size() - 2);
+  }
+  if (!authority.empty()) host = decoded(authority, "host");
   auto quote = [](const std::string& v) {
     std::string q = "'";
     for (char c : v) {
@@ -75,20 +136,23 @@ std::string postgres_parameters(std::string_view url) {
   while (!params.empty()) {
     const auto amp = params.find('&');
     const std::string_view kv = params.substr(0, amp);
-    const auto eq = kv.find('=');
-    if (eq != std::string_view::npos) {
-      out += " " + std::string(kv.substr(0, eq)) + "=" + quote(std::string(kv.substr(eq + 1)));
+    if (const auto eq = kv.find('='); eq != std::string_view::npos) {
+      const std::string key = decoded(kv.substr(0, eq), "parameters");
+      if (key.empty() ||
+          key.find_first_not_of("abcdefghijklmnopqrstuvwxyz_") != std::string::npos) {
+        throw bad("'" + key + "' is not a connection parameter");
+      }
+      out += " " + key + "=" + quote(decoded(kv.substr(eq + 1), "parameters"));
     }
     params = amp == std::string_view::npos ? std::string_view() : params.substr(amp + 1);
   }
   return out;
 }
 
-std::string folder_of(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
+}  // namespace fh
+
+namespace fh::detail {
+namespace {
 
 // A connection is used by one thread at a time (its session's), and the
 // Transaction around it is not thread-safe anyway: SQLite's own locking on

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,6 +27,10 @@
 namespace fh::detail {
 
 enum class Backend { kSqlite, kPostgres };
+
+// s with its "%XX" escapes undone; nullopt when a '%' is not followed by two
+// hex digits.
+std::optional<std::string> percent_decoded(std::string_view s);
 
 // A database error with the database's own code.
 class SqlError : public Error {

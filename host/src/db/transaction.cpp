@@ -48,28 +48,33 @@ bool changes_data(std::string_view sql) {
 }  // namespace
 
 std::string redacted_connection(std::string_view c) {
-  std::string out(c);
-  // The user part ends at the last '@', as the connection parser reads it.
+  const auto q = c.find('?');
+  std::string out(c.substr(0, q));
+  // The parser reads the password from the first ':' after "//" to the first
+  // '@'. Up to the last '@' before the parameters is hidden: a '@' or '/' of
+  // a password written raw (a string the parser refuses or misreads) must
+  // not show either.
   if (const auto scheme = out.find("://"); scheme != std::string::npos) {
-    const auto at = out.rfind('@');
+    const auto first_at = out.find('@', scheme + 3);
     const auto colon = out.find(':', scheme + 3);
-    if (at != std::string::npos && at > scheme && colon < at) out.erase(colon, at - colon);
-  }
-  // password=... among the parameters after '?', up to the next '&'.
-  if (const auto q = out.find('?'); q != std::string::npos) {
-    for (std::size_t at = q; (at = out.find("password=", at)) != std::string::npos;) {
-      const char before = out[at - 1];
-      if (before != '?' && before != '&') {
-        ++at;
-        continue;
-      }
-      const auto amp = out.find('&', at);
-      out.erase(at - 1, (amp == std::string::npos ? out.size() : amp) - (at - 1));
-      if (before == '?' && at - 1 < out.size()) out[at - 1] = '?';  // the next one moves up
-      at = at - 1;
+    if (first_at != std::string::npos && colon < first_at) {
+      out.erase(colon, out.rfind('@') - colon);
     }
   }
-  return out;
+  if (q == std::string_view::npos) return out;
+  // Every parameter but password=..., its name read as the parser reads it.
+  std::string kept;
+  for (std::string_view params = c.substr(q + 1); !params.empty();) {
+    const auto amp = params.find('&');
+    const std::string_view kv = params.substr(0, amp);
+    const std::string_view key = kv.substr(0, kv.find('='));
+    if (!text::iequal(detail::percent_decoded(key).value_or(std::string(key)), "password")) {
+      kept += kept.empty() ? "" : "&";
+      kept += kv;
+    }
+    params = amp == std::string_view::npos ? std::string_view() : params.substr(amp + 1);
+  }
+  return kept.empty() ? out : out + "?" + kept;
 }
 
 Transaction::Transaction() = default;

@@ -248,6 +248,9 @@ std::optional<std::size_t> parse_settings(std::string_view s, std::vector<Settin
       const std::size_t begin = i;
       while (i < s.size() && !dw::is_blank(s[i])) i += gbk_char_size(s, i);
       st.value = std::string(s.substr(begin, i - begin));
+      // Lead bytes without a trail byte before both kinds of quote: no quoted
+      // text can carry that value, so the object could not be written out.
+      if (dw::quote_for(st.value) == 0) return begin;
     }
     out.push_back(std::move(st));
   }
