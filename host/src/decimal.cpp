@@ -325,24 +325,47 @@ Decimal Decimal::negated() const {
   return d;
 }
 
+namespace {
+
+// A result beyond the range would be infinite, and printed as 0: a runtime
+// error instead, naming the operation.
+// (Rounding toward zero, the library answers its greatest number on overflow
+// and only its flags tell.)
+BID_UINT128 in_range(const BID_UINT128& x, _IDEC_flags flags, const char* operation) {
+  if (!(flags & (BID_OVERFLOW_EXCEPTION | BID_INVALID_EXCEPTION))) {
+    const BID_UINT128 r = limited(x);
+    if (bid128_isFinite(r)) return r;
+  }
+  throw RuntimeError(RuntimeCode::kDecimalOverflow,
+                     std::string("decimal overflow: the result of the ") + operation +
+                         " is beyond the decimal range (about 10^6144)");
+}
+
+}  // namespace
+
+// The operation first, then its flags: as arguments of one call their order
+// would be unspecified.
 Decimal operator+(const Decimal& a, const Decimal& b) {
   _IDEC_flags flags = 0;
+  const BID_UINT128 x = bid128_add(load(a.w_), load(b.w_), BID_ROUNDING_TO_ZERO, &flags);
   Decimal r;
-  store(limited(bid128_add(load(a.w_), load(b.w_), BID_ROUNDING_TO_ZERO, &flags)), r.w_);
+  store(in_range(x, flags, "addition"), r.w_);
   return r;
 }
 
 Decimal operator-(const Decimal& a, const Decimal& b) {
   _IDEC_flags flags = 0;
+  const BID_UINT128 x = bid128_sub(load(a.w_), load(b.w_), BID_ROUNDING_TO_ZERO, &flags);
   Decimal r;
-  store(limited(bid128_sub(load(a.w_), load(b.w_), BID_ROUNDING_TO_ZERO, &flags)), r.w_);
+  store(in_range(x, flags, "subtraction"), r.w_);
   return r;
 }
 
 Decimal operator*(const Decimal& a, const Decimal& b) {
   _IDEC_flags flags = 0;
+  const BID_UINT128 x = bid128_mul(load(a.w_), load(b.w_), BID_ROUNDING_TO_ZERO, &flags);
   Decimal r;
-  store(limited(bid128_mul(load(a.w_), load(b.w_), BID_ROUNDING_TO_ZERO, &flags)), r.w_);
+  store(in_range(x, flags, "multiplication"), r.w_);
   return r;
 }
 
@@ -352,8 +375,9 @@ Decimal operator/(const Decimal& a, const Decimal& b) {
                        "decimal division by zero: " + a.to_string() + " / " + b.to_string());
   }
   _IDEC_flags flags = 0;
+  const BID_UINT128 x = bid128_div(load(a.w_), load(b.w_), BID_ROUNDING_TO_ZERO, &flags);
   Decimal r;
-  store(limited(bid128_div(load(a.w_), load(b.w_), BID_ROUNDING_TO_ZERO, &flags)), r.w_);
+  store(in_range(x, flags, "division"), r.w_);
   return r;
 }
 

@@ -87,6 +87,28 @@ TEST(DecimalArithmetic, DivisionByZeroIsTheRuntimeError) {
   EXPECT_THROW((void)(Decimal() / dec("0.00")), RuntimeError);
 }
 
+// Beyond about 10^6144 a result has no decimal: a runtime error, never an
+// infinity (which printed as 0) nor a NaN from adding two of them.
+TEST(DecimalArithmetic, OverflowIsTheRuntimeError) {
+  Decimal big = dec("9");
+  for (int i = 0; i < 12; ++i) big = big * big;  // 9^4096, about 10^3908
+  auto overflows = [](auto operation) {
+    try {
+      (void)operation();
+      return std::string("no error");
+    } catch (const RuntimeError& e) {
+      return std::to_string(static_cast<int>(e.code()));
+    }
+  };
+  EXPECT_EQ(overflows([&] { return big * big; }), "20503");
+  EXPECT_EQ(overflows([&] { return big / (Decimal::from_int(1) / big); }), "20503");
+  const Decimal huge = dec(("1" + std::string(5000, '0')).c_str());
+  EXPECT_EQ(overflows([&] { return huge * huge; }), "20503");
+  // Short of the range, results are as they were: within 18 digits, exact scale.
+  EXPECT_EQ((huge + huge).to_string(), "2" + std::string(5000, '0'));
+  EXPECT_EQ((huge - huge).is_zero(), true);
+}
+
 TEST(DecimalRound, RoundsHalfAwayFromZeroToTheAskedScale) {
   EXPECT_EQ(dec("9.625").round(2).to_string(), "9.63");
   EXPECT_EQ(dec("-9.625").round(2).to_string(), "-9.63");

@@ -200,6 +200,16 @@ TEST_F(DwExpressionRows, IfTakesFalseBranchOnNullAndEvaluatesOnlyOneBranch) {
     EXPECT_EQ(e.code(), RuntimeCode::kDivideByZero);
   }
   EXPECT_THROW(DwExpression::parse("mod(10, sl)").evaluate(rows_, 3), RuntimeError);
+  // A power beyond the decimal range, and what is made of it, is the runtime
+  // error (found by fuzzing: it showed as 0, and inf - inf as NaN).
+  for (const char* beyond : {"44444444499^999", "3 - 44444444499^999 * 222 + 44444444499^999"}) {
+    try {
+      DwExpression::parse(beyond).evaluate(rows_, 1);
+      ADD_FAILURE() << beyond << ": no error";
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.code(), RuntimeCode::kDecimalOverflow) << beyond;
+    }
+  }
   EXPECT_THROW(DwExpression::parse("if(sl, 1, 2)").evaluate(rows_, 1), Error);  // not a condition
 }
 

@@ -42,6 +42,8 @@ class FH_API Decimal {
   bool is_negative() const;
   Decimal negated() const;
 
+  // A result beyond the decimal range (about 10^6144) throws
+  // RuntimeError(kDecimalOverflow), never an infinity that would print as 0.
   friend FH_API Decimal operator+(const Decimal& a, const Decimal& b);
   friend FH_API Decimal operator-(const Decimal& a, const Decimal& b);
   friend FH_API Decimal operator*(const Decimal& a, const Decimal& b);

@@ -11,9 +11,10 @@ namespace fh {
 
 // The runtime error numbers that scripts can raise.
 enum class RuntimeCode : int {
-  kDivideByZero = 20501,  // decimal division with a zero divisor
-  kNullObject = 20502,    // a statement needed an object and the reference is null
-  kNoParent = 20543,      // a control addressed its parent window and has none
+  kDivideByZero = 20501,     // decimal division with a zero divisor
+  kNullObject = 20502,       // a statement needed an object and the reference is null
+  kDecimalOverflow = 20503,  // a decimal result beyond the decimal range (about 10^6144)
+  kNoParent = 20543,         // a control addressed its parent window and has none
 };
 
 // A runtime error of a script statement. The session's error policy decides
