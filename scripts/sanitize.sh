@@ -7,7 +7,7 @@
 #         (vptr checks off: SOCI's libraries do not export the type information)
 #   tsan: ThreadSanitizer, in build-tsan/, on what runs a session's thread
 #         (the runtime suite and the test modules' scenarios; ZR_TSAN_FULL=1
-#         adds the framework suite and the library's scenarios)
+#         adds the framework suite, the library's scenarios and the web server)
 # Uses ZR016_TEST_PG when set, else starts a throwaway PostgreSQL cluster.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -43,12 +43,13 @@ for kind in $kinds; do
       flags="-fsanitize=thread"
       # The runtime suite and the scenarios on the test modules: sessions served
       # on their own thread, as the command line and a front end run them.
-      # ZR_TSAN_FULL=1 adds the framework suite and the library's scenarios.
+      # ZR_TSAN_FULL=1 adds the framework suite, the library's scenarios and
+      # the browser front end's server (its sessions, event streams and soak).
       targets=(--target runtime_tests formhost_cli zrframe zrtest zrtestframe zrtestempty)
       tests=(-R '^(ModuleTest|ScriptArrays|SiteId|Registry|SessionTest|Definitions|scenario_init_db|scenario_session_at_work$|scenario_unmet|scenario_bad)')
       if [ -n "${ZR_TSAN_FULL:-}" ]; then
-        targets+=(app_tests zr016)
-        tests=(-R '^(app[.]|ModuleTest|ScriptArrays|SiteId|Registry|SessionTest|Definitions|scenario_)')
+        targets+=(app_tests zr016 web_tests)
+        tests=(-R '^(app[.]|web[.]|web_soak|ModuleTest|ScriptArrays|SiteId|Registry|SessionTest|Definitions|scenario_)')
       fi ;;
   esac
   mkdir -p "$build"
