@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -190,6 +191,21 @@ class WebTest : public ::testing::TestWithParam<std::string> {
     ann_ = std::make_unique<Browser>(port_);
     EXPECT_EQ(ann_->sign_in("ann", "ann's secret"), 200);
     return ann_->new_tab(first);
+  }
+
+  // Reads ann's event stream of `tab` into `seen` on a thread of its own,
+  // until `done(seen)` says it has what it waits for.
+  std::thread read_events(const std::string& tab, std::string& seen,
+                          std::function<bool(const std::string&)> done) {
+    return std::thread([this, tab, &seen, done = std::move(done)] {
+      Browser stream(port_);
+      stream.cookie = ann_->cookie;
+      stream.http.Get("/api/tabs/" + tab + "/events", stream.headers(false),
+                      [&](const char* data, std::size_t n) {
+                        seen.append(data, n);
+                        return !done(seen);
+                      });
+    });
   }
 
   // One value of the database, as UTF-8 text.
@@ -437,21 +453,14 @@ TEST_P(WebTest, TheEventStreamCarriesTheNewView) {
   const std::string tab = signed_in_tab();
   Browser& b = *ann_;
   std::string seen;
-  bool got_open = false;
-  std::thread reader([&] {
-    Browser stream(port_);
-    stream.cookie = b.cookie;
-    stream.http.Get("/api/tabs/" + tab + "/events", stream.headers(false),
-                    [&](const char* data, std::size_t n) {
-                      seen.append(data, n);
-                      got_open = seen.find("\"class\":\"w_01691\"") != std::string::npos;
-                      return !got_open;
-                    });
-  });
+  auto opened = [](const std::string& text) {
+    return text.find("\"class\":\"w_01691\"") != std::string::npos;
+  };
+  std::thread reader = read_events(tab, seen, opened);
   std::this_thread::sleep_for(200ms);
   b.ok(tab, {{"kind", "open"}, {"window", "w_01691"}});
   reader.join();
-  EXPECT_TRUE(got_open) << seen.substr(0, 300);
+  EXPECT_TRUE(opened(seen)) << seen.substr(0, 300);
 }
 
 TEST_P(WebTest, ALongRetrievalReportsTheRowsReadBeforeTheView) {
@@ -468,15 +477,8 @@ TEST_P(WebTest, ALongRetrievalReportsTheRowsReadBeforeTheView) {
   const std::string tab = signed_in_tab();
   Browser& b = *ann_;
   std::string seen;
-  std::thread reader([&] {
-    Browser stream(port_);
-    stream.cookie = b.cookie;
-    stream.http.Get("/api/tabs/" + tab + "/events", stream.headers(false),
-                    [&](const char* data, std::size_t n) {
-                      seen.append(data, n);
-                      return seen.find("\"busy\":false", seen.find("\"busy\":true")) ==
-                             std::string::npos;
-                    });
+  std::thread reader = read_events(tab, seen, [](const std::string& text) {
+    return text.find("\"busy\":false", text.find("\"busy\":true")) != std::string::npos;
   });
   std::this_thread::sleep_for(300ms);
   const json r = b.ok(tab, {{"kind", "open"}, {"window", "w_01691"}});
@@ -585,14 +587,8 @@ TEST_P(WebTest, APageThatHoldsTheLastVersionGetsOnlyWhatChanged) {
   // The event stream: after the whole view, each version as a change of the
   // one before; a stream that falls behind gets the whole view again.
   std::string seen;
-  std::thread reader([&] {
-    Browser stream(port_);
-    stream.cookie = b.cookie;
-    stream.http.Get("/api/tabs/" + tab + "/events", stream.headers(false),
-                    [&](const char* data, std::size_t n) {
-                      seen.append(data, n);
-                      return seen.find("\"delta\"") == std::string::npos;
-                    });
+  std::thread reader = read_events(tab, seen, [](const std::string& text) {
+    return text.find("\"delta\"") != std::string::npos;
   });
   std::this_thread::sleep_for(300ms);
   act({{"kind", "row"}, {"window", "w_01691"}, {"control", "dw_items"}, {"row", 2}}, version);
